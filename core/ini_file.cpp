@@ -1,0 +1,115 @@
+// The INI reader: bytes to filtered lines, lines to sections. Lossy by design: outside quotes
+// only letters, digits, "=", "[" and "]" survive.
+#include "core/ini_file.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace Tamrik {
+
+namespace {
+
+bool IsKeptOutsideQuotes(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c == '=' || c == '[' || c == ']';
+}
+
+class LineSplitter {
+public:
+    void Feed(unsigned char c)
+    {
+        if (c == '\n' || c == '\r') {
+            if (!line.empty()) {
+                lines.push_back(std::move(line));
+                line.clear();
+            }
+            inComment = false;   // quoting deliberately carries over to the next line
+            return;
+        }
+        if (c == ';') {
+            inComment = true;
+            return;
+        }
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            return;
+        }
+        if (inComment)
+            return;
+        if (inQuotes || IsKeptOutsideQuotes(c))
+            line.push_back(static_cast<char>(c));
+    }
+
+    std::vector<std::string> Finish()
+    {
+        if (!line.empty())
+            lines.push_back(std::move(line));
+        return std::move(lines);
+    }
+
+private:
+    std::vector<std::string> lines;
+    std::string line;
+    bool inComment = false;
+    bool inQuotes = false;
+};
+
+void BuildSections(IniMap& map, const std::vector<std::string>& lines)
+{
+    std::string current;
+    IniSection pending;
+    for (const std::string& line : lines) {
+        size_t open = line.find('[');
+        size_t close = line.find(']');
+        if (open != std::string::npos && close != std::string::npos) {
+            if (!current.empty()) {
+                map.insert({current, pending});
+                pending.clear();
+            }
+            if (close > open)
+                current = line.substr(open + 1, close - open - 1);
+            else
+                current = line.substr(open + 1);
+        }
+        size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            pending.insert({line.substr(0, eq), line.substr(eq + 1)});
+    }
+    if (!current.empty())
+        map.insert({current, pending});
+}
+
+} // namespace
+
+void ParseIniBytes(IniMap& map, const char* data, size_t size)
+{
+    map.clear();
+    LineSplitter splitter;
+    for (size_t i = 0; i < size; ++i)
+        splitter.Feed(static_cast<unsigned char>(data[i]));
+    BuildSections(map, splitter.Finish());
+}
+
+void ParseIniFile(IniMap& map, const char* path)
+{
+    map.clear();
+    FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    if (!file)
+        return;
+    LineSplitter splitter;
+    unsigned char c;
+    while (std::fread(&c, 1, 1, file) == 1)
+        splitter.Feed(c);
+    std::fclose(file);
+    BuildSections(map, splitter.Finish());
+}
+
+IniMap* LoadSettings()
+{
+    IniMap* map = new IniMap;
+    ParseIniFile(*map, "Settings.ini");
+    return map;
+}
+
+} // namespace Tamrik

@@ -1,0 +1,22 @@
+// The settings format: IniMap and its one reader, shared by the viewer and the settings tool.
+#pragma once
+#include <map>
+#include <string>
+
+namespace Tamrik {
+
+// Section -> key -> value; byte-wise ordered, case-sensitive. Lookups with operator[] insert
+// missing entries as empty strings, which is how every reader of settings treats them.
+using IniSection = std::map<std::string, std::string>;
+using IniMap = std::map<std::string, IniSection>;
+
+// Empties map, then fills it from the file at path; a missing file leaves it empty.
+void ParseIniFile(IniMap& map, const char* path);
+
+// A new map read from "Settings.ini" in the working directory; the caller owns it.
+IniMap* LoadSettings();
+
+// Same rules as ParseIniFile, on bytes already in memory (the reader's core; used by the fuzzer).
+void ParseIniBytes(IniMap& map, const char* data, size_t size);
+
+} // namespace Tamrik

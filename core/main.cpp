@@ -1,0 +1,2 @@
+// Process entry point (placeholder until the engine object exists).
+int main() { return 0; }

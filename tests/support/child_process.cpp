@@ -1,0 +1,71 @@
+// Child processes for end-to-end tests.
+#include "tests/support/child_process.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace kestrova_test {
+
+ChildProcess::~ChildProcess()
+{
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+bool ChildProcess::Start(const std::string& program, const std::string& workDir,
+                         const std::vector<std::string>& env)
+{
+    pid = fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0) {
+        if (chdir(workDir.c_str()) != 0)
+            _exit(126);
+        for (const auto& e : env)
+            putenv(const_cast<char*>(e.c_str()));
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return true;
+}
+
+bool ChildProcess::Running()
+{
+    if (pid <= 0)
+        return false;
+    return waitpid(pid, nullptr, WNOHANG) == 0;
+}
+
+void ChildProcess::Signal(int sig)
+{
+    if (pid > 0)
+        kill(pid, sig);
+}
+
+int ChildProcess::Wait(int timeoutMs)
+{
+    if (pid <= 0)
+        return -1;
+    for (int waited = 0; waited <= timeoutMs; waited += 10) {
+        int status = 0;
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) {
+            pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        timespec ts{0, 10 * 1000 * 1000};
+        nanosleep(&ts, nullptr);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+    return -1;
+}
+
+} // namespace kestrova_test
