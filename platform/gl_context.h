@@ -1,0 +1,18 @@
+// An OpenGL context (compatibility profile, double buffer, 24-bit depth) on the main window.
+#pragma once
+
+#include "platform/window.h"
+
+namespace platform {
+
+struct GLContext;
+
+// Makes a context current on window; null when the platform cannot give one.
+GLContext* CreateGLContext(Window* window);
+void SwapGLBuffers(Window* window);
+void DestroyGLContext(GLContext* context);
+
+// The drawable size of the window in pixels.
+void GetWindowSize(Window* window, int* width, int* height);
+
+} // namespace platform
