@@ -1,18 +1,132 @@
-// The script machine (placeholder with its registry until the machine itself is built).
+// The script machine's life: construction, object registry, loading, runs and nested runs.
 #include "script/virtual_machine.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/log.h"
+#include "core/system.h"
+#include "script/machine_instructions.h"
 
 namespace Tamrik {
 
-CVirtualMachine::CVirtualMachine(CSystem* owner) : owner(owner) {}
-CVirtualMachine::~CVirtualMachine() = default;
-
-void CVirtualMachine::RegisterObject(const char* name, void* object)
+CVirtualMachine::CVirtualMachine(CSystem* owner)
+    : memory(new uint8_t[MACHINE_MEMORY_SIZE]()), owner(owner), stack(new uint32_t[STACK_CAPACITY]()),
+      words(memory)
 {
-    registry.insert({name ? name : "", object});
+    registers[stackRegister] = MACHINE_MEMORY_SIZE;
+}
+
+CVirtualMachine::~CVirtualMachine()
+{
+    delete[] memory;
+    registry.clear();
+}
+
+void CVirtualMachine::RegisterTyped(const char* name, void* object, ScriptClass objectClass)
+{
+    auto [entry, inserted] = registry.try_emplace(name ? name : "", RegisteredObject{object, objectClass, 0});
+    if (!inserted)
+        return;
+    entry->second.word = OBJECT_WORD_BASE + static_cast<uint32_t>(objectsByWord.size());
+    objectsByWord.push_back(&entry->second);
+}
+
+const RegisteredObject* CVirtualMachine::FindObject(const char* name) const
+{
+    auto entry = registry.find(name ? name : "");
+    return entry == registry.end() ? nullptr : &entry->second;
+}
+
+RegisteredObject* CVirtualMachine::ObjectFromWord(uint32_t word) const
+{
+    uint32_t index = word - OBJECT_WORD_BASE;
+    return index < objectsByWord.size() ? objectsByWord[index] : nullptr;
+}
+
+int32_t CVirtualMachine::StackDepth() const
+{
+    return (static_cast<int32_t>(STACK_EMPTY) - static_cast<int32_t>(registers[stackRegister])) / 4;
+}
+
+void CVirtualMachine::Log(const char* text) const
+{
+    if (owner && owner->log)
+        owner->log->Write(text);
+}
+
+void CVirtualMachine::LoadProgram(const ByteCode* program)
+{
+    if (!program || program->size > MACHINE_MEMORY_SIZE || (program->size > 0 && !program->data))
+        return;
+    SaveInterruptedRun();
+    std::memset(memory, 0, MACHINE_MEMORY_SIZE);
+    std::memset(registers, 0, sizeof registers);
+    if (program->size > 0)
+        std::memcpy(memory, program->data, program->size);
+}
+
+void CVirtualMachine::ClearStack()
+{
+    if (stackLow < STACK_EMPTY)
+        std::fill(stack.get() + stackLow / 4, stack.get() + STACK_CAPACITY, 0u);
+    stackLow = STACK_EMPTY;
+}
+
+// A handler's native method is firing window events: their handlers run on this machine, so the
+// interrupted handler's memory, registers, call object and stack are put aside once per native
+// call, and come back when it returns (RestoreInterruptedRun).
+void CVirtualMachine::SaveInterruptedRun()
+{
+    if (nativeDepth <= static_cast<int>(savedCount))
+        return;
+    if (saved.size() <= savedCount) {
+        saved.emplace_back();
+        saved.back().memory.reset(new uint8_t[MACHINE_MEMORY_SIZE]);
+        saved.back().stack.reset(new uint32_t[STACK_CAPACITY]);
+    }
+    SavedRun& s = saved[savedCount++];
+    std::memcpy(s.memory.get(), memory, MACHINE_MEMORY_SIZE);
+    std::memcpy(s.stack.get(), stack.get(), STACK_CAPACITY * sizeof(uint32_t));
+    std::memcpy(s.registers, registers, sizeof registers);
+    s.callObject = callObject;
+}
+
+void CVirtualMachine::RestoreInterruptedRun()
+{
+    if (static_cast<int>(savedCount) <= nativeDepth)
+        return;
+    SavedRun& s = saved[--savedCount];
+    std::memcpy(memory, s.memory.get(), MACHINE_MEMORY_SIZE);
+    std::memcpy(stack.get(), s.stack.get(), STACK_CAPACITY * sizeof(uint32_t));
+    std::memcpy(registers, s.registers, sizeof registers);
+    callObject = s.callObject;
+    stackLow = 0; // the restored stack may hold words anywhere
+}
+
+void CVirtualMachine::Execute()
+{
+    // Handlers whose methods fire events whose handlers fire events...: refuse to go deeper than
+    // any real GUI needs instead of running out of native stack.
+    if (runDepth >= MAX_NESTED_RUNS)
+        return;
+    SaveInterruptedRun();
+    if (runDepth == 0)
+        instructionsLeft = instructionLimit;
+    ++runDepth;
+    callObject = 0;
+    ClearStack();
+    registers[stackRegister] = STACK_EMPTY;
+    MachineInstructions::Loop(*this);
+    ClearStack();
+    --runDepth;
 }
 
 CWin32VirtualMachine::CWin32VirtualMachine(CSystem* owner) : CVirtualMachine(owner) {}
 
-void CWin32VirtualMachine::Run() {}
+void CWin32VirtualMachine::Run()
+{
+    Execute();
+}
 
 } // namespace Tamrik

@@ -1,11 +1,30 @@
-// The script machine that runs the GUI's handler programs.
+// The script machine that runs the GUI's handler programs: memory, registers, stack, object registry.
 #pragma once
+#include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "script/byte_code.h"
+#include "script/native_words.h"
+#include "script/script_class.h"
 
 namespace Tamrik {
 
 class CSystem;
+class CRenderDevice;
+class CGUI;
+
+// A registered object with the class it was registered as; word is what ndsa hands out for it.
+struct RegisteredObject {
+    void* object = nullptr;
+    ScriptClass objectClass = nullptr;
+    uint32_t word = 0;
+};
+
+// Name -> object, byte-wise ordered; the first registration of a name keeps it.
+using ObjectRegistry = std::map<std::string, RegisteredObject>;
 
 class CVirtualMachine {
 public:
@@ -14,13 +33,95 @@ public:
     CVirtualMachine(const CVirtualMachine&) = delete;
     CVirtualMachine& operator=(const CVirtualMachine&) = delete;
 
+    // Runs the loaded program from the current PC until it ends.
     virtual void Run() = 0;
 
-    // The first object registered under a name keeps it.
-    void RegisterObject(const char* name, void* object);
+    // Registers object under name, unless name is taken. The class an object is registered as
+    // decides which exported methods accept it: register windows as CGUI::CWindow
+    // (RegisterObjectAs<CGUI::CWindow>(name, window)), whatever their widget class.
+    void RegisterObject(const char* name, CSystem* object) { RegisterObjectAs<CSystem>(name, object); }
+    void RegisterObject(const char* name, CRenderDevice* object) { RegisterObjectAs<CRenderDevice>(name, object); }
+    void RegisterObject(const char* name, CGUI* object) { RegisterObjectAs<CGUI>(name, object); }
+    // An object of no exported class: ndsa finds it, but no exported method accepts it.
+    void RegisterObject(const char* name, void* object) { RegisterTyped(name, object, nullptr); }
+    template <class T>
+    void RegisterObjectAs(const char* name, T* object)
+    {
+        RegisterTyped(name, static_cast<void*>(object), ScriptClassOf<T>());
+    }
 
-    std::map<std::string, void*> registry;
+    // Clears memory and registers and copies the program to address 0. Null, or a program longer
+    // than the memory, changes nothing. Inside a native call (a handler's method firing window
+    // events) the interrupted handler's state is put aside first and comes back when the call returns.
+    void LoadProgram(const ByteCode* program);
+
+    // The object registered under name (null for none); the registry entry's class in objectClass.
+    const RegisteredObject* FindObject(const char* name) const;
+
+    // For fuzzing only: ends a run (nested runs included) after this many instructions; 0 = never.
+    // The program never sets it: handlers run to their end.
+    void SetInstructionLimitForTesting(uint64_t limit) { instructionLimit = limit; }
+
+    // The call object that nlthis sets (0 when none).
+    uint32_t CallObject() const { return callObject; }
+    // Number of words on the stack, from the stack register's position.
+    int32_t StackDepth() const;
+
+    static constexpr uint32_t STACK_CAPACITY = 16384;         // words
+    static constexpr uint32_t STACK_EMPTY = STACK_CAPACITY * 4; // r30 of an empty stack
+    static constexpr int MAX_NESTED_RUNS = 32;
+
+    uint8_t* memory;
+    uint32_t registers[32] = {};
+    uint8_t stackRegister = 30;
+    uint8_t flagsRegister = 29;
+    uint8_t programCounter = 31;
+    ObjectRegistry registry;
     CSystem* owner;
+
+protected:
+    // The fetch-decode-dispatch loop shared by every implementation of Run.
+    void Execute();
+
+private:
+    friend struct MachineInstructions;
+
+    // What an instruction asks of the loop.
+    enum class Step { Next, Jumped, Halt, Stop };
+
+    struct SavedRun {
+        std::unique_ptr<uint8_t[]> memory;
+        std::unique_ptr<uint32_t[]> stack;
+        uint32_t registers[32] = {};
+        uint32_t callObject = 0;
+    };
+
+    void RegisterTyped(const char* name, void* object, ScriptClass objectClass);
+    RegisteredObject* ObjectFromWord(uint32_t word) const;
+    void Log(const char* text) const;
+    void ClearStack();
+    void SaveInterruptedRun();
+    void RestoreInterruptedRun();
+
+    std::unique_ptr<uint32_t[]> stack;  // indexed by stack position / 4, outside the memory
+    uint32_t stackLow = STACK_EMPTY;    // lowest position pushed to since the stack was cleared
+    uint32_t callObject = 0;
+    NativeWords words;
+    std::vector<RegisteredObject*> objectsByWord;
+    // ndsa enters every unknown name it is asked for; a handler that asks for ever new names must
+    // not grow the registry without end.
+    static constexpr size_t MAX_NULL_ENTRIES = 4096;
+    static constexpr size_t MAX_NULL_ENTRY_BYTES = 1 << 20;
+    size_t nullEntries = 0;
+    size_t nullEntryBytes = 0;
+
+    int runDepth = 0;
+    int nativeDepth = 0;
+    std::vector<SavedRun> saved;
+    size_t savedCount = 0;
+
+    uint64_t instructionLimit = 0;
+    uint64_t instructionsLeft = 0;
 };
 
 class CWin32VirtualMachine : public CVirtualMachine {

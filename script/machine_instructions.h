@@ -1,0 +1,32 @@
+// The machine's instruction handlers and its dispatch loop (private to script/).
+#pragma once
+#include "script/byte_code.h"
+#include "script/virtual_machine.h"
+
+namespace Tamrik {
+
+struct MachineInstructions {
+    using Step = CVirtualMachine::Step;
+    using Handler = Step (*)(CVirtualMachine&, Instruction);
+
+    // Indexed by opcode - 1.
+    static const Handler kTable[OPCODE_TABLE_SIZE];
+
+    // Fetch, decode and dispatch until the run ends.
+    static void Loop(CVirtualMachine& vm);
+
+    // Stack primitives shared with the native calls; false when the stack cannot do it.
+    static bool Push(CVirtualMachine& vm, uint32_t value);
+    static bool Pop(CVirtualMachine& vm, uint32_t& value);
+
+    static Step Nlink(CVirtualMachine& vm, Instruction i);
+    static Step Nrel(CVirtualMachine& vm, Instruction i);
+    static Step Nsa(CVirtualMachine& vm, Instruction i);
+    static Step Ndsa(CVirtualMachine& vm, Instruction i);
+    static Step Nlthis(CVirtualMachine& vm, Instruction i);
+    static Step Ncall(CVirtualMachine& vm, Instruction i);
+    static Step M2xm(CVirtualMachine& vm, Instruction i);
+    static Step Xm2m(CVirtualMachine& vm, Instruction i);
+};
+
+} // namespace Tamrik

@@ -1,0 +1,19 @@
+// Class tags of objects that handler programs can reach: each registered object and each exported
+// method names the class it belongs to, so ncall can refuse an object of the wrong class.
+#pragma once
+
+namespace Tamrik {
+
+using ScriptClass = const void*;
+
+template <class T>
+inline constexpr char kScriptClassTag = 0;
+
+// One distinct tag per class; works on incomplete (forward-declared) classes.
+template <class T>
+constexpr ScriptClass ScriptClassOf()
+{
+    return &kScriptClassTag<T>;
+}
+
+} // namespace Tamrik

@@ -1,0 +1,374 @@
+// The handler-language assembler: tokenizer and the state machine that turns tokens into bytes.
+#include "script/xml_easm.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/log.h"
+#include "core/system.h"
+#include "script/virtual_machine.h"
+
+namespace Tamrik {
+
+namespace {
+
+struct Mnemonic {
+    const char* name;
+    uint8_t opcode;
+    int32_t nextState;
+};
+
+// Next state 1 means the instruction has no operands and is emitted at once.
+const Mnemonic kMnemonics[] = {
+    {"add", OP_ADD, 2},       {"sub", OP_SUB, 2},         {"mul", OP_MUL, 2},
+    {"div", OP_DIV, 2},       {"mod", OP_MOD, 2},         {"lsh", OP_LSH, 2},
+    {"rsh", OP_RSH, 2},       {"and", OP_AND, 2},         {"or", OP_OR, 2},
+    {"xor", OP_XOR, 2},       {"nsa", OP_NSA, 2},         {"fadd", OP_FADD, 2},
+    {"fsub", OP_FSUB, 2},     {"fmul", OP_FMUL, 2},       {"fdiv", OP_FDIV, 2},
+    {"abs", OP_ABS, 3},       {"not", OP_NOT, 3},         {"cmp", OP_CMP, 3},
+    {"ld8r", OP_LD8R, 3},     {"ld16r", OP_LD16R, 3},     {"ld32r", OP_LD32R, 3},
+    {"st8r", OP_ST8R, 3},     {"st16r", OP_ST16R, 3},     {"st32r", OP_ST32R, 3},
+    {"nlink", OP_NLINK, 3},   {"ndsa", OP_NDSA, 3},       {"swap", OP_SWAP, 3},
+    {"i2f", OP_I2F, 3},       {"f2i", OP_F2I, 3},         {"m2xm", OP_M2XM, 3},
+    {"xm2m", OP_XM2M, 3},     {"fsqrt", OP_FSQRT, 3},     {"fabs", OP_FABS, 3},
+    {"fround", OP_FROUND, 3}, {"ffloor", OP_FFLOOR, 3},   {"fceil", OP_FCEIL, 3},
+    {"fsin", OP_FSIN, 3},     {"fcos", OP_FCOS, 3},       {"ftan", OP_FTAN, 3},
+    {"fasin", OP_FASIN, 3},   {"facos", OP_FACOS, 3},     {"fatan", OP_FATAN, 3},
+    {"fexp", OP_FEXP, 3},     {"flog2", OP_FLOG2, 3},     {"flog10", OP_FLOG10, 3},
+    {"fln", OP_FLN, 3},       {"inc", OP_INC, 4},         {"dec", OP_DEC, 4},
+    {"push", OP_PUSH, 4},     {"pop", OP_POP, 4},         {"callr", OP_CALLR, 4},
+    {"nrel", OP_NREL, 4},     {"nlthis", OP_NLTHIS, 4},   {"ncall", OP_NCALL, 4},
+    {"st8", OP_ST8, 5},       {"st16", OP_ST16, 5},       {"st32", OP_ST32, 5},
+    {"ld8", OP_LD8, 6},       {"ld16", OP_LD16, 6},       {"ld32", OP_LD32, 6},
+    {"set", OP_SET, 7},       {"setf", OP_SETF, 20},      {"jmp", OP_JMP, 8},
+    {"jmp_eq", OP_JMP_EQ, 8}, {"jmp_lt", OP_JMP_LT, 8},   {"jmp_gt", OP_JMP_GT, 8},
+    {"jmp_lte", OP_JMP_LTE, 8}, {"jmp_qte", OP_JMP_QTE, 8}, {"call", OP_CALL, 8},
+    {"ret", OP_RET, 1},       {"halt", OP_HALT, 1},       {"pusha", OP_PUSHA, 1},
+    {"popa", OP_POPA, 1},
+};
+
+// Directives carry no opcode; their states are 14 to 17.
+const Mnemonic kDirectives[] = {{"b", 0, 14}, {"w", 0, 15}, {"dw", 0, 16}, {"s", 0, 17}};
+
+bool IsTokenChar(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Leading decimal digits, the rest ignored. value wraps like the 32-bit word it lands in; exact
+// stays below 2^32 + 1 so that range checks see huge numbers as huge, not as their low bits.
+struct Number {
+    uint32_t value = 0;
+    uint64_t exact = 0;
+};
+
+bool ReadNumber(const char* text, Number& number)
+{
+    if (!IsDigit(text[0]))
+        return false;
+    number = {};
+    for (const char* p = text; IsDigit(*p); ++p) {
+        uint32_t digit = static_cast<uint32_t>(*p - '0');
+        number.value = number.value * 10u + digit;
+        if (number.exact <= 0xFFFFFFFFull)
+            number.exact = number.exact * 10u + digit;
+    }
+    return true;
+}
+
+bool ReadRegister(const std::string& token, uint8_t& reg)
+{
+    Number n;
+    if (token.size() < 2 || token[0] != 'r' || !ReadNumber(token.c_str() + 1, n) || n.exact > 31)
+        return false;
+    reg = static_cast<uint8_t>(n.exact);
+    return true;
+}
+
+bool ReadAddress(const std::string& token, uint16_t& address)
+{
+    Number n;
+    if (!ReadNumber(token.c_str(), n) || n.exact > MAX_DIRECT_ADDRESS)
+        return false;
+    address = static_cast<uint16_t>(n.exact);
+    return true;
+}
+
+// setf keeps the upper half of the single-precision pattern, rounded to nearest (ties to even),
+// and the machine puts it back into the upper half, so whole numbers keep 16 significant bits.
+uint16_t FloatHighHalf(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (std::isnan(value))
+        return static_cast<uint16_t>((bits >> 16) | 0x0040u);
+    uint64_t rounded = static_cast<uint64_t>(bits) + 0x7FFFu + ((bits >> 16) & 1u);
+    return static_cast<uint16_t>(rounded >> 16);
+}
+
+const Mnemonic* Find(const Mnemonic* table, size_t count, const std::string& token)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (token == table[i].name)
+            return &table[i];
+    return nullptr;
+}
+
+void WriteLog(CVirtualMachine* machine, const char* text)
+{
+    if (machine && machine->owner && machine->owner->log)
+        machine->owner->log->Write(text);
+}
+
+// Splits source into tokens; unclosedQuote tells that the last string ran into the end of the text.
+void Tokenize(const char* source, std::vector<std::string>& tokens, bool& unclosedQuote)
+{
+    size_t length = std::strlen(source);
+    // Three NULs behind the text, so looking one past a token's end never leaves the buffer.
+    std::unique_ptr<char[]> work(new char[length + 3]);
+    std::memcpy(work.get(), source, length);
+    std::memset(work.get() + length, 0, 3);
+
+    unclosedQuote = false;
+    size_t i = 0;
+    while (i < length) {
+        unsigned char c = static_cast<unsigned char>(work[i]);
+        if (IsTokenChar(c)) {
+            size_t end = i;
+            while (end < length && IsTokenChar(static_cast<unsigned char>(work[end])))
+                ++end;
+            tokens.emplace_back(work.get() + i, end - i);
+            i = end + 1; // the character that ends the run goes with the token
+        } else if (c == '"') {
+            tokens.emplace_back("\"");
+            const char* close = static_cast<const char*>(std::memchr(work.get() + i + 1, '"', length - i - 1));
+            if (!close) {
+                tokens.emplace_back(work.get() + i + 1, length - i - 1);
+                unclosedQuote = true;
+                return;
+            }
+            size_t end = static_cast<size_t>(close - work.get());
+            tokens.emplace_back(work.get() + i + 1, end - i - 1);
+            tokens.emplace_back("\"");
+            i = end + 1;
+        } else {
+            ++i;
+        }
+    }
+}
+
+void ExpandNewlineEscapes(std::string& text)
+{
+    for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 2))
+        text.replace(at, 2, "\r\n");
+}
+
+} // namespace
+
+void ExpandTabEscape(std::string& text, size_t position)
+{
+    text.replace(position, 2, "    ");
+}
+
+size_t CopyToStringBuffer(const std::string& text, char* buffer)
+{
+    size_t count = text.size() < 255 ? text.size() : 255;
+    std::memcpy(buffer, text.data(), count);
+    return count;
+}
+
+CXMLeasm::CXMLeasm(CVirtualMachine* machine) : machine(machine) {}
+
+CXMLeasm::~CXMLeasm() = default;
+
+ByteCode* CXMLeasm::Assemble(const char* source, CVirtualMachine* machine)
+{
+    if (!source)
+        return nullptr;
+    std::vector<std::string> tokens;
+    bool unclosedQuote = false;
+    Tokenize(source, tokens, unclosedQuote);
+
+    CXMLeasm assembler(machine);
+    for (const std::string& token : tokens) {
+        assembler.ProcessToken(token);
+        if (assembler.state == 0)
+            return nullptr;
+    }
+    // A string that runs into the end of the text never gets its closing quote token.
+    if (unclosedQuote) {
+        WriteLog(machine, "Error: missing closing quote in string declaration.\n");
+        return nullptr;
+    }
+
+    ByteCode* program = new ByteCode;
+    program->size = static_cast<uint32_t>(assembler.output.size());
+    program->data = new uint8_t[assembler.output.size()];
+    if (!assembler.output.empty())
+        std::memcpy(program->data, assembler.output.data(), assembler.output.size());
+    return program;
+}
+
+void CXMLeasm::AppendInstruction()
+{
+    output.push_back(instruction.opcode);
+    output.push_back(instruction.rA);
+    output.push_back(instruction.rB);
+    output.push_back(instruction.rC);
+}
+
+void CXMLeasm::Fail(const char* first, const std::string& token, const char* last)
+{
+    WriteLog(machine, first);
+    WriteLog(machine, token.c_str());
+    WriteLog(machine, last);
+    state = 0;
+}
+
+void CXMLeasm::FailInvalidOperand(const std::string& token)
+{
+    Fail("[XMLeasm] Error: '", token, "' - invalid operand type.\n");
+}
+
+void CXMLeasm::ProcessToken(const std::string& token)
+{
+    uint8_t reg = 0;
+    uint16_t address = 0;
+    Number number;
+
+    switch (state) {
+    case 1: {
+        const Mnemonic* m = Find(kMnemonics, std::size(kMnemonics), token);
+        if (!m)
+            m = Find(kDirectives, std::size(kDirectives), token);
+        if (!m) {
+            Fail("[XMLeasm] Error: unrecognised token ", token, ".\n");
+            return;
+        }
+        instruction = Instruction{};
+        instruction.opcode = m->opcode;
+        if (m->opcode != 0 && m->nextState == 1)
+            AppendInstruction();
+        state = m->nextState;
+        return;
+    }
+    case 2: case 3: case 4: case 5: case 7: case 20:
+        if (!ReadRegister(token, reg))
+            return FailInvalidOperand(token);
+        instruction.rA = reg;
+        if (state == 4) {
+            AppendInstruction();
+            state = 1;
+        } else {
+            static const int32_t next[21] = {0, 0, 9, 10, 0, 11, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 21};
+            state = next[state];
+        }
+        return;
+    case 6:
+        if (!ReadAddress(token, address))
+            return FailInvalidOperand(token);
+        instruction.SetImm12(address);
+        state = 12;
+        return;
+    case 8:
+        if (!ReadNumber(token.c_str(), number))
+            return FailInvalidOperand(token);
+        instruction.SetImm12(static_cast<uint16_t>(number.value));
+        AppendInstruction();
+        state = 1;
+        return;
+    case 9:
+        if (!ReadRegister(token, reg))
+            return FailInvalidOperand(token);
+        instruction.rB = reg;
+        state = 12;
+        return;
+    case 10:
+        if (!ReadRegister(token, reg))
+            return FailInvalidOperand(token);
+        instruction.rB = reg;
+        AppendInstruction();
+        state = 1;
+        return;
+    case 11:
+        if (!ReadAddress(token, address))
+            return FailInvalidOperand(token);
+        instruction.SetImm23(address);
+        AppendInstruction();
+        state = 1;
+        return;
+    case 12:
+        if (!ReadRegister(token, reg))
+            return FailInvalidOperand(token);
+        instruction.rC = reg;
+        AppendInstruction();
+        state = 1;
+        return;
+    case 13:
+        if (!ReadNumber(token.c_str(), number))
+            return FailInvalidOperand(token);
+        instruction.SetImm23(static_cast<uint16_t>(number.value));
+        AppendInstruction();
+        state = 1;
+        return;
+    case 14: case 15: case 16: {
+        if (!ReadNumber(token.c_str(), number))
+            return FailInvalidOperand(token);
+        dataScratch = number.value;
+        int bytes = state == 14 ? 1 : state == 15 ? 2 : 4;
+        for (int i = 0; i < bytes; ++i)
+            output.push_back(static_cast<uint8_t>(dataScratch >> (8 * i)));
+        state = 1;
+        return;
+    }
+    case 17:
+        if (token.empty() || token[0] != '"') {
+            WriteLog(machine, "Error: missing starting quote in string declaration.\n");
+            state = 0;
+            return;
+        }
+        state = 18;
+        return;
+    case 18: {
+        std::memset(stringBuffer, 0, sizeof stringBuffer);
+        std::string text = token;
+        ExpandNewlineEscapes(text);
+        for (size_t at = text.find("\\t"); at != std::string::npos; at = text.find("\\t", at + 4))
+            ExpandTabEscape(text, at);
+        CopyToStringBuffer(text, stringBuffer);
+        state = 19;
+        return;
+    }
+    case 19:
+        if (token.empty() || token[0] != '"') {
+            WriteLog(machine, "Error: missing closing quote in string declaration.\n");
+            state = 0;
+            return;
+        }
+        for (const char* p = stringBuffer; *p; ++p)
+            output.push_back(static_cast<uint8_t>(*p));
+        output.push_back(0);
+        std::memset(stringBuffer, 0, sizeof stringBuffer);
+        state = 1;
+        return;
+    case 21: {
+        char* end = nullptr;
+        float value = std::strtof(token.c_str(), &end);
+        if (end == token.c_str())
+            return FailInvalidOperand(token);
+        instruction.SetImm23(FloatHighHalf(value));
+        AppendInstruction();
+        state = 1;
+        return;
+    }
+    default:
+        state = 0;
+        return;
+    }
+}
+
+} // namespace Tamrik
