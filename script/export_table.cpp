@@ -14,31 +14,46 @@ const ExportGroup kExportGroups[] = {
     SystemExports,
 };
 
+std::span<const ExportRow> g_extraRows;
+
+// Visits the program's rows, then the tests' rows, with each row's running index; stops when
+// visit returns true.
+template <class Visit>
+const ExportRow* FindRow(Visit&& visit)
+{
+    uint32_t index = 0;
+    for (ExportGroup group : kExportGroups)
+        for (const ExportRow& row : group())
+            if (visit(row, index++))
+                return &row;
+    for (const ExportRow& row : g_extraRows)
+        if (visit(row, index++))
+            return &row;
+    return nullptr;
+}
+
 } // namespace
+
+void SetExtraExportsForTesting(std::span<const ExportRow> rows)
+{
+    g_extraRows = rows;
+}
 
 uint32_t FindExport(const char* name)
 {
-    uint32_t index = 0;
-    for (ExportGroup group : kExportGroups) {
-        for (const ExportRow& row : group()) {
-            if (std::strcmp(row.name, name) == 0)
-                return FUNCTION_WORD_BASE + index;
-            ++index;
-        }
-    }
-    return 0;
+    uint32_t word = 0;
+    FindRow([&](const ExportRow& row, uint32_t index) {
+        if (std::strcmp(row.name, name) != 0)
+            return false;
+        word = FUNCTION_WORD_BASE + index;
+        return true;
+    });
+    return word;
 }
 
 const ExportRow* ExportFromWord(uint32_t word)
 {
-    uint32_t index = word - FUNCTION_WORD_BASE;
-    for (ExportGroup group : kExportGroups) {
-        std::span<const ExportRow> rows = group();
-        if (index < rows.size())
-            return &rows[index];
-        index -= static_cast<uint32_t>(rows.size());
-    }
-    return nullptr;
+    return FindRow([&](const ExportRow&, uint32_t index) { return FUNCTION_WORD_BASE + index == word; });
 }
 
 bool IsValidArgument(ArgKind kind, uint32_t word, const NativeWords& words)

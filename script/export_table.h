@@ -60,6 +60,9 @@ std::span<const ExportRow> SystemExports();
 std::span<const ExportRow> RenderDeviceExports();
 std::span<const ExportRow> GUIExports();
 
+// Tests add rows of their own classes behind the program's; the program never calls this.
+void SetExtraExportsForTesting(std::span<const ExportRow> rows);
+
 // nsa: the function word of the row exported under name, 0 for none.
 uint32_t FindExport(const char* name);
 // ncall: the row a function word designates, null for none.
