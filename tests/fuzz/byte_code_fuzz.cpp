@@ -1,0 +1,22 @@
+// Any byte code: load raw bytes as a program and run it on a machine with a registered object.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "script/byte_code.h"
+#include "tests/fuzz/fuzz_system.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    kestrova_fuzz::FuzzSystem system;
+    Tamrik::ByteCode program;
+    program.size = static_cast<uint32_t>(size);
+    program.data = new uint8_t[size];
+    if (size > 0)
+        std::memcpy(program.data, data, size);
+    system.vm->LoadProgram(&program);
+    system.vm->Run();
+    // A second run goes on behind wherever the first one ended.
+    system.vm->Run();
+    return 0;
+}
