@@ -62,19 +62,7 @@ Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
     vm.Log(name.c_str());
     vm.Log("'.\n");
 
-    auto entry = vm.registry.find(name);
-    if (entry == vm.registry.end()) {
-        // An unknown name is entered with no object, so a later registration under it is ignored.
-        if (vm.nullEntries < CVirtualMachine::MAX_NULL_ENTRIES &&
-            vm.nullEntryBytes + name.size() <= CVirtualMachine::MAX_NULL_ENTRY_BYTES) {
-            ++vm.nullEntries;
-            vm.nullEntryBytes += name.size();
-            vm.RegisterTyped(name.c_str(), nullptr, nullptr);
-        }
-        vm.registers[i.rB] = 0;
-    } else {
-        vm.registers[i.rB] = entry->second.object ? entry->second.word : 0u;
-    }
+    vm.registers[i.rB] = vm.ObjectWord(name);
     return Step::Next;
 }
 

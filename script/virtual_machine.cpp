@@ -25,23 +25,38 @@ CVirtualMachine::~CVirtualMachine()
 
 void CVirtualMachine::RegisterTyped(const char* name, void* object, ScriptClass objectClass)
 {
-    auto [entry, inserted] = registry.try_emplace(name ? name : "", RegisteredObject{object, objectClass, 0});
-    if (!inserted)
+    std::string key = name ? name : "";
+    if (!registry.try_emplace(key, object).second)
         return;
-    entry->second.word = OBJECT_WORD_BASE + static_cast<uint32_t>(objectsByWord.size());
-    objectsByWord.push_back(&entry->second);
+    objectWords.emplace(key, OBJECT_WORD_BASE + static_cast<uint32_t>(objects.size()));
+    objects.push_back(RegisteredObject{object, objectClass});
 }
 
-const RegisteredObject* CVirtualMachine::FindObject(const char* name) const
+ScriptClass CVirtualMachine::RegisteredClass(const char* name) const
 {
-    auto entry = registry.find(name ? name : "");
-    return entry == registry.end() ? nullptr : &entry->second;
+    auto entry = objectWords.find(name ? name : "");
+    return entry == objectWords.end() ? nullptr : objects[entry->second - OBJECT_WORD_BASE].objectClass;
 }
 
-RegisteredObject* CVirtualMachine::ObjectFromWord(uint32_t word) const
+const RegisteredObject* CVirtualMachine::ObjectFromWord(uint32_t word) const
 {
     uint32_t index = word - OBJECT_WORD_BASE;
-    return index < objectsByWord.size() ? objectsByWord[index] : nullptr;
+    return index < objects.size() ? &objects[index] : nullptr;
+}
+
+uint32_t CVirtualMachine::ObjectWord(const std::string& name)
+{
+    auto entry = objectWords.find(name);
+    if (entry != objectWords.end())
+        return objects[entry->second - OBJECT_WORD_BASE].object ? entry->second : 0u;
+    // An unknown name is entered with no object, so a later registration under it is ignored.
+    if (!registry.count(name) && nullEntries < MAX_NULL_ENTRIES &&
+        nullEntryBytes + name.size() <= MAX_NULL_ENTRY_BYTES) {
+        ++nullEntries;
+        nullEntryBytes += name.size();
+        RegisterTyped(name.c_str(), nullptr, nullptr);
+    }
+    return 0;
 }
 
 int32_t CVirtualMachine::StackDepth() const

@@ -16,15 +16,14 @@ class CSystem;
 class CRenderDevice;
 class CGUI;
 
-// A registered object with the class it was registered as; word is what ndsa hands out for it.
+// Name -> object, byte-wise ordered; the first registration of a name keeps it.
+using ObjectRegistry = std::map<std::string, void*>;
+
+// A registered object with the class it was registered as.
 struct RegisteredObject {
     void* object = nullptr;
     ScriptClass objectClass = nullptr;
-    uint32_t word = 0;
 };
-
-// Name -> object, byte-wise ordered; the first registration of a name keeps it.
-using ObjectRegistry = std::map<std::string, RegisteredObject>;
 
 class CVirtualMachine {
 public:
@@ -55,8 +54,8 @@ public:
     // events) the interrupted handler's state is put aside first and comes back when the call returns.
     void LoadProgram(const ByteCode* program);
 
-    // The object registered under name (null for none); the registry entry's class in objectClass.
-    const RegisteredObject* FindObject(const char* name) const;
+    // The class the object under name was registered as; null for none or an unknown name.
+    ScriptClass RegisteredClass(const char* name) const;
 
     // For fuzzing only: ends a run (nested runs included) after this many instructions; 0 = never.
     // The program never sets it: handlers run to their end.
@@ -97,7 +96,9 @@ private:
     };
 
     void RegisterTyped(const char* name, void* object, ScriptClass objectClass);
-    RegisteredObject* ObjectFromWord(uint32_t word) const;
+    const RegisteredObject* ObjectFromWord(uint32_t word) const;
+    // ndsa: the object word for name, 0 when nothing (or null) is registered under it.
+    uint32_t ObjectWord(const std::string& name);
     void Log(const char* text) const;
     void ClearStack();
     void SaveInterruptedRun();
@@ -107,7 +108,8 @@ private:
     uint32_t stackLow = STACK_EMPTY;    // lowest position pushed to since the stack was cleared
     uint32_t callObject = 0;
     NativeWords words;
-    std::vector<RegisteredObject*> objectsByWord;
+    std::vector<RegisteredObject> objects; // by object word, in registration order
+    std::map<std::string, uint32_t> objectWords;
     // ndsa enters every unknown name it is asked for; a handler that asks for ever new names must
     // not grow the registry without end.
     static constexpr size_t MAX_NULL_ENTRIES = 4096;

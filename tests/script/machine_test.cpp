@@ -114,11 +114,11 @@ TEST_F(Machine, TheFirstRegistrationOfANameKeepsIt)
     int first = 1, second = 2;
     vm().RegisterObject("window", static_cast<void*>(&first));
     vm().RegisterObject("window", static_cast<void*>(&second));
-    ASSERT_NE(vm().FindObject("window"), nullptr);
-    EXPECT_EQ(vm().FindObject("window")->object, &first);
-    EXPECT_EQ(vm().FindObject("System")->object, static_cast<Tamrik::CSystem*>(&system));
-    EXPECT_EQ(vm().FindObject("System")->objectClass, Tamrik::ScriptClassOf<Tamrik::CSystem>());
-    EXPECT_EQ(vm().FindObject("nobody"), nullptr);
+    EXPECT_EQ(vm().registry.at("window"), &first);
+    EXPECT_EQ(vm().registry.at("System"), static_cast<Tamrik::CSystem*>(&system));
+    EXPECT_EQ(vm().RegisteredClass("System"), Tamrik::ScriptClassOf<Tamrik::CSystem>());
+    EXPECT_EQ(vm().RegisteredClass("window"), nullptr);
+    EXPECT_EQ(vm().registry.count("nobody"), 0u);
 }
 
 // Each program ends the run at its faulting instruction; the set r9 behind it never runs.

@@ -176,7 +176,7 @@ TEST_F(NativeCalls, FailedLookupsGiveZeroAndTheRunGoesOn)
 
     // ndsa entered the name without an object, so a later registration under it is ignored.
     vm().RegisterObjectAs<FakeWindow>("Nobody", &b);
-    EXPECT_EQ(vm().FindObject("Nobody")->object, nullptr);
+    EXPECT_EQ(vm().registry.at("Nobody"), nullptr);
 }
 
 TEST_F(NativeCalls, OneNlthisServesSeveralCalls)
