@@ -137,15 +137,4 @@ TEST(Assembler, AssemblesWithoutAMachineOrALog)
     EXPECT_EQ(Assemble("nop", system.vm), nullptr);
 }
 
-TEST(Assembler, HelpersCopyAtMost255CharactersAndExpandOneTab)
-{
-    char buffer[256] = {};
-    EXPECT_EQ(Tamrik::CopyToStringBuffer(std::string(400, 'k'), buffer), 255u);
-    EXPECT_EQ(buffer[254], 'k');
-    EXPECT_EQ(buffer[255], 0);
-    std::string text = "a\\tb";
-    Tamrik::ExpandTabEscape(text, 1);
-    EXPECT_EQ(text, "a    b");
-}
-
 } // namespace

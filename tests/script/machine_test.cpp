@@ -23,17 +23,6 @@ protected:
     TestSystem system;
 };
 
-TEST_F(Machine, ConstructionPointsTheStackAtTheEndOfMemory)
-{
-    CVirtualMachine& m = vm();
-    EXPECT_EQ(m.registers[30], 65536u);
-    EXPECT_EQ(m.registers[31], 0u);
-    EXPECT_EQ(m.registers[29], 0u);
-    EXPECT_EQ(m.stackRegister, 30);
-    EXPECT_EQ(m.flagsRegister, 29);
-    EXPECT_EQ(m.programCounter, 31);
-}
-
 TEST_F(Machine, LoadProgramClearsMemoryAndEveryRegisterButNullChangesNothing)
 {
     Run("set r1 7 set r29 3 st32 r1 4000 push r1 halt");
