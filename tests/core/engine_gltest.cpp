@@ -134,6 +134,18 @@ TEST(MainWindow, AFullScreenModeTheDisplayLacksIsRefusedWithoutAWindow)
     EXPECT_FALSE(kestrova_test::WindowExists("Tamrik"));
 }
 
+TEST(MainWindow, ASizeNoDisplayCouldHoldIsRefusedAsAWindowThatCannotBeCreated)
+{
+    kestrova_test::ScratchDir scratch;
+    CWin32System system;
+    RecordingLog* log = InstallRecordingLog(&system);
+    EXPECT_FALSE(system.mainWindow->Create(100000, 600));
+    EXPECT_FALSE(system.mainWindow->Create(800, 2000000000));
+    EXPECT_EQ(log->messages, (std::vector<std::string>{"Error|Unable to create window.",
+                                                       "Error|Unable to create window."}));
+    EXPECT_FALSE(kestrova_test::WindowExists("Tamrik"));
+}
+
 TEST(MainWindow, OnlyTheExactValueTrueAsksForFullScreen)
 {
     kestrova_test::ScratchDir scratch;
