@@ -126,24 +126,6 @@ TEST(IniFile, NamesAndValuesAreCaseSensitiveAndUnfilteredBytesInQuotesSurvive)
     EXPECT_EQ(m["Nul"]["k"], std::string("a\0b", 3));
 }
 
-TEST(IniFile, SectionsSortByteWiseWithUpperCaseFirst)
-{
-    IniMap m = Parse("[b]\n[a]\n[B]\n[\"\xE9\"]\n[A]\n");
-    std::string order;
-    for (const auto& [name, keys] : m)
-        order += name;
-    EXPECT_EQ(order, "ABab\xE9");
-}
-
-TEST(IniFile, TheCanonicalFormReadsBackEveryValue)
-{
-    IniMap m = Parse("[Display]\r\nWidth = \"1024\"\r\nRenderer = \"OpenGL\"\r\n"
-                     "[Game]\r\nMap = \"maps/demo level-1.bsp\"\r\nRate = \"-1\"\r\n");
-    EXPECT_EQ(m["Display"]["Width"], "1024");
-    EXPECT_EQ(m["Game"]["Map"], "maps/demo level-1.bsp");
-    EXPECT_EQ(m["Game"]["Rate"], "-1");
-}
-
 TEST(IniFile, TheFileReaderAppliesTheSameRulesAndEmptiesTheMapFirst)
 {
     kestrova_test::ScratchDir scratch;
