@@ -12,6 +12,7 @@ using ExportGroup = std::span<const ExportRow> (*)();
 // One line per class whose rows are linked into the program.
 const ExportGroup kExportGroups[] = {
     SystemExports,
+    RenderDeviceExports,
 };
 
 std::span<const ExportRow> g_extraRows;
