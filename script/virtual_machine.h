@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "script/byte_code.h"
@@ -43,6 +44,11 @@ public:
     void RegisterObject(const char* name, CGUI* object) { RegisterObjectAs<CGUI>(name, object); }
     // An object of no exported class: ndsa finds it, but no exported method accepts it.
     void RegisterObject(const char* name, void* object) { RegisterTyped(name, object, nullptr); }
+    // Any other class must say what it is registered as: RegisterObjectAs<C>(name, object).
+    template <class T>
+        requires(!std::is_convertible_v<T*, CSystem*> && !std::is_convertible_v<T*, CRenderDevice*> &&
+                 !std::is_convertible_v<T*, CGUI*> && !std::is_void_v<T>)
+    void RegisterObject(const char* name, T* object) = delete;
     template <class T>
     void RegisterObjectAs(const char* name, T* object)
     {
