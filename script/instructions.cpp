@@ -1,6 +1,7 @@
 // The effects of the arithmetic, memory, stack, flow and float instructions, and the dispatch loop.
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "script/machine_instructions.h"
 
@@ -343,7 +344,12 @@ bool MachineInstructions::Pop(VM& vm, uint32_t& value)
     return true;
 }
 
-const MachineInstructions::Handler MachineInstructions::kTable[OPCODE_TABLE_SIZE] = {
+namespace {
+
+using M = MachineInstructions;
+
+// Indexed by opcode - 1.
+constexpr MachineInstructions::Handler kTable[] = {
     Binary<Add>,            // 1 add
     Binary<Sub>,            // 2 sub
     Binary<Mul>,            // 3 mul
@@ -382,12 +388,12 @@ const MachineInstructions::Handler MachineInstructions::kTable[OPCODE_TABLE_SIZE
     Call,                   // 36 call
     CallR,                  // 37 callr
     Ret,                    // 38 ret
-    Nlink,                  // 39 nlink
-    Nrel,                   // 40 nrel
-    Nsa,                    // 41 nsa
-    Ndsa,                   // 42 ndsa
-    Nlthis,                 // 43 nlthis
-    Ncall,                  // 44 ncall
+    M::Nlink,               // 39 nlink
+    M::Nrel,                // 40 nrel
+    M::Nsa,                 // 41 nsa
+    M::Ndsa,                // 42 ndsa
+    M::Nlthis,              // 43 nlthis
+    M::Ncall,               // 44 ncall
     Halt,                   // 45 halt
     Swap,                   // 46 swap
     Nothing,                // 47 pusha
@@ -396,8 +402,8 @@ const MachineInstructions::Handler MachineInstructions::kTable[OPCODE_TABLE_SIZE
     SetF,                   // 50 setf
     I2F,                    // 51 i2f
     F2I,                    // 52 f2i
-    M2xm,                   // 53 m2xm
-    Xm2m,                   // 54 xm2m
+    M::M2xm,                // 53 m2xm
+    M::Xm2m,                // 54 xm2m
     Unassigned, Unassigned, Unassigned, Unassigned, Unassigned, Unassigned, Unassigned, Unassigned,
     Unassigned,             // 55 to 63
     FloatBinary<FAdd>,      // 64 fadd
@@ -420,6 +426,9 @@ const MachineInstructions::Handler MachineInstructions::kTable[OPCODE_TABLE_SIZE
     FloatUnary<FLog10>,     // 81 flog10
     FloatUnary<FLn>,        // 82 fln
 };
+static_assert(std::size(kTable) == OPCODE_TABLE_SIZE);
+
+} // namespace
 
 void MachineInstructions::Loop(VM& vm)
 {

@@ -9,9 +9,6 @@ struct MachineInstructions {
     using Step = CVirtualMachine::Step;
     using Handler = Step (*)(CVirtualMachine&, Instruction);
 
-    // Indexed by opcode - 1.
-    static const Handler kTable[OPCODE_TABLE_SIZE];
-
     // Fetch, decode and dispatch until the run ends.
     static void Loop(CVirtualMachine& vm);
 
