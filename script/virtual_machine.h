@@ -67,8 +67,6 @@ public:
     // The program never sets it: handlers run to their end.
     void SetInstructionLimitForTesting(uint64_t limit) { instructionLimit = limit; }
 
-    // The call object that nlthis sets (0 when none).
-    uint32_t CallObject() const { return callObject; }
     // Number of words on the stack, from the stack register's position.
     int32_t StackDepth() const;
 
