@@ -80,7 +80,7 @@ void BakeLightmaps(const LevelDescription& description, BuiltLevel& level)
                             continue;
                     }
                     const float falloff = 1.0f - distance / light->radius;
-                    const float amount = 1.35f * lambert * falloff * falloff + 0.25f * falloff;
+                    const float amount = 1.6f * lambert * falloff * falloff + 0.25f * falloff;
                     for (int c = 0; c < 3; ++c)
                         sum[c] += light->colour[c] * amount;
                 }
