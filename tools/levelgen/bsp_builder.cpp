@@ -4,6 +4,7 @@
 // tree, each leaf holding cells of one kind only.
 #include "bsp_builder.h"
 
+#include "lightmaps.h"
 #include "visibility.h"
 
 #include <algorithm>
@@ -49,7 +50,7 @@ public:
         MakeModels();
         BuildVisibility(d, lines[0].front(), lines[1].front(), lines[0].back(), lines[1].back(), out);
         MakeEntities();
-        PackLightmaps();
+        PackLightmaps(out);
     }
 
 private:
@@ -485,50 +486,6 @@ private:
             e += "{\n\"classname\" \"func_button\"\n\"model\" \"*" + std::to_string(i + 1) + "\"\n";
             e += "\"target\" \"" + std::to_string(d.switches[i].targetLight) + "\"\n}\n";
         }
-    }
-
-    // Shelf packing into 128 x 128 pages, tallest blocks first; then the lightmap coordinates.
-    void PackLightmaps()
-    {
-        std::vector<int> order(out.faces.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = static_cast<int>(i);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return out.faces[size_t(a)].lm_size[1] > out.faces[size_t(b)].lm_size[1];
-        });
-        int page = -1, x = 128, y = 0, shelf = 0;
-        for (int f : order) {
-            BSPFace& face = out.faces[size_t(f)];
-            const int w = face.lm_size[0], h = face.lm_size[1];
-            if (x + w > 128) {
-                x = 0;
-                y += shelf;
-                shelf = 0;
-            }
-            if (page < 0 || y + h > 128) {
-                ++page;
-                x = 0;
-                y = 0;
-                shelf = 0;
-            }
-            face.lm_index = page;
-            face.lm_start[0] = x;
-            face.lm_start[1] = y;
-            x += w;
-            shelf = std::max(shelf, h);
-            for (int v = 0; v < face.n_vertexes; ++v) {
-                BSPVertex& vertex = out.vertexes[size_t(face.vertex + v)];
-                for (int s = 0; s < 2; ++s) {
-                    float along = 0, step2 = 0;
-                    for (int a = 0; a < 3; ++a) {
-                        along += (vertex.position[a] - face.lm_origin[a]) * face.lm_vecs[s][a];
-                        step2 += face.lm_vecs[s][a] * face.lm_vecs[s][a];
-                    }
-                    vertex.texcoord[1][s] = (face.lm_start[s] + 0.5f + along / step2) / 128.0f;
-                }
-            }
-        }
-        out.lightmaps.assign(size_t(page + 1), std::vector<uint8_t>(128 * 128 * 3, 0));
     }
 };
 
