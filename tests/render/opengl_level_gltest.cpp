@@ -249,3 +249,79 @@ TEST_F(Level, TheCameraLooksAlongLevelXWithZUp)
 }
 
 } // namespace
+
+#include "level/level_reading.h"
+#include "level/material_library.h"
+
+namespace {
+
+// The level the project's generator writes, read as loading steps 0 and 1 read it, seen from
+// its start position.
+class GeneratedLevel : public DeviceTest {
+protected:
+    std::vector<std::string> RunDirEntries() override { return {"textures", "fonts", "maps", "Materials.ini"}; }
+    std::string Settings() override { return "[Game]\nMap = \"maps/demo.bsp\"\n"; }
+
+    void LoadLevel()
+    {
+        CBSPLoader& level = *device->level;
+        ASSERT_TRUE(Tamrik::ReadBSPFile(level, *system->settings, system->log));
+        Tamrik::ReadTextures(level, *device->materials);
+        device->LoadLevelTextures();
+        device->LoadLevelGeometry();
+        // The start position: three numbers nine characters into the player start's "origin".
+        std::string entities = level.EntityText();
+        size_t start = entities.find("info_player_deathmatch");
+        ASSERT_NE(start, std::string::npos);
+        size_t origin = entities.find("origin", start);
+        ASSERT_NE(origin, std::string::npos);
+        int x = 0, y = 0, z = 0;
+        std::sscanf(entities.c_str() + origin + 9, "%d %d %d", &x, &y, &z);
+        float* position = device->camera->position;
+        float* lookAt = device->camera->lookAt;
+        position[0] += x, position[1] += y, position[2] += z;
+        lookAt[0] += x, lookAt[1] += y, lookAt[2] += z;
+    }
+
+    std::vector<uint8_t> DrawEveryFace()
+    {
+        device->BeginFrame();
+        device->Set3DMode();
+        device->UpdateCamera();
+        for (int f = 0; f < device->level->RecordCount(Tamrik::LUMP_FACE); ++f)
+            device->visibleFaces.insert(f);
+        device->RenderLevel();
+        device->visibleFaces.clear();
+        return Picture();
+    }
+};
+
+TEST_F(GeneratedLevel, IsDrawnWithItsLightmaps)
+{
+    LoadLevel();
+    CBSPLoader& level = *device->level;
+    ASSERT_GT(level.RecordCount(Tamrik::LUMP_FACE), 0);
+    ASSERT_GT(level.RecordCount(Tamrik::LUMP_LIGHTMAP), 0);
+
+    std::vector<uint8_t> lit = DrawEveryFace();
+    SavePicture("generated-lit");
+    size_t covered = 0;
+    for (size_t p = 0; p < lit.size(); p += 3)
+        covered += lit[p] || lit[p + 1] || lit[p + 2];
+    EXPECT_GT(covered, lit.size() / 3 / 2) << "most of the view shows the level";
+
+    // The same faces without their lightmaps.
+    device->ReleaseLevelGeometry();
+    for (int f = 0; f < level.RecordCount(Tamrik::LUMP_FACE); ++f)
+        level.faces[f].lm_index = -1;
+    device->LoadLevelGeometry();
+    std::vector<uint8_t> unlit = DrawEveryFace();
+    SavePicture("generated-unlit");
+    size_t differing = 0;
+    for (size_t p = 0; p < lit.size(); p += 3)
+        differing += std::abs(lit[p] - unlit[p]) + std::abs(lit[p + 1] - unlit[p + 1]) +
+                         std::abs(lit[p + 2] - unlit[p + 2]) > 12;
+    EXPECT_GT(differing, covered / 4);
+}
+
+} // namespace
