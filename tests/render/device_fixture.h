@@ -2,13 +2,10 @@
 // scratch folder that sees the runtime directory's data, and pixel read-back.
 #pragma once
 #include <GL/glew.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include <array>
 #include <cstdint>
@@ -91,21 +88,6 @@ inline std::string MakeTGA(int width, int height, const std::vector<std::array<u
     return bytes;
 }
 
-// Mesa unloads its driver when the display closes; whatever the driver leaves behind would
-// then reach the leak report with no module name to suppress it by. Keeping the driver loaded
-// lets the report name it.
-inline void PinGraphicsDriver()
-{
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            const char* name = info->dlpi_name;
-            if (name && (std::strstr(name, "_dri.so") || std::strstr(name, "libgallium")))
-                dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
-
 inline void DeviceTest::SetUp()
 {
     scratch = std::make_unique<ScratchDir>();
@@ -118,7 +100,6 @@ inline void DeviceTest::SetUp()
     ASSERT_TRUE(system->mainWindow->Create(width, height));
     device = new Tamrik::COpenGLRenderDevice(system);
     ASSERT_TRUE(device->Create(system->mainWindow));
-    PinGraphicsDriver();
 }
 
 inline void DeviceTest::TearDown()
