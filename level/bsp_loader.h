@@ -214,6 +214,9 @@ private:
     int32_t ReadInt();
     float ReadFloat();
     void Dump(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    int64_t fileSize = 0;
+    int64_t readPosition = 0;
 };
 
 } // namespace Tamrik

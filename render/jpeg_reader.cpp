@@ -1,0 +1,116 @@
+// LoadJPEG: any JPEG libjpeg decodes, top row first; grey-scale expanded to RGB.
+#include <csetjmp>
+#include <cstdio>
+#include <new>
+
+#include <jpeglib.h>
+
+#include "render/image.h"
+
+namespace Tamrik {
+
+namespace {
+
+// libjpeg's standard error exit ends the process; this one jumps back to LoadJPEG instead, so a
+// broken texture file fails its load and nothing more. Warnings stay silent.
+struct ErrorManager {
+    jpeg_error_mgr standard;
+    jmp_buf recover;
+};
+
+void ErrorExit(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->recover, 1);
+}
+
+void OutputMessage(j_common_ptr) {}
+
+// Pictures beyond this many pixels are refused rather than allocated.
+constexpr size_t kMaxPixels = size_t(1) << 24;
+
+} // namespace
+
+bool LoadJPEG(Image* image, const char* path)
+{
+    image->width = 0;
+    image->height = 0;
+    image->format = 0;
+    image->pixels = nullptr;
+
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    info.err = jpeg_std_error(&errors.standard);
+    errors.standard.error_exit = ErrorExit;
+    errors.standard.output_message = OutputMessage;
+    // Everything the jump may need to release lives outside the setjmp frame's locals that the
+    // jump could clobber: volatile pointers.
+    uint8_t* volatile pixels = nullptr;
+    uint8_t* volatile row = nullptr;
+    jpeg_create_decompress(&info);
+    if (setjmp(errors.recover)) {
+        jpeg_destroy_decompress(&info);
+        std::fclose(file);
+        delete[] pixels;
+        delete[] row;
+        return false;
+    }
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    // Checked before decompression starts, which allocates for the whole picture.
+    if (info.image_width == 0 || info.image_height == 0 ||
+        size_t(info.image_width) * info.image_height > kMaxPixels) {
+        jpeg_destroy_decompress(&info);
+        std::fclose(file);
+        return false;
+    }
+    jpeg_start_decompress(&info);
+
+    const size_t width = info.output_width;
+    const size_t height = info.output_height;
+    const size_t components = static_cast<size_t>(info.output_components);
+    // Grey-scale is stored as RGB; three components as they come; anything else as four.
+    const size_t bytes = components == 3 || components == 1 ? 3 : 4;
+    if (width == 0 || height == 0 || width * height > kMaxPixels || components > 4) {
+        jpeg_destroy_decompress(&info);
+        std::fclose(file);
+        return false;
+    }
+    pixels = new (std::nothrow) uint8_t[width * height * bytes];
+    row = new (std::nothrow) uint8_t[width * components];
+    if (!pixels || !row) {
+        jpeg_destroy_decompress(&info);
+        std::fclose(file);
+        delete[] pixels;
+        delete[] row;
+        return false;
+    }
+
+    // One scan line at a time through a row buffer, then widened into place.
+    while (info.output_scanline < info.output_height) {
+        const size_t y = info.output_scanline;
+        JSAMPROW rows[1] = {row};
+        if (jpeg_read_scanlines(&info, rows, 1) != 1)
+            break;
+        uint8_t* out = pixels + y * width * bytes;
+        for (size_t x = 0; x < width; ++x) {
+            const uint8_t* in = row + x * components;
+            for (size_t c = 0; c < bytes; ++c)
+                out[x * bytes + c] = components == 1 ? in[0] : c < components ? in[c] : 255;
+        }
+    }
+
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+    delete[] row;
+    image->width = static_cast<int32_t>(width);
+    image->height = static_cast<int32_t>(height);
+    image->format = bytes == 3 ? IMAGE_RGB : IMAGE_RGBA;
+    image->pixels = pixels;
+    return true;
+}
+
+} // namespace Tamrik

@@ -1,0 +1,144 @@
+// LoadTGA: uncompressed and run-length true-colour TGA files, rows kept in file order.
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "render/image.h"
+
+namespace Tamrik {
+
+namespace {
+
+const uint8_t kUncompressedHeader[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const uint8_t kRunLengthHeader[12] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+// Bytes left in the file from the current position; lets a header's size be checked against
+// the file before anything is allocated for it.
+long RemainingBytes(FILE* file)
+{
+    long here = std::ftell(file);
+    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0)
+        return 0;
+    long end = std::ftell(file);
+    std::fseek(file, here, SEEK_SET);
+    return end > here ? end - here : 0;
+}
+
+// File pixels are blue, green, red (, alpha).
+void StorePixel(uint8_t* out, const uint8_t* in, size_t bytes)
+{
+    out[0] = in[2];
+    out[1] = in[1];
+    out[2] = in[0];
+    if (bytes == 4)
+        out[3] = in[3];
+}
+
+bool ReadRunLength(FILE* file, uint8_t* pixels, size_t count, size_t bytes)
+{
+    uint8_t pixel[4];
+    size_t stored = 0;
+    while (stored < count) {
+        int header = std::fgetc(file);
+        if (header == EOF)
+            return false;
+        if (header < 0x80) {
+            size_t n = static_cast<size_t>(header) + 1;
+            if (n > count - stored)
+                return false;
+            for (size_t k = 0; k < n; ++k) {
+                if (std::fread(pixel, 1, bytes, file) != bytes)
+                    return false;
+                StorePixel(pixels + stored++ * bytes, pixel, bytes);
+            }
+        } else {
+            size_t n = static_cast<size_t>(header) - 127;
+            if (n > count - stored)
+                return false;
+            if (std::fread(pixel, 1, bytes, file) != bytes)
+                return false;
+            for (size_t k = 0; k < n; ++k)
+                StorePixel(pixels + stored++ * bytes, pixel, bytes);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool LoadTGA(Image* image, const char* path)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+
+    uint8_t start[12];
+    bool runLength = false;
+    if (std::fread(start, 1, sizeof(start), file) != sizeof(start)) {
+        std::fclose(file);
+        return false;
+    }
+    if (std::memcmp(start, kRunLengthHeader, sizeof(start)) == 0) {
+        runLength = true;
+    } else if (std::memcmp(start, kUncompressedHeader, sizeof(start)) != 0) {
+        std::fclose(file);
+        return false;
+    }
+
+    uint8_t rest[6];
+    if (std::fread(rest, 1, sizeof(rest), file) != sizeof(rest)) {
+        std::fclose(file);
+        return false;
+    }
+    const int32_t width = rest[0] | rest[1] << 8;
+    const int32_t height = rest[2] | rest[3] << 8;
+    const int bits = rest[4];
+    image->width = width;
+    image->height = height;
+    image->format = bits == 24 ? IMAGE_RGB : IMAGE_RGBA;
+    image->pixels = nullptr;
+    if (width == 0 || height == 0 || (bits != 24 && bits != 32)) {
+        std::fclose(file);
+        return false;
+    }
+
+    const size_t bytes = static_cast<size_t>(bits / 8);
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    const size_t size = count * bytes;
+    // A file too short for its picture fails before the picture's memory is taken: raw data
+    // needs every byte, a run-length packet covers at most 128 pixels.
+    const size_t least = runLength ? (count + 127) / 128 * (1 + bytes) : size;
+    if (static_cast<size_t>(RemainingBytes(file)) < least) {
+        std::fclose(file);
+        return false;
+    }
+
+    uint8_t* pixels = new (std::nothrow) uint8_t[size];
+    if (!pixels) {
+        std::fclose(file);
+        return false;
+    }
+
+    bool ok;
+    if (runLength) {
+        ok = ReadRunLength(file, pixels, count, bytes);
+    } else {
+        ok = std::fread(pixels, 1, size, file) == size;
+        if (ok) {
+            for (size_t i = 0; i < size; i += bytes) {
+                uint8_t blue = pixels[i];
+                pixels[i] = pixels[i + 2];
+                pixels[i + 2] = blue;
+            }
+        }
+    }
+    std::fclose(file);
+    if (!ok) {
+        delete[] pixels;
+        return false;
+    }
+    image->pixels = pixels;
+    return true;
+}
+
+} // namespace Tamrik
