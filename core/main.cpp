@@ -1,2 +1,11 @@
-// Process entry point (placeholder until the engine object exists).
-int main() { return 0; }
+// Process entry: the engine object is built during static initialisation, before main runs.
+#include "core/engine.h"
+
+Tamrik::CEngine g_Engine;
+
+// The command line is not read.
+int main()
+{
+    g_Engine.Run();
+    return 0;
+}

@@ -29,13 +29,17 @@ public:
     virtual void Update();
     virtual platform::Window** GetHandle();
 
-    // Fires the listener lists from keyState and mouseState (edge detection on the buffers only).
+    // Fires the listener lists from mouseState and keyState (edge detection on the buffers
+    // only): move, wheel, buttons 0 and 1, then the keys in ascending scan code.
     void FireInputEvents();
+    void FireMouseEvents();
+    void FireKeyEvents();
 
     int32_t width = 0;
     int32_t height = 0;
     CSystem* owner;
     platform::Window* hwnd = nullptr;
+    platform::WindowSettings displayMode;
     uint8_t keyState[256] = {};
     bool keyReported[256] = {};
     MouseState mouseState;

@@ -1,0 +1,201 @@
+// The main window on SDL2: creation in the configured mode, the one-message-per-pass queue and
+// the polled keyboard and mouse.
+#include <SDL.h>
+
+#include "platform/sdl/sdl_scan_codes.h"
+#include "platform/sdl/sdl_window_impl.h"
+#include "platform/window.h"
+
+namespace platform {
+
+namespace {
+
+// Larger windows are refused: X11 cannot address them and the GL drawable behind them would
+// take gigabytes.
+constexpr int32_t kMaxWindowSide = 16384;
+
+// Input reaches the program by polling the keyboard and mouse state, which SDL updates while it
+// pumps events; the input events themselves would only pile up in the queue, where one message
+// per pass could never keep up with a moving mouse. So they are dropped here, after the wheel
+// (which SDL keeps no state for) has been counted.
+int SDLCALL FilterInputEvents(void* userdata, SDL_Event* event)
+{
+    Window* window = static_cast<Window*>(userdata);
+    switch (event->type) {
+    case SDL_MOUSEWHEEL: {
+        int32_t steps = event->wheel.y;
+        if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            steps = -steps;
+        window->wheel += steps * 120;
+        return 0;
+    }
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_TEXTEDITING:
+    case SDL_TEXTINPUT:
+    case SDL_KEYMAPCHANGED:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+bool DisplayHasMode(const WindowSettings& settings, SDL_DisplayMode* found)
+{
+    int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) != 0)
+            continue;
+        if (mode.w != settings.width || mode.h != settings.height)
+            continue;
+        // 0 and 1 ask for the display's default rate; a display that reports no rate takes any.
+        if (settings.refreshRate > 1 && mode.refresh_rate != 0 &&
+            mode.refresh_rate != settings.refreshRate)
+            continue;
+        // A 32-bit request matches 24 bits of colour in 4 bytes.
+        int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+        int storage = static_cast<int>(SDL_BYTESPERPIXEL(mode.format)) * 8;
+        if (settings.depth != 0 && settings.depth != bits && settings.depth != storage)
+            continue;
+        *found = mode;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Window* CreateMainWindow(const char* title, const WindowSettings& settings, WindowError* error)
+{
+    *error = WindowError::None;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        *error = WindowError::VideoUnavailable;
+        return nullptr;
+    }
+    SDL_DisplayMode mode{};
+    if (settings.fullscreen && !DisplayHasMode(settings, &mode)) {
+        *error = WindowError::DisplayMode;
+        return nullptr;
+    }
+    if (settings.width > kMaxWindowSide || settings.height > kMaxWindowSide) {
+        *error = WindowError::CreateWindow;
+        return nullptr;
+    }
+
+    // The visual of an X11 window is fixed when it is made, so the context's needs go first.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (settings.fullscreen)
+        flags |= SDL_WINDOW_BORDERLESS;
+    // SDL clamps sizes below 1 to 1, as the window system would.
+    SDL_Window* sdlWindow = SDL_CreateWindow(title, 0, 0, settings.width, settings.height, flags);
+    if (!sdlWindow) {
+        *error = WindowError::CreateWindow;
+        return nullptr;
+    }
+    if (settings.fullscreen) {
+        if (SDL_SetWindowDisplayMode(sdlWindow, &mode) != 0 ||
+            SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN) != 0) {
+            SDL_DestroyWindow(sdlWindow);
+            *error = WindowError::DisplayMode;
+            return nullptr;
+        }
+    }
+
+    Window* window = new Window;
+    window->window = sdlWindow;
+    SDL_ShowWindow(sdlWindow);
+    SDL_RaiseWindow(sdlWindow);
+    SDL_DisableScreenSaver();
+    SDL_StopTextInput();
+    SDL_ShowCursor(SDL_DISABLE);
+    // Relative mode gives raw deltas that do not stop at the screen's edge; where the server
+    // cannot give it, deltas still come from the pointer's motion.
+    SDL_SetRelativeMouseMode(SDL_TRUE);
+    SDL_SetEventFilter(FilterInputEvents, window);
+    // Deltas and wheel start from the moment the window exists.
+    SDL_PumpEvents();
+    SDL_GetRelativeMouseState(nullptr, nullptr);
+    window->wheel = 0;
+    return window;
+}
+
+void DestroyMainWindow(Window* window)
+{
+    if (!window)
+        return;
+    SDL_SetEventFilter(nullptr, nullptr);
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+    // Leaving full screen puts the desktop's mode back.
+    SDL_SetWindowFullscreen(window->window, 0);
+    SDL_DestroyWindow(window->window);
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_EnableScreenSaver();
+    delete window;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void SetWindowTitle(Window* window, const char* text)
+{
+    if (window && text)
+        SDL_SetWindowTitle(window->window, text);
+}
+
+Message TakeMessage(Window* window)
+{
+    if (!window)
+        return Message::None;
+    SDL_Event event;
+    if (!SDL_PollEvent(&event))
+        return Message::None;
+    if (event.type == SDL_QUIT)
+        return Message::Quit;
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
+        return Message::Quit;
+    return Message::Other;
+}
+
+void ReadMouse(Window* window, int32_t* dx, int32_t* dy, int32_t* wheel, uint8_t buttons[4])
+{
+    *dx = *dy = *wheel = 0;
+    buttons[0] = buttons[1] = buttons[2] = buttons[3] = 0;
+    if (!window)
+        return;
+    int x = 0;
+    int y = 0;
+    Uint32 state = SDL_GetRelativeMouseState(&x, &y);
+    *dx = x;
+    *dy = y;
+    *wheel = window->wheel;
+    window->wheel = 0;
+    buttons[0] = (state & SDL_BUTTON_LMASK) ? 0x80 : 0;
+    buttons[1] = (state & SDL_BUTTON_RMASK) ? 0x80 : 0;
+    buttons[2] = (state & SDL_BUTTON_MMASK) ? 0x80 : 0;
+    buttons[3] = (state & SDL_BUTTON_X1MASK) ? 0x80 : 0;
+}
+
+void ReadKeyboard(Window* window, uint8_t keys[256])
+{
+    for (int i = 0; i < 256; ++i)
+        keys[i] = 0;
+    if (!window)
+        return;
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    for (int sc = 0; sc < count; ++sc) {
+        if (!state[sc])
+            continue;
+        uint8_t code = DirectInputScanCode(sc);
+        if (code != 0)
+            keys[code] = 0x80;
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,203 @@
+// The seven input-listener lists: insertion order, equality, and changes made while firing.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/system.h"
+#include "tests/support/test_paths.h"
+
+using namespace Tamrik;
+
+namespace {
+
+struct Call {
+    int id;
+    int32_t a;
+    int32_t b;
+    bool operator==(const Call&) const = default;
+};
+
+struct Recorder {
+    int id = 0;
+    std::vector<Call>* calls = nullptr;
+    std::function<void()> onCall;
+
+    void Handle(int32_t a, int32_t b)
+    {
+        calls->push_back({id, a, b});
+        if (onCall)
+            onCall();
+    }
+    void Other(int32_t a, int32_t b) { calls->push_back({-id, a, b}); }
+
+    InputListener Listener() { return MakeListener<&Recorder::Handle>(this); }
+};
+
+class ListenerLists : public testing::Test {
+protected:
+    kestrova_test::ScratchDir scratch;   // no Settings.ini: an empty settings map
+    CWin32System system;
+    std::vector<Call> calls;
+    Recorder first{1, &calls, {}};
+    Recorder second{2, &calls, {}};
+    Recorder third{3, &calls, {}};
+};
+
+TEST_F(ListenerLists, EveryFireOperationCallsItsOwnListInInsertionOrder)
+{
+    system.AddListener(INPUT_KEY_UP, second.Listener());
+    system.AddListener(INPUT_KEY_UP, first.Listener());
+    system.AddListener(INPUT_MOUSE_MOVE, third.Listener());
+    system.FireKeyUp(57);
+    system.FireMouseMove(-3, 4);
+    system.FireKeyDown(57);
+    system.FireMouseButtonDown(0);
+    system.FireMouseButtonUp(1);
+    system.FireMouseWheel(120);
+    EXPECT_EQ(calls, (std::vector<Call>{{2, 57, 0}, {1, 57, 0}, {3, -3, 4}}));
+
+    calls.clear();
+    InputEvent kinds[] = {INPUT_MOUSE_BUTTON_DOWN, INPUT_MOUSE_BUTTON_UP, INPUT_MOUSE_WHEEL,
+                          INPUT_KEY_DOWN};
+    for (InputEvent kind : kinds)
+        system.AddListener(kind, first.Listener());
+    system.FireMouseButtonDown(1);
+    system.FireMouseButtonUp(0);
+    system.FireMouseWheel(-240);
+    system.FireKeyDown(200);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 1, 0}, {1, 0, 0}, {1, -240, 0}, {1, 200, 0}}));
+}
+
+TEST_F(ListenerLists, ARecordAddedTwiceIsCalledTwiceAndRemovedByOneCall)
+{
+    system.AddListener(INPUT_KEY_DOWN, first.Listener());
+    system.AddListener(INPUT_KEY_DOWN, second.Listener());
+    system.AddListener(INPUT_KEY_DOWN, first.Listener());
+    system.FireKeyDown(1);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 1, 0}, {2, 1, 0}, {1, 1, 0}}));
+
+    calls.clear();
+    system.RemoveListener(INPUT_KEY_DOWN, first.Listener());
+    system.FireKeyDown(1);
+    EXPECT_EQ(calls, (std::vector<Call>{{2, 1, 0}}));
+}
+
+TEST_F(ListenerLists, RecordsDifferingInObjectOrMethodAreDifferent)
+{
+    system.AddListener(INPUT_KEY_DOWN, first.Listener());
+    system.AddListener(INPUT_KEY_DOWN, MakeListener<&Recorder::Other>(&first));
+    system.RemoveListener(INPUT_KEY_DOWN, second.Listener());   // not in the list
+    system.RemoveListener(INPUT_KEY_UP, first.Listener());      // an empty list
+    system.RemoveListener(INPUT_KEY_DOWN, first.Listener());
+    system.FireKeyDown(9);
+    system.FireKeyUp(9);
+    EXPECT_EQ(calls, (std::vector<Call>{{-1, 9, 0}}));
+}
+
+TEST_F(ListenerLists, ACharacterListTakesRecordsAndNothingFiresIt)
+{
+    system.AddListener(INPUT_CHAR, first.Listener());
+    system.FireKeyDown(30);
+    system.FireKeyUp(30);
+    system.FireMouseMove(1, 1);
+    system.FireMouseWheel(1);
+    system.FireMouseButtonDown(0);
+    system.FireMouseButtonUp(0);
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(ListenerLists, AKindOutsideTheSevenTouchesNoList)
+{
+    for (int kind : {-1, 7, 1000}) {
+        system.AddListener(static_cast<InputEvent>(kind), first.Listener());
+        system.RemoveListener(static_cast<InputEvent>(kind), first.Listener());
+    }
+    system.AddListener(INPUT_KEY_DOWN, second.Listener());
+    system.RemoveListener(static_cast<InputEvent>(-4), second.Listener());
+    system.FireKeyDown(2);
+    EXPECT_EQ(calls, (std::vector<Call>{{2, 2, 0}}));
+}
+
+TEST_F(ListenerLists, ARecordAddedWhileFiringIsCalledInTheSameFiring)
+{
+    first.onCall = [&] {
+        first.onCall = nullptr;
+        system.AddListener(INPUT_KEY_DOWN, third.Listener());
+    };
+    system.AddListener(INPUT_KEY_DOWN, first.Listener());
+    system.AddListener(INPUT_KEY_DOWN, second.Listener());
+    system.FireKeyDown(5);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 5, 0}, {2, 5, 0}, {3, 5, 0}}));
+}
+
+TEST_F(ListenerLists, ARecordRemovedBeforeItIsReachedIsNotCalled)
+{
+    first.onCall = [&] { system.RemoveListener(INPUT_KEY_UP, third.Listener()); };
+    system.AddListener(INPUT_KEY_UP, first.Listener());
+    system.AddListener(INPUT_KEY_UP, second.Listener());
+    system.AddListener(INPUT_KEY_UP, third.Listener());
+    system.FireKeyUp(67);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 67, 0}, {2, 67, 0}}));
+
+    calls.clear();
+    system.FireKeyUp(68);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 68, 0}, {2, 68, 0}}));
+}
+
+TEST_F(ListenerLists, AListenerRemovingItsOwnRecordLetsTheRestRunOnce)
+{
+    // As the GUI does when a click switches it off: its records go from every list, also the
+    // one being fired, including a second copy further down.
+    second.onCall = [&] {
+        system.RemoveListener(INPUT_MOUSE_BUTTON_DOWN, second.Listener());
+        system.RemoveListener(INPUT_MOUSE_MOVE, second.Listener());
+    };
+    system.AddListener(INPUT_MOUSE_BUTTON_DOWN, first.Listener());
+    system.AddListener(INPUT_MOUSE_BUTTON_DOWN, second.Listener());
+    system.AddListener(INPUT_MOUSE_BUTTON_DOWN, third.Listener());
+    system.AddListener(INPUT_MOUSE_BUTTON_DOWN, second.Listener());
+    system.AddListener(INPUT_MOUSE_MOVE, second.Listener());
+    system.FireMouseButtonDown(0);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}));
+
+    calls.clear();
+    system.FireMouseButtonDown(1);
+    system.FireMouseMove(0, 0);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 1, 0}, {3, 1, 0}}));
+}
+
+TEST_F(ListenerLists, RemovedAndAddedAgainWhileFiringStandsAtTheEnd)
+{
+    first.onCall = [&] {
+        first.onCall = nullptr;
+        system.RemoveListener(INPUT_KEY_DOWN, first.Listener());
+        system.AddListener(INPUT_KEY_DOWN, first.Listener());
+    };
+    system.AddListener(INPUT_KEY_DOWN, first.Listener());
+    system.AddListener(INPUT_KEY_DOWN, second.Listener());
+    system.FireKeyDown(3);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 3, 0}, {2, 3, 0}, {1, 3, 0}}));
+
+    calls.clear();
+    system.FireKeyDown(4);
+    EXPECT_EQ(calls, (std::vector<Call>{{2, 4, 0}, {1, 4, 0}}));
+}
+
+TEST_F(ListenerLists, ManyAdditionsWhileFiringKeepEveryRecordIntact)
+{
+    // Growing the list from inside a call moves its storage; the walk must survive that.
+    int added = 0;
+    first.onCall = [&] {
+        if (added < 200) {
+            ++added;
+            system.AddListener(INPUT_MOUSE_WHEEL, first.Listener());
+        }
+    };
+    system.AddListener(INPUT_MOUSE_WHEEL, first.Listener());
+    system.FireMouseWheel(7);
+    EXPECT_EQ(calls.size(), 201u);
+}
+
+} // namespace

@@ -1,0 +1,66 @@
+// "log.txt": appended byte for byte with CR LF line ends, and only when [Game] Log is "true".
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "core/log.h"
+#include "core/system.h"
+#include "tests/support/test_paths.h"
+
+using namespace Tamrik;
+using kestrova_test::ReadFile;
+using kestrova_test::WriteFile;
+
+namespace {
+
+TEST(Log, TextsAreAppendedUnchangedWithCrLfLineEnds)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", "[Game]\r\nLog = \"true\"\r\n");
+    WriteFile("log.txt", "old\r\n");
+    CWin32System system;
+    system.log->Write("a");
+    system.log->Write("b");
+    system.log->Write("line\nnext %s %d\n\n");
+    system.log->Write("");
+    EXPECT_EQ(ReadFile("log.txt"), "old\r\nabline\r\nnext %s %d\r\n\r\n");
+}
+
+TEST(Log, OnlyTheExactValueTrueTurnsTheLogOn)
+{
+    for (const char* settings :
+         {"[Game]\nLog = True\n", "[Game]\nLog = 1\n", "[Game]\nLog = \" true\"\n",
+          "[Game]\nLog = \"true \"\n", "[Game]\nMap = x\n", "", "Log = true\n"}) {
+        kestrova_test::ScratchDir scratch;
+        WriteFile("Settings.ini", settings);
+        CWin32System system;
+        system.log->Write("text\n");
+        EXPECT_FALSE(std::filesystem::exists("log.txt")) << settings;
+    }
+}
+
+TEST(Log, TheSettingIsReadAnewOnEveryCall)
+{
+    kestrova_test::ScratchDir scratch;
+    CWin32System system;
+    system.log->Write("off ");
+    (*system.settings)["Game"]["Log"] = "true";
+    system.log->Write("on ");
+    (*system.settings)["Game"]["Log"] = "false";
+    system.log->Write("off");
+    EXPECT_EQ(ReadFile("log.txt"), "on ");
+}
+
+TEST(Log, AnUnwritableLogDropsTheTextSilently)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", "[Game]\nLog = true\n");
+    CWin32System system;
+    // A folder where the file should be cannot be opened for appending, even by root.
+    std::filesystem::create_directory("log.txt");
+    system.log->Write("lost\n");
+    EXPECT_TRUE(std::filesystem::is_directory("log.txt"));
+}
+
+} // namespace
