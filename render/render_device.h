@@ -1,21 +1,37 @@
-// The render device: the interface every back-end implements, in its fixed slot order.
-// A stand-in that clears and presents until the scene logic is built.
+// The render device: the interface every back-end implements (21 slots, in this order) and the
+// scene object that owns the level, its entities, materials, camera, fonts and GUI textures.
 #pragma once
 #include <cstdint>
+#include <map>
+#include <string>
+
+#include "level/entities.h"
+#include "render/bitmap_font.h"
+#include "render/face_set.h"
+#include "render/image.h"
+#include "render/screen_quad.h"
 
 namespace Tamrik {
 
-class CSystem;
-class CMainWindow;
+class CBSPLoader;
+class CCamera;
 class CGUI;
-struct Light;
-struct ScreenQuad;
-struct Texture;
+class CMainWindow;
+class CMaterialLibrary;
+class CSystem;
+
+// Index 0 to 20 of a GUI picture, -1 for none.
+using GUITextureId = int32_t;
+constexpr int32_t GUI_TEXTURE_COUNT = 21;
+
+struct GUITextureEntry {
+    Texture* texture = nullptr; // owned
+    std::string path;
+};
 
 class CRenderDevice {
 public:
     explicit CRenderDevice(CSystem* system);
-    virtual ~CRenderDevice();
     CRenderDevice(const CRenderDevice&) = delete;
     CRenderDevice& operator=(const CRenderDevice&) = delete;
 
@@ -27,8 +43,7 @@ public:
     virtual void Set3DMode() = 0;
     virtual void LoadShaders() = 0;
     virtual void SetLights(Light* lights, int32_t count) = 0;
-    virtual void DrawString(const char* text, int32_t x, int32_t y, int32_t r, int32_t g,
-                            int32_t b) = 0;
+    virtual void DrawString(const char* text, int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) = 0;
     virtual void DrawSplash() = 0;
     virtual void DrawQuad(ScreenQuad* quad, Texture* texture) = 0;
     virtual void CreateTextFont() = 0;
@@ -42,23 +57,48 @@ public:
     virtual void UpdateCamera();
     virtual void RenderLevel() = 0;
 
-    // One frame.
-    void RenderFrame();
-    void InitFont();
+    // Declared after the slots so they keep their places; virtual because the engine deletes
+    // a back-end through this class.
+    virtual ~CRenderDevice();
 
+    // One loading step or one frame; called once per main-loop pass.
+    void RenderFrame();
+
+    // The viewer's input listeners, subscribed by the constructor.
     void HandleMouseButtonDown(int32_t button, int32_t unused);
     void HandleMouseMove(int32_t dx, int32_t dy);
     void HandleKeyDown(int32_t scanCode, int32_t unused);
     void HandleKeyUp(int32_t scanCode, int32_t unused);
 
+    // Loads the bitmap font and makes room for one texture name per glyph.
+    void InitFont();
+
     // Exported to handler programs.
-    void SetShaderUsage(bool usage);
+    void SetShaderUsage(bool use);
     bool GetShaderUsage();
 
-    CMainWindow* mainWindow = nullptr;
-    CSystem* system = nullptr;
-    CGUI* gui = nullptr;
-    bool shaderUsage = false;
+    CEntitySet entities;
+    int32_t toggledLightId;
+    bool toggledLightOn;
+    CBitmapFont font;
+    uint32_t glyphListBase;
+    uint32_t* glyphTextures; // font.count names once InitFont ran
+    Texture splash;
+    CCamera* camera;
+    CBSPLoader* level;
+    CMaterialLibrary* materials;
+    int32_t loadingStep;
+    CMainWindow* mainWindow;
+    CSystem* system;
+    CGUI* gui;
+    std::map<GUITextureId, GUITextureEntry> guiTextures;
+    bool shaderProgramLinked;
+    bool shaderUsage;
+    CFaceSet visibleFaces;
+    CFaceSet::const_iterator faceCursor;
+    uint64_t lastCameraUpdate;
+    uint64_t timerFrequency;
+    char statusText[256];
 };
 
 } // namespace Tamrik
