@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/system.h"
 #include "level/bsp_loader.h"
 #include "render/camera.h"
+#include "render/render_device.h"
 #include "render/trace.h"
 #include "render/vector_math.h"
 
@@ -112,6 +114,23 @@ void TurnAndMoveCamera(CCamera& camera, CBSPLoader* level, double dt, char* stat
         std::snprintf(statusText, statusSize, "No collisions detected.");
     else
         std::snprintf(statusText, statusSize, "Collision with brush %d.", trace.brush);
+}
+
+} // namespace Tamrik
+
+namespace Tamrik {
+
+// The device's base body of the slot: the back-ends call it before setting their view.
+void CRenderDevice::UpdateCamera()
+{
+    // The first update only starts the clock: turning and walking begin with the next frame.
+    if (lastCameraUpdate != 0) {
+        const uint64_t now = static_cast<uint64_t>(system->GetCounter());
+        const double dt = timerFrequency ? static_cast<double>(now - lastCameraUpdate) / static_cast<double>(timerFrequency)
+                                         : 0.0;
+        TurnAndMoveCamera(*camera, level, dt, statusText, sizeof statusText);
+    }
+    lastCameraUpdate = static_cast<uint64_t>(system->GetCounter());
 }
 
 } // namespace Tamrik
