@@ -1,0 +1,162 @@
+// Load-time checks: a level whose lumps point outside each other, or whose node tree could loop,
+// is refused as a whole and reads as an empty level.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "level/bsp_loader.h"
+#include "level/level_reading.h"
+#include "level_bytes.h"
+#include "tests/support/test_paths.h"
+
+using namespace Tamrik;
+using level_test::LevelFile;
+using level_test::LumpBytes;
+using kestrova_test::ReadFile;
+using kestrova_test::ScratchDir;
+using kestrova_test::WriteFile;
+
+namespace {
+
+// Writes the valid level after one change, loads it and runs the checks.
+bool Accepted(const std::function<void(CBSPLoader&)>& breakIt, std::string* fault = nullptr)
+{
+    ScratchDir scratch;
+    LumpBytes l[LUMP_COUNT];
+    level_test::ValidLevel(l);
+    WriteFile("level.bsp", LevelFile(l));
+    CBSPLoader loader(nullptr);
+    loader.levelFile = std::fopen("level.bsp", "rb");
+    EXPECT_TRUE(loader.Load("level.bsp"));
+    breakIt(loader);
+    std::string why;
+    const bool ok = CheckLevel(loader, why);
+    if (fault)
+        *fault = why;
+    return ok;
+}
+
+} // namespace
+
+TEST(LevelChecks, AConsistentLevelIsAccepted)
+{
+    EXPECT_TRUE(Accepted([](CBSPLoader&) {}));
+}
+
+TEST(LevelChecks, EveryReferenceOutsideItsLumpIsRefused)
+{
+    const std::pair<const char*, std::function<void(CBSPLoader&)>> faults[] = {
+        {"node plane", [](CBSPLoader& l) { l.nodes[0].plane = 1; }},
+        {"negative node plane", [](CBSPLoader& l) { l.nodes[0].plane = -1; }},
+        {"node leaf", [](CBSPLoader& l) { l.nodes[0].children[1] = -3; }},
+        {"node child", [](CBSPLoader& l) { l.nodes[0].children[0] = 1; }},
+        {"node pointing at itself", [](CBSPLoader& l) { l.nodes[0].children[0] = 0; }},
+        {"leaf face range", [](CBSPLoader& l) { l.leafs[0].n_leaffaces = 2; }},
+        {"negative leaf face count", [](CBSPLoader& l) { l.leafs[0].n_leaffaces = -1; }},
+        {"leaf brush range", [](CBSPLoader& l) { l.leafs[0].leafbrush = 1; }},
+        {"leafface entry", [](CBSPLoader& l) { l.leaffaces[0] = 1; }},
+        {"leafbrush entry", [](CBSPLoader& l) { l.leafbrushes[0] = -1; }},
+        {"model faces", [](CBSPLoader& l) { l.models[0].n_faces = 2; }},
+        {"model brushes", [](CBSPLoader& l) { l.models[0].brush = 1; }},
+        {"brush sides", [](CBSPLoader& l) { l.brushes[0].n_brushsides = 2; }},
+        {"brush texture", [](CBSPLoader& l) { l.brushes[0].texture = 1; }},
+        {"brushside plane", [](CBSPLoader& l) { l.brushsides[0].plane = 1; }},
+        {"brushside texture", [](CBSPLoader& l) { l.brushsides[0].texture = -2; }},
+        {"face texture", [](CBSPLoader& l) { l.faces[0].texture = 1; }},
+        {"face vertexes", [](CBSPLoader& l) { l.faces[0].n_vertexes = 5; }},
+        {"face meshverts", [](CBSPLoader& l) { l.faces[0].meshvert = 1; }},
+        {"meshvert offset", [](CBSPLoader& l) { l.meshverts[2] = 4; }},
+        {"lightmap index", [](CBSPLoader& l) { l.faces[0].lm_index = 1; }},
+        {"cluster beyond the rows", [](CBSPLoader& l) { l.leafs[0].cluster = 1; }},
+        {"cluster below -1", [](CBSPLoader& l) { l.leafs[1].cluster = -2; }},
+        {"rows beyond the bytes", [](CBSPLoader& l) { l.visdata->n_vecs = 2; }},
+        {"negative row size", [](CBSPLoader& l) { l.visdata->sz_vecs = -1; }},
+    };
+    for (const auto& [name, breakIt] : faults) {
+        std::string fault;
+        EXPECT_FALSE(Accepted(breakIt, &fault)) << name;
+        EXPECT_FALSE(fault.empty()) << name;
+    }
+}
+
+TEST(LevelChecks, ValuesTheUsersTolerateAreAccepted)
+{
+    EXPECT_TRUE(Accepted([](CBSPLoader& l) { l.faces[0].lm_index = -1; }));
+    EXPECT_TRUE(Accepted([](CBSPLoader& l) { l.faces[0].effect = 99; }));
+    EXPECT_TRUE(Accepted([](CBSPLoader& l) { l.leafs[0].cluster = -1; }));
+    EXPECT_TRUE(Accepted([](CBSPLoader& l) { l.visdata->n_vecs = 0; l.leafs[0].cluster = 5; }));
+}
+
+TEST(LevelChecks, ALevelWithoutNodesOrLeavesIsRefused)
+{
+    EXPECT_FALSE(Accepted([](CBSPLoader& l) { l.header.direntries[LUMP_NODE].length = 0; }));
+    EXPECT_FALSE(Accepted([](CBSPLoader& l) { l.header.direntries[LUMP_LEAF].length = 47; }));
+}
+
+// Two nodes sharing a child would let a splitting trace visit it twice per path, doubling with
+// every level: a tree is required, not just a graph without cycles.
+TEST(LevelChecks, ANodeWithTwoParentsIsRefused)
+{
+    ScratchDir scratch;
+    LumpBytes l[LUMP_COUNT];
+    level_test::ValidLevel(l);
+    l[LUMP_NODE] = LumpBytes();
+    l[LUMP_NODE].Int(0).Int(1).Int(2).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
+    l[LUMP_NODE].Int(0).Int(2).Int(-1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
+    l[LUMP_NODE].Int(0).Int(-1).Int(-2).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
+    WriteFile("level.bsp", LevelFile(l));
+    CBSPLoader loader(nullptr);
+    loader.levelFile = std::fopen("level.bsp", "rb");
+    ASSERT_TRUE(loader.Load("level.bsp"));
+    std::string fault;
+    EXPECT_FALSE(CheckLevel(loader, fault));
+}
+
+TEST(ReadBSPFile, ReadsTheMapOfTheSettingsAndDumpsOnlyWhenAskedExactly)
+{
+    ScratchDir scratch;
+    LumpBytes l[LUMP_COUNT];
+    level_test::ValidLevel(l);
+    WriteFile("maps/level.bsp", LevelFile(l));
+    IniMap settings;
+    settings["Game"]["Map"] = "maps/level.bsp";
+    settings["Game"]["DebugDump"] = "TRUE";
+    CBSPLoader loader(nullptr);
+    EXPECT_TRUE(ReadBSPFile(loader, settings, nullptr));
+    EXPECT_EQ(loader.RecordCount(LUMP_FACE), 1);
+    EXPECT_FALSE(std::filesystem::exists("maps/level.txt"));
+
+    loader.Unload();
+    settings["Game"]["DebugDump"] = "true";
+    EXPECT_TRUE(ReadBSPFile(loader, settings, nullptr));
+    EXPECT_NE(ReadFile("maps/level.txt").find("Loading Face lump..."), std::string::npos);
+}
+
+TEST(ReadBSPFile, AMissingMapFailsAndLeavesTheLevelEmpty)
+{
+    ScratchDir scratch;
+    IniMap settings;
+    CBSPLoader loader(nullptr);
+    EXPECT_FALSE(ReadBSPFile(loader, settings, nullptr));
+    EXPECT_TRUE(settings["Game"].count("Map"));
+    EXPECT_EQ(loader.RecordCount(LUMP_NODE), 0);
+}
+
+TEST(ReadBSPFile, ARefusedLevelIsUnloadedLikeAMissingOne)
+{
+    ScratchDir scratch;
+    LumpBytes l[LUMP_COUNT];
+    level_test::ValidLevel(l);
+    l[LUMP_LEAFFACE] = LumpBytes();
+    l[LUMP_LEAFFACE].Int(7);
+    WriteFile("bad.bsp", LevelFile(l));
+    IniMap settings;
+    settings["Game"]["Map"] = "bad.bsp";
+    CBSPLoader loader(nullptr);
+    EXPECT_FALSE(ReadBSPFile(loader, settings, nullptr));
+    for (int lump = 0; lump < LUMP_COUNT; ++lump)
+        EXPECT_EQ(loader.RecordCount(lump), 0) << lump;
+    EXPECT_EQ(loader.nodes, nullptr);
+}
