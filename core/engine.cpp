@@ -8,6 +8,7 @@
 #include "core/main_window.h"
 #include "core/system.h"
 #include "gui/gui.h"
+#include "level/bsp_loader.h"
 #include "render/direct3d/direct3d_device.h"
 #include "render/opengl/opengl_device.h"
 
@@ -75,6 +76,7 @@ void CEngine::Run()
         device->ReleaseLevelGeometry();
         device->ReleaseLevelTextures();
         device->ReleaseTextFont();
+        device->level->Unload();
 
         if (!device->Destroy())
             log->Write("render_thread: Failed destroying render device!\n");

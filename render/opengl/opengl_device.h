@@ -1,5 +1,7 @@
-// The OpenGL render device (a stand-in that clears and presents until the back-end is built).
+// The OpenGL render device: fixed-function drawing with two texture units, vertex buffers for
+// the level's faces, one display list per glyph, and a context on the main window.
 #pragma once
+#include <cstdint>
 
 #include "platform/gl_context.h"
 #include "render/render_device.h"
@@ -9,16 +11,16 @@ namespace Tamrik {
 class COpenGLRenderDevice : public CRenderDevice {
 public:
     explicit COpenGLRenderDevice(CSystem* system);
-    ~COpenGLRenderDevice() override;
 
     bool Create(CMainWindow* window) override;
     bool Destroy() override;
+    void LoadGUITextures(CGUI* gui) override;
+    void ReleaseGUITextures() override;
     void Set2DMode() override;
     void Set3DMode() override;
     void LoadShaders() override;
     void SetLights(Light* lights, int32_t count) override;
-    void DrawString(const char* text, int32_t x, int32_t y, int32_t r, int32_t g,
-                    int32_t b) override;
+    void DrawString(const char* text, int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) override;
     void DrawSplash() override;
     void DrawQuad(ScreenQuad* quad, Texture* texture) override;
     void CreateTextFont() override;
@@ -29,9 +31,23 @@ public:
     void ReleaseLevelGeometry() override;
     void BeginFrame() override;
     void EndFrame() override;
+    void UpdateCamera() override;
     void RenderLevel() override;
 
-    platform::GLContext* context = nullptr;
+    // The smallest power of two not below n, at least 1: the side of a glyph's texture.
+    static int32_t GlyphTextureSide(int32_t n);
+
+    uint32_t program = 0;
+    platform::Window* deviceContext = nullptr;
+    platform::GLContext* renderingContext = nullptr;
+
+private:
+    // The window's size for the projections; a side of 0 counts as 1 so that no matrix
+    // divides by zero.
+    void ViewportSize(int32_t* width, int32_t* height) const;
+    void LoadSplash();
+    // Mipmapped texture from a decoded picture, then its pixels go.
+    static void UploadMipmapped(Texture* texture);
 };
 
 } // namespace Tamrik

@@ -167,14 +167,15 @@ int main(int argc, char** argv)
                 night);
 
     // The setting sun, its lower half sliced by bands of the night sky.
-    const float sunX = 262, sunY = 262, sunR = 170;
+    // Everything that matters stays inside the middle 800 pixels, which a 800 x 600 window shows.
+    const float sunX = 292, sunY = 258, sunR = 150;
     canvas.Fill([&](float x, float y) { return (x - sunX) * (x - sunX) + (y - sunY) * (y - sunY) <= sunR * sunR; },
                 [&](float, float y) { return Mix(sunTop, sunBottom, (y - (sunY - sunR)) / (2 * sunR)); },
                 static_cast<int>(sunX - sunR - 1), static_cast<int>(sunY - sunR - 1),
                 static_cast<int>(sunX + sunR + 2), static_cast<int>(sunY + sunR + 2));
     for (int band = 0; band < 5; ++band) {
-        float top = sunY + 40 + band * 26.0f;
-        float height = 4.0f + band * 3.0f;
+        float top = sunY + 34 + band * 23.0f;
+        float height = 4.0f + band * 2.6f;
         canvas.Fill([&](float x, float y) {
             return y >= top && y < top + height && (x - sunX) * (x - sunX) + (y - sunY) * (y - sunY) <= (sunR + 2) * (sunR + 2);
         }, night, static_cast<int>(sunX - sunR - 3), static_cast<int>(top - 1),
@@ -186,10 +187,10 @@ int main(int argc, char** argv)
         {-168, -58}, {-96, -26}, {-34, -2}, {-14, -20}, {0, -30}, {14, -20}, {34, -2},
         {96, -26}, {168, -58}, {112, 4}, {44, 22}, {16, 32}, {0, 76}, {-16, 32}, {-44, 22}, {-112, 4}};
     for (auto& [x, y] : bird) {
-        x = sunX + x * 0.95f;
-        y = sunY - 34 + y * 0.95f;
+        x = sunX + x * 0.84f;
+        y = sunY - 30 + y * 0.84f;
     }
-    canvas.Fill([&](float x, float y) { return InPolygon(bird, x, y); }, night, 60, 150, 470, 340);
+    canvas.Fill([&](float x, float y) { return InPolygon(bird, x, y); }, night, 130, 160, 460, 320);
 
     // The name, an amber rule and a quiet subtitle.
     FT_Library library = nullptr;
@@ -199,17 +200,17 @@ int main(int argc, char** argv)
         return 1;
     }
     const char* name = "Kestrova";
-    const int textLeft = 482;
-    const int textRight = 966;
+    const int textLeft = 484;
+    const int textRight = 884;
     FT_Set_Pixel_Sizes(face, 0, 100);
     int size = 100 * (textRight - textLeft) / std::max(TextWidth(face, name), 1);
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size));
     int nameWidth = TextWidth(face, name);
-    bool drawn = DrawText(canvas, face, name, textLeft, 282, cream);
-    canvas.Fill([&](float x, float y) { return InRoundedRect(x, y, textLeft + 4, 310, textLeft + nameWidth, 318, 4); },
-                [&](float, float) { return amber; }, textLeft, 308, textLeft + nameWidth + 2, 320);
-    FT_Set_Pixel_Sizes(face, 0, 34);
-    drawn = drawn && DrawText(canvas, face, "walk-through viewer", textLeft + 6, 366, mist);
+    bool drawn = DrawText(canvas, face, name, textLeft, 278, cream);
+    canvas.Fill([&](float x, float y) { return InRoundedRect(x, y, textLeft + 4, 300, textLeft + nameWidth, 307, 3.5f); },
+                [&](float, float) { return amber; }, textLeft, 298, textLeft + nameWidth + 2, 309);
+    FT_Set_Pixel_Sizes(face, 0, 30);
+    drawn = drawn && DrawText(canvas, face, "walk-through viewer", textLeft + 5, 348, mist);
     FT_Done_Face(face);
     FT_Done_FreeType(library);
     if (!drawn) {
