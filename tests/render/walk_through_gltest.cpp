@@ -175,6 +175,16 @@ protected:
         return false;
     }
 
+    // The viewer polls the keyboard and the buttons once a frame, so keys and clicks are held
+    // as long as a hand would hold them.
+    void Key(const std::string& name)
+    {
+        Xdo("keydown " + name);
+        Pause(150);
+        Xdo("keyup " + name);
+        Pause(300);
+    }
+
     void Click()
     {
         Xdo("mousedown 1");
@@ -207,13 +217,12 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     EXPECT_EQ(shot.NearBlack(0, 0, kWidth, 440), 0);
 
     // A key ends the wait; the level replaces the splash.
-    Xdo("key space");
+    Key("space");
     ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !s.Is(797, 597, 255, 247, 240); }));
     EXPECT_EQ(BestLightLine(shot, font), "light1 off");
 
     // F10 puts the GUI away, so the arrow keys walk.
-    Xdo("key F10");
-    Pause(300);
+    Key("F10");
     Shot before;
     ASSERT_TRUE(before.Take());
     Xdo("keydown Up");
@@ -233,8 +242,7 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     ASSERT_TRUE(shot.Take());
     const double litBefore = shot.MeanBrightness(350, 250, 450, 350);
 
-    // Light 3 starts on: the first click switches it off, the second on again. The viewer
-    // polls the buttons once a frame, so a click is held as long as a hand would hold it.
+    // Light 3 starts on: the first click switches it off, the second on again.
     Click();
     ASSERT_TRUE(shot.Take());
     EXPECT_EQ(BestLightLine(shot, font), "light3 off");
@@ -243,8 +251,8 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     EXPECT_EQ(BestLightLine(shot, font), "light3 on");
 
     // F9: the program's spot light brightens the wall right in front of the camera.
-    Xdo("key F9");
-    Pause(800);
+    Key("F9");
+    Pause(500);
     ASSERT_TRUE(shot.Take());
     EXPECT_GT(shot.MeanBrightness(350, 250, 450, 350), litBefore + 20);
 
