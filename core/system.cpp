@@ -2,8 +2,6 @@
 // seven input-listener lists.
 #include "core/system.h"
 
-#include <algorithm>
-
 #include "core/log.h"
 #include "core/main_window.h"
 #include "platform/clock.h"

@@ -1,4 +1,5 @@
-// Lights and switches from the entity text: a token walk over "classname" pairs.
+// Lights and switches from the entity text (a token walk over "classname" pairs), and loading
+// step 3, which also places every switch at its model.
 #include "level/entities.h"
 
 #include <cstdint>
@@ -7,6 +8,9 @@
 #include <vector>
 
 #include <boost/tokenizer.hpp>
+
+#include "level/bsp_loader.h"
+#include "level/level_reading.h"
 
 namespace Tamrik {
 
@@ -163,6 +167,23 @@ void ParseEntities(CEntitySet& set, std::string text)
         set.buttons = static_cast<FuncButton*>(grown);
         set.buttons[set.buttonCount++] = set.buttonTemplate;
         set.buttonTemplate = FuncButton();
+    }
+}
+
+void ReadEntities(const CBSPLoader& level, CEntitySet& entities)
+{
+    const char* text = level.EntityText();
+    if (*text)
+        ParseEntities(entities, text);
+    const int32_t models = level.RecordCount(LUMP_MODEL);
+    for (int32_t i = 0; i < entities.buttonCount; ++i) {
+        FuncButton& button = entities.buttons[i];
+        // A switch naming no model of the level stays where the template put it, at (0, 0, 0).
+        if (button.model < 0 || button.model >= models)
+            continue;
+        const BSPModel& model = level.models[button.model];
+        for (int k = 0; k < 3; ++k)
+            button.centre[k] = (model.mins[k] + model.maxs[k]) * 0.5f;
     }
 }
 

@@ -1,7 +1,12 @@
-// The material library: "Materials.ini" as read, and the colours taken from it.
+// The material library ("Materials.ini" as read, and the colours taken from it) and loading
+// step 1, which reads it and decodes the level textures.
 #include "level/material_library.h"
 
 #include <cstdio>
+
+#include "level/bsp_loader.h"
+#include "level/level_reading.h"
+#include "render/image.h"
 
 namespace Tamrik {
 
@@ -27,6 +32,23 @@ void CMaterialLibrary::Parse()
             std::sscanf(value.c_str(), "%f %f %f %f", &colour[0], &colour[1], &colour[2],
                         &colour[3]);
         }
+    }
+}
+
+void ReadTextures(CBSPLoader& level, CMaterialLibrary& materials)
+{
+    ParseIniFile(materials.document, "Materials.ini");
+    materials.Parse();
+    const int32_t count = level.RecordCount(LUMP_TEXTURE);
+    for (int32_t i = 0; i < count; ++i) {
+        Texture* texture = new Texture;
+        level.textures[i].texture = texture;
+        char tgaName[72];
+        char jpgName[72];
+        std::snprintf(tgaName, sizeof(tgaName), "%s.tga", level.textures[i].name);
+        std::snprintf(jpgName, sizeof(jpgName), "%s.jpg", level.textures[i].name);
+        if (!LoadTGA(texture, tgaName))
+            LoadJPEG(texture, jpgName);
     }
 }
 

@@ -1,7 +1,10 @@
 // Settings file reading rules.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "core/ini_file.h"
+#include "tests/support/test_paths.h"
 
 using Tamrik::IniMap;
 using Tamrik::ParseIniBytes;
@@ -58,6 +61,97 @@ TEST(IniFile, HeaderLineIsAlsoAKeyLine)
 {
     IniMap m = Parse("[A]x=y\n");
     EXPECT_EQ(m["A"]["[A]x"], "y");
+}
+
+} // namespace
+
+namespace {
+
+TEST(IniFile, LineEndsOfEveryKindEndALineAndEmptyLinesVanish)
+{
+    IniMap m = Parse("[A]\r\n\r\nx=1\ry=2\n\n\rz=3");
+    EXPECT_EQ(m["A"], (Tamrik::IniSection{{"x", "1"}, {"y", "2"}, {"z", "3"}}));
+}
+
+TEST(IniFile, AnUnclosedQuoteCarriesOverToTheFollowingLines)
+{
+    IniMap m = Parse("[A]\nx = \"a b\nc = d\"\ne = f\n");
+    // The quote stays open over the line end, so the second line keeps its blanks.
+    EXPECT_EQ(m["A"]["x"], "a b");
+    EXPECT_EQ(m["A"]["c = d"], "");
+    EXPECT_EQ(m["A"]["e"], "f");
+}
+
+TEST(IniFile, QuotesToggleInsideCommentsAndCommentsEndAtTheLineEnd)
+{
+    // The quote inside the comment opens quoting for the next line.
+    IniMap m = Parse("[A]\nx = 1 ; say \"hi\nb = c d\"\ny = 2\n");
+    EXPECT_EQ(m["A"]["x"], "1");
+    EXPECT_EQ(m["A"]["b = c d"], "");
+    EXPECT_EQ(m["A"]["y"], "2");
+}
+
+TEST(IniFile, EqualsSignsAfterTheFirstStayInTheValue)
+{
+    IniMap m = Parse("[A]\nx = a=b=\ny =\n= z\n");
+    EXPECT_EQ(m["A"]["x"], "a=b=");
+    EXPECT_EQ(m["A"].at("y"), "");
+    EXPECT_EQ(m["A"].at(""), "z");
+}
+
+TEST(IniFile, EmptyHeaderPassesItsKeysToTheNextSection)
+{
+    IniMap m = Parse("[A]\na=1\n[]\nb=2\n[B]\nc=3\n[]\nd=4\n");
+    EXPECT_EQ(m.size(), 2u);
+    EXPECT_EQ(m["A"], (Tamrik::IniSection{{"a", "1"}}));
+    EXPECT_EQ(m["B"], (Tamrik::IniSection{{"b", "2"}, {"c", "3"}}));
+}
+
+TEST(IniFile, AClosingBracketBeforeTheOpeningOneNamesTheSectionToTheLineEnd)
+{
+    IniMap m = Parse("]x[Name\nk=v\n");
+    EXPECT_EQ(m.count("Name"), 1u);
+    EXPECT_EQ(m["Name"]["k"], "v");
+    EXPECT_TRUE(Parse("[Open\nk=v\n").empty());
+}
+
+TEST(IniFile, NamesAndValuesAreCaseSensitiveAndUnfilteredBytesInQuotesSurvive)
+{
+    std::string text = "[Game]\nLog = True\n\"Sp ace\" = \"\xC3\xA9\t\\\"\n";
+    text += std::string("[N\0ul]\nk = \"a\0b\"\n", 18);
+    IniMap m = Parse(text);
+    EXPECT_EQ(m["Game"]["Log"], "True");
+    EXPECT_EQ(m["Game"].count("log"), 0u);
+    EXPECT_EQ(m["Game"]["Sp ace"], "\xC3\xA9\t\\");
+    EXPECT_EQ(m["Nul"]["k"], std::string("a\0b", 3));
+}
+
+TEST(IniFile, TheFileReaderAppliesTheSameRulesAndEmptiesTheMapFirst)
+{
+    kestrova_test::ScratchDir scratch;
+    std::string text = "k=0\n[Display]\r\nWidth = 10 24\r\n[Game]\nLog = \"true\";x";
+    kestrova_test::WriteFile("Settings.ini", text);
+    IniMap fromFile;
+    fromFile["Old"]["key"] = "value";
+    Tamrik::ParseIniFile(fromFile, "Settings.ini");
+    EXPECT_EQ(fromFile, Parse(text));
+
+    std::unique_ptr<IniMap> settings(Tamrik::LoadSettings());
+    EXPECT_EQ(*settings, Parse(text));
+
+    Tamrik::ParseIniFile(fromFile, "missing.ini");
+    EXPECT_TRUE(fromFile.empty());
+}
+
+TEST(IniFile, GarbageAndHugeInputsParseWithoutTrouble)
+{
+    std::string garbage;
+    for (uint32_t i = 0; i < 1u << 20; ++i)
+        garbage.push_back(static_cast<char>((i * 7919u) >> 3));
+    Parse(garbage);
+    std::string longLine(1 << 20, '[');
+    longLine += "]=";
+    EXPECT_EQ(Parse(longLine).size(), 1u);
 }
 
 } // namespace

@@ -96,28 +96,21 @@ TEST_F(ListenerLists, RecordsDifferingInObjectOrMethodAreDifferent)
     EXPECT_EQ(calls, (std::vector<Call>{{-1, 9, 0}}));
 }
 
-TEST_F(ListenerLists, ACharacterListTakesRecordsAndNothingFiresIt)
+TEST_F(ListenerLists, TheCharacterListIsNeverFiredAndUnknownKindsTouchNoList)
 {
     system.AddListener(INPUT_CHAR, first.Listener());
+    for (int kind : {-1, 7, 1000}) {
+        system.AddListener(static_cast<InputEvent>(kind), third.Listener());
+        system.RemoveListener(static_cast<InputEvent>(kind), second.Listener());
+    }
+    system.AddListener(INPUT_KEY_DOWN, second.Listener());
     system.FireKeyDown(30);
     system.FireKeyUp(30);
     system.FireMouseMove(1, 1);
     system.FireMouseWheel(1);
     system.FireMouseButtonDown(0);
     system.FireMouseButtonUp(0);
-    EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(ListenerLists, AKindOutsideTheSevenTouchesNoList)
-{
-    for (int kind : {-1, 7, 1000}) {
-        system.AddListener(static_cast<InputEvent>(kind), first.Listener());
-        system.RemoveListener(static_cast<InputEvent>(kind), first.Listener());
-    }
-    system.AddListener(INPUT_KEY_DOWN, second.Listener());
-    system.RemoveListener(static_cast<InputEvent>(-4), second.Listener());
-    system.FireKeyDown(2);
-    EXPECT_EQ(calls, (std::vector<Call>{{2, 2, 0}}));
+    EXPECT_EQ(calls, (std::vector<Call>{{2, 30, 0}}));
 }
 
 TEST_F(ListenerLists, ARecordAddedWhileFiringIsCalledInTheSameFiring)
@@ -166,23 +159,6 @@ TEST_F(ListenerLists, AListenerRemovingItsOwnRecordLetsTheRestRunOnce)
     system.FireMouseButtonDown(1);
     system.FireMouseMove(0, 0);
     EXPECT_EQ(calls, (std::vector<Call>{{1, 1, 0}, {3, 1, 0}}));
-}
-
-TEST_F(ListenerLists, RemovedAndAddedAgainWhileFiringStandsAtTheEnd)
-{
-    first.onCall = [&] {
-        first.onCall = nullptr;
-        system.RemoveListener(INPUT_KEY_DOWN, first.Listener());
-        system.AddListener(INPUT_KEY_DOWN, first.Listener());
-    };
-    system.AddListener(INPUT_KEY_DOWN, first.Listener());
-    system.AddListener(INPUT_KEY_DOWN, second.Listener());
-    system.FireKeyDown(3);
-    EXPECT_EQ(calls, (std::vector<Call>{{1, 3, 0}, {2, 3, 0}, {1, 3, 0}}));
-
-    calls.clear();
-    system.FireKeyDown(4);
-    EXPECT_EQ(calls, (std::vector<Call>{{2, 4, 0}, {1, 4, 0}}));
 }
 
 TEST_F(ListenerLists, ManyAdditionsWhileFiringKeepEveryRecordIntact)

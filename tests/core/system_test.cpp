@@ -32,24 +32,6 @@ TEST(SystemObject, ConstructionReadsTheSettingsAndRegistersItselfAsSystem)
     EXPECT_EQ(g_pSystem, nullptr);
 }
 
-TEST(SystemObject, AMissingSettingsFileReadsAsEmptyValues)
-{
-    kestrova_test::ScratchDir scratch;
-    CWin32System system;
-    EXPECT_TRUE(system.settings->empty());
-    EXPECT_EQ((*system.settings)["Display"]["Renderer"], "");
-}
-
-TEST(SystemObject, TerminateSetsTheQuitFlagForGood)
-{
-    kestrova_test::ScratchDir scratch;
-    CWin32System system;
-    system.Terminate();
-    EXPECT_TRUE(system.quit);
-    system.Terminate();
-    EXPECT_TRUE(system.quit);
-}
-
 TEST(SystemObject, TheCounterCountsNanosecondsAndSleepWaits)
 {
     kestrova_test::ScratchDir scratch;

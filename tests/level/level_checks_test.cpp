@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "core/log.h"
+#include "core/system.h"
 #include "level/bsp_loader.h"
 #include "level/level_reading.h"
 #include "level_bytes.h"
@@ -144,7 +146,17 @@ TEST(ReadBSPFile, AMissingMapFailsAndLeavesTheLevelEmpty)
     EXPECT_EQ(loader.RecordCount(LUMP_NODE), 0);
 }
 
-TEST(ReadBSPFile, ARefusedLevelIsUnloadedLikeAMissingOne)
+namespace {
+
+struct QuietSystem : CSystem {
+    void Sleep(uint32_t) override {}
+    int64_t GetCounter() override { return 0; }
+    int64_t GetFrequency() override { return 1; }
+};
+
+} // namespace
+
+TEST(ReadBSPFile, ARefusedLevelIsUnloadedLikeAMissingOneWithOneLogLine)
 {
     ScratchDir scratch;
     LumpBytes l[LUMP_COUNT];
@@ -154,9 +166,18 @@ TEST(ReadBSPFile, ARefusedLevelIsUnloadedLikeAMissingOne)
     WriteFile("bad.bsp", LevelFile(l));
     IniMap settings;
     settings["Game"]["Map"] = "bad.bsp";
+    QuietSystem system;
+    (*system.settings)["Game"]["Log"] = "true";
+    CLog log(&system);
     CBSPLoader loader(nullptr);
-    EXPECT_FALSE(ReadBSPFile(loader, settings, nullptr));
+    EXPECT_FALSE(ReadBSPFile(loader, settings, &log));
     for (int lump = 0; lump < LUMP_COUNT; ++lump)
         EXPECT_EQ(loader.RecordCount(lump), 0) << lump;
     EXPECT_EQ(loader.nodes, nullptr);
+    EXPECT_EQ(ReadFile("log.txt"), "render_thread: Refused level file bad.bsp: bad leafface 0\r\n");
+
+    // A missing file is not logged.
+    settings["Game"]["Map"] = "missing.bsp";
+    EXPECT_FALSE(ReadBSPFile(loader, settings, &log));
+    EXPECT_EQ(ReadFile("log.txt"), "render_thread: Refused level file bad.bsp: bad leafface 0\r\n");
 }

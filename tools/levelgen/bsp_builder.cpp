@@ -4,6 +4,9 @@
 // tree, each leaf holding cells of one kind only.
 #include "bsp_builder.h"
 
+#include "lightmaps.h"
+#include "visibility.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -45,9 +48,9 @@ public:
         int lo[3] = {0, 0, 0};
         Build(lo, n);
         MakeModels();
-        MakeVisibility();
+        BuildVisibility(d, lines[0].front(), lines[1].front(), lines[0].back(), lines[1].back(), out);
         MakeEntities();
-        PackLightmaps();
+        PackLightmaps(out);
     }
 
 private:
@@ -456,81 +459,6 @@ private:
         }
     }
 
-    // One cluster per room. Room A sees room B when some straight line from a sample point of
-    // A to one of B passes through nothing but air, seen from above: walls stand from floor to
-    // ceiling and doorways start at the floor, so the top view never hides what 3D would show.
-    void MakeVisibility()
-    {
-        const int clusters = static_cast<int>(d.rooms.size());
-        const int cell = 8;
-        const int x0 = lines[0].front(), y0 = lines[1].front();
-        const int w = (lines[0].back() - x0) / cell + 1, h = (lines[1].back() - y0) / cell + 1;
-        std::vector<uint8_t> open(size_t(w) * h, 0);
-        auto mark = [&](const Box& b) {
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) {
-                    const float cx = x0 + (x + 0.5f) * cell, cy = y0 + (y + 0.5f) * cell;
-                    if (cx > b.mins[0] && cx < b.maxs[0] && cy > b.mins[1] && cy < b.maxs[1])
-                        open[size_t(y) * w + x] = 1;
-                }
-        };
-        for (const Room& r : d.rooms)
-            mark(r.interior);
-        for (const Doorway& door : d.doorways)
-            mark(door.box);
-        auto isOpen = [&](float px, float py) {
-            const int x = static_cast<int>(std::floor((px - x0) / cell));
-            const int y = static_cast<int>(std::floor((py - y0) / cell));
-            return x >= 0 && y >= 0 && x < w && y < h && open[size_t(y) * w + x];
-        };
-        std::vector<std::vector<std::pair<float, float>>> samples{size_t(clusters)};
-        for (int r = 0; r < clusters; ++r) {
-            const Box& b = d.rooms[size_t(r)].interior;
-            const int s = std::max(2, d.visSamples);
-            for (int j = 0; j < s; ++j)
-                for (int i = 0; i < s; ++i)
-                    samples[size_t(r)].push_back({b.mins[0] + 2 + (b.maxs[0] - b.mins[0] - 4) * i / float(s - 1),
-                                                  b.mins[1] + 2 + (b.maxs[1] - b.mins[1] - 4) * j / float(s - 1)});
-        }
-        for (const Doorway& door : d.doorways)
-            samples[size_t(door.roomA)].push_back({(door.box.mins[0] + door.box.maxs[0]) * 0.5f,
-                                                   (door.box.mins[1] + door.box.maxs[1]) * 0.5f});
-        auto sees = [&](int a, int b) {
-            for (auto [ax, ay] : samples[size_t(a)]) {
-                for (auto [bx, by] : samples[size_t(b)]) {
-                    const float dx = bx - ax, dy = by - ay;
-                    const int steps = static_cast<int>(std::sqrt(dx * dx + dy * dy) / 4.0f) + 1;
-                    bool clear = true;
-                    for (int t = 1; t < steps && clear; ++t)
-                        clear = isOpen(ax + dx * t / steps, ay + dy * t / steps);
-                    if (clear)
-                        return true;
-                }
-            }
-            return false;
-        };
-        auto centre = [&](int r, int a) {
-            const Box& b = d.rooms[size_t(r)].interior;
-            return (b.mins[a] + b.maxs[a]) * 0.5f;
-        };
-        out.n_vecs = clusters;
-        out.sz_vecs = (clusters + 7) / 8;
-        out.vecs.assign(size_t(out.n_vecs) * out.sz_vecs, 0);
-        auto set = [&](int a, int b) { out.vecs[size_t(a) * out.sz_vecs + b / 8] |= uint8_t(1 << (b & 7)); };
-        for (int a = 0; a < clusters; ++a) {
-            set(a, a);
-            for (int b = a + 1; b < clusters; ++b) {
-                const float dx = centre(a, 0) - centre(b, 0), dy = centre(a, 1) - centre(b, 1);
-                if (d.visRange > 0 && dx * dx + dy * dy > d.visRange * d.visRange)
-                    continue;
-                if (sees(a, b) || sees(b, a)) {
-                    set(a, b);
-                    set(b, a);
-                }
-            }
-        }
-    }
-
     void MakeEntities()
     {
         std::string& e = out.entities;
@@ -558,50 +486,6 @@ private:
             e += "{\n\"classname\" \"func_button\"\n\"model\" \"*" + std::to_string(i + 1) + "\"\n";
             e += "\"target\" \"" + std::to_string(d.switches[i].targetLight) + "\"\n}\n";
         }
-    }
-
-    // Shelf packing into 128 x 128 pages, tallest blocks first; then the lightmap coordinates.
-    void PackLightmaps()
-    {
-        std::vector<int> order(out.faces.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = static_cast<int>(i);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return out.faces[size_t(a)].lm_size[1] > out.faces[size_t(b)].lm_size[1];
-        });
-        int page = -1, x = 128, y = 0, shelf = 0;
-        for (int f : order) {
-            BSPFace& face = out.faces[size_t(f)];
-            const int w = face.lm_size[0], h = face.lm_size[1];
-            if (x + w > 128) {
-                x = 0;
-                y += shelf;
-                shelf = 0;
-            }
-            if (page < 0 || y + h > 128) {
-                ++page;
-                x = 0;
-                y = 0;
-                shelf = 0;
-            }
-            face.lm_index = page;
-            face.lm_start[0] = x;
-            face.lm_start[1] = y;
-            x += w;
-            shelf = std::max(shelf, h);
-            for (int v = 0; v < face.n_vertexes; ++v) {
-                BSPVertex& vertex = out.vertexes[size_t(face.vertex + v)];
-                for (int s = 0; s < 2; ++s) {
-                    float along = 0, step2 = 0;
-                    for (int a = 0; a < 3; ++a) {
-                        along += (vertex.position[a] - face.lm_origin[a]) * face.lm_vecs[s][a];
-                        step2 += face.lm_vecs[s][a] * face.lm_vecs[s][a];
-                    }
-                    vertex.texcoord[1][s] = (face.lm_start[s] + 0.5f + along / step2) / 128.0f;
-                }
-            }
-        }
-        out.lightmaps.assign(size_t(page + 1), std::vector<uint8_t>(128 * 128 * 3, 0));
     }
 };
 

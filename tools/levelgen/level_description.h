@@ -54,7 +54,7 @@ struct LevelDescription {
     int wallThickness = 16;
     int start[3] = {0, 0, 0};
     float luxelSize = 16.0f;  // level units per lightmap texel
-    float ambient = 0.18f;    // lightmap floor brightness
+    float ambient = 0.24f;    // lightmap floor brightness
     bool shadows = true;      // test each luxel's light for occluding brushes
     int visSamples = 5;       // sample points per room axis for the visibility rays
     float visRange = 0.0f;    // rooms whose centres lie farther apart never see each other; 0 = no limit

@@ -1,10 +1,14 @@
-// Lightmap baking: every luxel of every face sums the lights it can see.
+// Lightmaps: every face gets a block of a 128 x 128 page, and every luxel of the block sums the
+// lights it can see.
 #include "lightmaps.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace levelgen {
+
+using Tamrik::BSPFace;
+using Tamrik::BSPVertex;
 
 namespace {
 
@@ -32,6 +36,50 @@ bool Blocks(const Box& box, const float p[3], const float q[3])
 }
 
 } // namespace
+
+// Shelf packing into 128 x 128 pages, tallest blocks first; then the lightmap coordinates.
+void PackLightmaps(BuiltLevel& out)
+{
+    std::vector<int> order(out.faces.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return out.faces[size_t(a)].lm_size[1] > out.faces[size_t(b)].lm_size[1];
+    });
+    int page = -1, x = 128, y = 0, shelf = 0;
+    for (int f : order) {
+        BSPFace& face = out.faces[size_t(f)];
+        const int w = face.lm_size[0], h = face.lm_size[1];
+        if (x + w > 128) {
+            x = 0;
+            y += shelf;
+            shelf = 0;
+        }
+        if (page < 0 || y + h > 128) {
+            ++page;
+            x = 0;
+            y = 0;
+            shelf = 0;
+        }
+        face.lm_index = page;
+        face.lm_start[0] = x;
+        face.lm_start[1] = y;
+        x += w;
+        shelf = std::max(shelf, h);
+        for (int v = 0; v < face.n_vertexes; ++v) {
+            BSPVertex& vertex = out.vertexes[size_t(face.vertex + v)];
+            for (int s = 0; s < 2; ++s) {
+                float along = 0, step2 = 0;
+                for (int a = 0; a < 3; ++a) {
+                    along += (vertex.position[a] - face.lm_origin[a]) * face.lm_vecs[s][a];
+                    step2 += face.lm_vecs[s][a] * face.lm_vecs[s][a];
+                }
+                vertex.texcoord[1][s] = (face.lm_start[s] + 0.5f + along / step2) / 128.0f;
+            }
+        }
+    }
+    out.lightmaps.assign(size_t(page + 1), std::vector<uint8_t>(128 * 128 * 3, 0));
+}
 
 void BakeLightmaps(const LevelDescription& description, BuiltLevel& level)
 {
@@ -80,7 +128,7 @@ void BakeLightmaps(const LevelDescription& description, BuiltLevel& level)
                             continue;
                     }
                     const float falloff = 1.0f - distance / light->radius;
-                    const float amount = 1.35f * lambert * falloff * falloff + 0.25f * falloff;
+                    const float amount = 1.6f * lambert * falloff * falloff + 0.25f * falloff;
                     for (int c = 0; c < 3; ++c)
                         sum[c] += light->colour[c] * amount;
                 }

@@ -6,6 +6,10 @@
 
 namespace levelgen {
 
+// Places every face's luxel block on a page, sets its lm_index and lm_start and its vertexes'
+// lightmap coordinates, and allocates the (black) pages.
+void PackLightmaps(BuiltLevel& level);
+
 void BakeLightmaps(const LevelDescription& description, BuiltLevel& level);
 
 } // namespace levelgen

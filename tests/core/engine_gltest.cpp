@@ -1,0 +1,291 @@
+// The viewer's window for real, under the test's own X server: the program from start to a
+// close request or SIGTERM, and the engine's run with devices that fail or end the loop.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/engine.h"
+#include "core/input_listener.h"
+#include "core/log.h"
+#include "core/main_window.h"
+#include "core/system.h"
+#include "gui/gui.h"
+#include "render/render_device.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_paths.h"
+#include "tests/support/x11_window.h"
+
+using namespace Tamrik;
+using kestrova_test::ReadFile;
+using kestrova_test::WriteFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kStartLines[] = ".:: CEngine::Run() started ::.\r\nmain_thread: Creating main window...\r\n";
+const char kEndLines[] =
+    "main_thread: Destroying main window...\r\n.:: CEngine::Run() finished ::.\r\n\r\n\r\n";
+
+const char kWindowed800x600[] =
+    "[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\r\nDepth = \"32\"\r\nRefreshRate = \"60\"\r\n"
+    "Fullscreen = \"false\"\r\nRenderer = \"OpenGL\"\r\n[Game]\r\nLog = \"true\"\r\n";
+
+// A working directory that sees every runtime file of the build but has its own settings and
+// its own log.
+class RunDirCopy {
+public:
+    explicit RunDirCopy(const std::string& settings)
+    {
+        for (const auto& entry : fs::directory_iterator(kestrova_test::RunDir())) {
+            std::string name = entry.path().filename().string();
+            if (name != "Settings.ini" && name != "log.txt")
+                fs::create_symlink(entry.path(), scratch.Path() / name);
+        }
+        WriteFile(scratch.Path() / "Settings.ini", settings);
+    }
+    fs::path Path() const { return scratch.Path(); }
+
+private:
+    kestrova_test::ScratchDir scratch;
+};
+
+bool AllLineEndsAreCrLf(const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            return false;
+    return true;
+}
+
+void ExpectCompleteRunLog(const std::string& log)
+{
+    EXPECT_EQ(log.rfind(kStartLines, 0), 0u) << log;
+    ASSERT_GE(log.size(), sizeof(kEndLines) - 1) << log;
+    EXPECT_EQ(log.substr(log.size() - (sizeof(kEndLines) - 1)), kEndLines) << log;
+    EXPECT_EQ(log.find("Failed"), std::string::npos) << log;
+    EXPECT_TRUE(AllLineEndsAreCrLf(log)) << log;
+}
+
+TEST(Program, OpensAnExactClientAreaAndEndsCleanlyOnACloseRequest)
+{
+    RunDirCopy dir(kWindowed800x600);
+    kestrova_test::ChildProcess program;
+    ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
+                              {"KESTROVA_NO_MESSAGE_BOX=1"}));
+    kestrova_test::WindowGeometry geometry;
+    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
+    EXPECT_EQ(geometry.width, 800);
+    EXPECT_EQ(geometry.height, 600);
+    EXPECT_EQ(geometry.x, 0);
+    EXPECT_EQ(geometry.y, 0);
+
+    ASSERT_TRUE(kestrova_test::SendCloseRequest("Tamrik"));
+    EXPECT_EQ(program.Wait(30000), 0);
+    ExpectCompleteRunLog(ReadFile(dir.Path() / "log.txt"));
+}
+
+TEST(Program, EndsCleanlyOnSigterm)
+{
+    RunDirCopy dir(kWindowed800x600);
+    kestrova_test::ChildProcess program;
+    ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
+                              {"KESTROVA_NO_MESSAGE_BOX=1"}));
+    kestrova_test::WindowGeometry geometry;
+    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(30000), 0);
+    ExpectCompleteRunLog(ReadFile(dir.Path() / "log.txt"));
+}
+
+// Shows nothing; remembers what would have been shown.
+class RecordingLog : public CLog {
+public:
+    using CLog::CLog;
+    void ShowMessage(const char* caption, const char* text) override
+    {
+        messages.push_back(std::string(caption) + "|" + text);
+    }
+    std::vector<std::string> messages;
+};
+
+RecordingLog* InstallRecordingLog(CSystem* system)
+{
+    RecordingLog* log = new RecordingLog(system);
+    delete system->log;
+    system->log = log;
+    return log;
+}
+
+TEST(MainWindow, AFullScreenModeTheDisplayLacksIsRefusedWithoutAWindow)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", "[Display]\nDepth = \"32\"\nRefreshRate = \"60\"\n"
+                              "Fullscreen = \"true\"\n");
+    CWin32System system;
+    RecordingLog* log = InstallRecordingLog(&system);
+    EXPECT_FALSE(system.mainWindow->Create(1234, 567));
+    EXPECT_EQ(log->messages, (std::vector<std::string>{"Error|Unable to set requested video mode."}));
+    EXPECT_EQ(system.mainWindow->hwnd, nullptr);
+    EXPECT_FALSE(kestrova_test::WindowExists("Tamrik"));
+}
+
+TEST(MainWindow, ASizeNoDisplayCouldHoldIsRefusedAsAWindowThatCannotBeCreated)
+{
+    kestrova_test::ScratchDir scratch;
+    CWin32System system;
+    RecordingLog* log = InstallRecordingLog(&system);
+    EXPECT_FALSE(system.mainWindow->Create(100000, 600));
+    EXPECT_FALSE(system.mainWindow->Create(800, 2000000000));
+    EXPECT_EQ(log->messages, (std::vector<std::string>{"Error|Unable to create window.",
+                                                       "Error|Unable to create window."}));
+    EXPECT_FALSE(kestrova_test::WindowExists("Tamrik"));
+}
+
+TEST(MainWindow, OnlyTheExactValueTrueAsksForFullScreen)
+{
+    kestrova_test::ScratchDir scratch;
+    // Full screen at 640 x 480 would be refused by a 1280 x 1024 display; "True" stays windowed.
+    WriteFile("Settings.ini", "[Display]\nFullscreen = True\n");
+    CWin32System system;
+    RecordingLog* log = InstallRecordingLog(&system);
+    ASSERT_TRUE(system.mainWindow->Create(640, 480));
+    kestrova_test::WindowGeometry geometry;
+    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 10000, &geometry));
+    EXPECT_EQ(geometry.width, 640);
+    EXPECT_EQ(geometry.height, 480);
+    EXPECT_TRUE(log->messages.empty());
+    EXPECT_TRUE(system.mainWindow->Destroy());
+    EXPECT_FALSE(kestrova_test::WindowExists("Tamrik"));
+}
+
+TEST(MainWindow, ACloseRequestSetsTheQuitFlagAndLeavesTheWindowOpen)
+{
+    kestrova_test::ScratchDir scratch;
+    CWin32System system;
+    InstallRecordingLog(&system);
+    ASSERT_TRUE(system.mainWindow->Create(320, 200));
+    kestrova_test::WindowGeometry geometry;
+    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 10000, &geometry));
+    ASSERT_TRUE(kestrova_test::SendCloseRequest("Tamrik"));
+    // One message per pass: the request arrives after whatever the server queued before it.
+    for (int pass = 0; pass < 2000 && !system.quit; ++pass) {
+        system.mainWindow->Update();
+        system.Sleep(5);
+    }
+    EXPECT_TRUE(system.quit);
+    EXPECT_TRUE(kestrova_test::WindowExists("Tamrik"));
+    EXPECT_TRUE(system.mainWindow->Destroy());
+}
+
+// A device that records the slots the engine calls; it can fail its creation or end the loop.
+class ScriptedDevice : public CRenderDevice {
+public:
+    ScriptedDevice(CSystem* system, bool createSucceeds, std::vector<std::string>* calls)
+        : CRenderDevice(system), createSucceeds(createSucceeds), calls(calls) {}
+
+    bool Create(CMainWindow* window) override
+    {
+        mainWindow = window;
+        calls->push_back("Create");
+        return createSucceeds;
+    }
+    bool Destroy() override
+    {
+        calls->push_back("Destroy");
+        return false;
+    }
+    void LoadGUITextures(CGUI* gui) override
+    {
+        calls->push_back("LoadGUITextures");
+        CRenderDevice::LoadGUITextures(gui);
+    }
+    void Set2DMode() override {}
+    void Set3DMode() override {}
+    void LoadShaders() override {}
+    void SetLights(Light*, int32_t) override {}
+    void DrawString(const char*, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
+    void DrawSplash() override {}
+    void DrawQuad(ScreenQuad*, Texture*) override {}
+    void CreateTextFont() override { calls->push_back("CreateTextFont"); }
+    void LoadLevelTextures() override {}
+    void LoadLevelGeometry() override {}
+    void ReleaseTextFont() override { calls->push_back("ReleaseTextFont"); }
+    void ReleaseLevelTextures() override { calls->push_back("ReleaseLevelTextures"); }
+    void ReleaseLevelGeometry() override { calls->push_back("ReleaseLevelGeometry"); }
+    void BeginFrame() override
+    {
+        calls->push_back("BeginFrame");
+        // As a handler program calling Terminate during the first pass would.
+        system->Terminate();
+    }
+    void EndFrame() override { calls->push_back("EndFrame"); }
+    void RenderLevel() override {}
+
+private:
+    bool createSucceeds;
+    std::vector<std::string>* calls;
+};
+
+// Puts a scripted device in the place of the one the engine chose; the old one's listener
+// records go with it.
+void ReplaceDevice(CEngine& engine, CRenderDevice* device)
+{
+    CRenderDevice* old = engine.device;
+    CSystem* system = engine.system;
+    system->RemoveListener(INPUT_MOUSE_MOVE, MakeListener<&CRenderDevice::HandleMouseMove>(old));
+    system->RemoveListener(INPUT_MOUSE_BUTTON_DOWN,
+                           MakeListener<&CRenderDevice::HandleMouseButtonDown>(old));
+    system->RemoveListener(INPUT_KEY_DOWN, MakeListener<&CRenderDevice::HandleKeyDown>(old));
+    system->RemoveListener(INPUT_KEY_UP, MakeListener<&CRenderDevice::HandleKeyUp>(old));
+    delete old;
+    engine.device = device;
+}
+
+TEST(EngineRun, ADeviceThatCannotBeCreatedIsNotCalledAgainAndTheWindowCloses)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", kWindowed800x600);
+    std::vector<std::string> calls;
+    CEngine engine;
+    InstallRecordingLog(engine.system);
+    CRenderDevice* device = new ScriptedDevice(engine.system, false, &calls);
+    ReplaceDevice(engine, device);
+
+    engine.Run();
+
+    EXPECT_EQ(calls, (std::vector<std::string>{"Create"}));
+    EXPECT_FALSE(engine.gui->GetActive());
+    EXPECT_EQ(ReadFile("log.txt"),
+              std::string(kStartLines) + "Failed creating render device!\r\n" + kEndLines);
+    EXPECT_FALSE(kestrova_test::WindowExists("Tamrik"));
+}
+
+TEST(EngineRun, TerminateDuringTheFirstPassStillDrawsThatFrameThenTearsDownInOrder)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", kWindowed800x600);
+    std::vector<std::string> calls;
+    CEngine engine;
+    InstallRecordingLog(engine.system);
+    ReplaceDevice(engine, new ScriptedDevice(engine.system, true, &calls));
+
+    engine.Run();
+
+    EXPECT_EQ(calls, (std::vector<std::string>{"Create", "CreateTextFont", "LoadGUITextures",
+                                               "BeginFrame", "EndFrame", "ReleaseLevelGeometry",
+                                               "ReleaseLevelTextures", "ReleaseTextFont",
+                                               "Destroy"}));
+    EXPECT_TRUE(engine.gui->GetActive());
+    EXPECT_EQ(engine.device->gui, engine.gui);
+    // The scripted Destroy fails: the line is logged and the tear-down goes on.
+    EXPECT_EQ(ReadFile("log.txt"), std::string(kStartLines) +
+                                       "render_thread: Failed destroying render device!\r\n" +
+                                       kEndLines);
+}
+
+} // namespace
