@@ -26,6 +26,16 @@ void RenderGlyph(FT_Face face, uint32_t code, Glyph& glyph)
     FT_Glyph outline = nullptr;
     if (FT_Get_Glyph(face->glyph, &outline) != 0 || !outline)
         return;
+    // Measured before it is rendered: FreeType would otherwise fill a bitmap as large as the
+    // file asks for.
+    FT_BBox box;
+    FT_Glyph_Get_CBox(outline, FT_GLYPH_BBOX_PIXELS, &box);
+    if (box.xMax - box.xMin > kMaxGlyphSide || box.yMax - box.yMin > kMaxGlyphSide ||
+        box.xMin < -kMaxGlyphSide * 4 || box.xMax > kMaxGlyphSide * 4 ||
+        box.yMin < -kMaxGlyphSide * 4 || box.yMax > kMaxGlyphSide * 4) {
+        FT_Done_Glyph(outline);
+        return;
+    }
     if (FT_Glyph_To_Bitmap(&outline, FT_RENDER_MODE_NORMAL, nullptr, 1) != 0 ||
         outline->format != FT_GLYPH_FORMAT_BITMAP) {
         FT_Done_Glyph(outline);

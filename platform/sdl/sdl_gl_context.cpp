@@ -1,11 +1,34 @@
 // OpenGL contexts on the SDL window, with GLEW's entry points loaded once the context is current.
 #include <GL/glew.h>
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
 
 #include "platform/gl_context.h"
 #include "platform/sdl/sdl_window_impl.h"
 
 namespace platform {
+
+namespace {
+
+// Mesa unloads its driver when the display closes, before the process ends; allocations the
+// driver never frees then reach leak checkers with no module to name them by. The driver is
+// kept loaded until exit instead.
+void KeepGLDriverLoaded()
+{
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            const char* name = info->dlpi_name;
+            if (name && (std::strstr(name, "_dri.so") || std::strstr(name, "libgallium")))
+                dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
+
+} // namespace
 
 struct GLContext {
     SDL_GLContext context = nullptr;
@@ -22,6 +45,7 @@ GLContext* CreateGLContext(Window* window)
         SDL_GL_DeleteContext(context);
         return nullptr;
     }
+    KeepGLDriverLoaded();
     glewExperimental = GL_TRUE;
     GLenum result = glewInit();
     // A GLX build of GLEW finds no GLX display when SDL drives the context through EGL; the

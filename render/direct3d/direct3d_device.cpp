@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 
 #include "core/main_window.h"
+#include "level/bsp_loader.h"
 
 namespace Tamrik {
 
@@ -36,7 +37,18 @@ void CDirect3DRenderDevice::CreateTextFont() {}
 void CDirect3DRenderDevice::LoadLevelTextures() {}
 void CDirect3DRenderDevice::LoadLevelGeometry() {}
 void CDirect3DRenderDevice::ReleaseTextFont() {}
-void CDirect3DRenderDevice::ReleaseLevelTextures() {}
+// The level's Texture records belong to the back-end once loading made them.
+void CDirect3DRenderDevice::ReleaseLevelTextures()
+{
+    const int32_t count = level->RecordCount(LUMP_TEXTURE);
+    for (int32_t i = 0; i < count && level->textures; ++i) {
+        if (Texture* texture = level->textures[i].texture) {
+            delete[] texture->pixels;
+            delete texture;
+            level->textures[i].texture = nullptr;
+        }
+    }
+}
 void CDirect3DRenderDevice::ReleaseLevelGeometry() {}
 
 void CDirect3DRenderDevice::BeginFrame()

@@ -46,8 +46,8 @@ public:
     platform::GLContext* renderingContext = nullptr;
 
 private:
-    // The window's size for the projections; a side of 0 counts as 1 so that no matrix
-    // divides by zero.
+    // The main window's size, 0 for a missing window or a negative side; the projections
+    // guard a side of 0 themselves.
     void ViewportSize(int32_t* width, int32_t* height) const;
     void LoadSplash();
     // Mipmapped texture from a decoded picture, then its pixels go.

@@ -148,3 +148,39 @@ TEST_F(RenderDevice, InitFontWithoutTheFontStillMakesTheNames)
 }
 
 } // namespace
+
+#include "core/main_window.h"
+#include "render/opengl/opengl_device.h"
+
+namespace {
+
+TEST_F(RenderDevice, OpenGLDeviceWithoutAWindowFailsAndStaysInert)
+{
+    Tamrik::COpenGLRenderDevice device(&system);
+    EXPECT_FALSE(device.Create(system.mainWindow)); // the window was never opened
+    EXPECT_EQ(device.renderingContext, nullptr);
+    // Nothing reaches OpenGL without a context.
+    device.InitFont();
+    device.CreateTextFont();
+    EXPECT_EQ(device.glyphListBase, 0u);
+    device.LoadGUITextures(nullptr);
+    device.BeginFrame();
+    device.Set3DMode();
+    device.UpdateCamera();
+    device.RenderLevel();
+    device.Set2DMode();
+    device.DrawSplash();
+    device.DrawString("text", 1, 2, 3, 4, 5);
+    Tamrik::ScreenQuad quad;
+    device.DrawQuad(&quad, device.guiTextures[0].texture);
+    device.EndFrame();
+    device.LoadLevelTextures();
+    device.LoadLevelGeometry();
+    device.ReleaseLevelGeometry();
+    device.ReleaseLevelTextures();
+    device.ReleaseTextFont();
+    device.ReleaseGUITextures();
+    EXPECT_TRUE(device.Destroy());
+}
+
+} // namespace
