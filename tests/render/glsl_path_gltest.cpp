@@ -4,6 +4,7 @@
 
 #include <GL/glew.h>
 
+#include <map>
 #include <string>
 
 #include "device_fixture.h"
@@ -57,6 +58,32 @@ TEST_F(ShaderPath, TheProjectsSourcesLinkAndLogSixFramingLinesWithoutErrors)
     ASSERT_NE(programEnd, std::string::npos) << log;
     const std::string block = log.substr(vertex, programEnd - vertex);
     EXPECT_EQ(block.find("rror"), std::string::npos) << block;
+
+    // Every uniform SetLights feeds is live in the program, with the type it is set with.
+    const std::map<std::string, GLenum> expected = {
+        {"tex", GL_SAMPLER_2D},       {"camPos", GL_FLOAT_VEC4},    {"globalAmb", GL_FLOAT_VEC4},
+        {"numLights", GL_INT},        {"lightPos", GL_FLOAT_VEC4},  {"lightAmb", GL_FLOAT_VEC4},
+        {"lightDiff", GL_FLOAT_VEC4}, {"lightSpec", GL_FLOAT_VEC4}, {"spotDir", GL_FLOAT_VEC3},
+        {"constAtt", GL_FLOAT},       {"linAtt", GL_FLOAT},         {"quadAtt", GL_FLOAT},
+        {"spotCut", GL_FLOAT},        {"spotExp", GL_FLOAT}};
+    std::map<std::string, GLenum> active;
+    GLint count = 0;
+    glGetProgramiv(device->program, GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        char name[128];
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(device->program, static_cast<GLuint>(i), sizeof name, nullptr, &size, &type, name);
+        active[name] = type;
+    }
+    for (const auto& [name, type] : expected) {
+        ASSERT_TRUE(active.count(name)) << name << " is not an active uniform";
+        EXPECT_EQ(active[name], type) << name;
+    }
+    // The lightmap sampler reads unit 1 without SetLights touching it.
+    GLint unit = -1;
+    glGetUniformiv(device->program, glGetUniformLocation(device->program, "lightmap"), &unit);
+    EXPECT_EQ(unit, 1);
 }
 
 TEST_F(ShaderPath, SetLightsFeedsTheCameraTheAmbientAndTheFirstLight)
