@@ -39,7 +39,7 @@ Tamrik::Texture* SolidTexture(uint8_t r, uint8_t g, uint8_t b)
     return texture;
 }
 
-struct FaceSpec {
+struct FacePlan {
     int type;
     int texture;
     int lightmap;
@@ -48,16 +48,16 @@ struct FaceSpec {
 
 // The camera stands at the origin looking along +x, so level +y is the screen's left and +z up.
 // Each face is a quad of two triangles wound clockwise as seen from the camera.
-void BuildLevel(CBSPLoader& level, const std::vector<FaceSpec>& specs, int textures, int lightmaps)
+void BuildLevel(CBSPLoader& level, const std::vector<FacePlan>& plans, int textures, int lightmaps)
 {
-    const int n = static_cast<int>(specs.size());
+    const int n = static_cast<int>(plans.size());
     level.vertexes = NewLump<Tamrik::BSPVertex>(level, Tamrik::LUMP_VERTEX, 4 * n);
     level.meshverts = NewLump<int32_t>(level, Tamrik::LUMP_MESHVERT, 6);
     const int32_t order[6] = {0, 1, 2, 0, 2, 3};
     std::memcpy(level.meshverts, order, sizeof order);
     level.faces = NewLump<BSPFace>(level, Tamrik::LUMP_FACE, n);
     for (int f = 0; f < n; ++f) {
-        const FaceSpec& s = specs[f];
+        const FacePlan& s = plans[f];
         const float corners[4][2] = {{s.yLeft, s.zTop}, {s.yRight, s.zTop}, {s.yRight, s.zBottom}, {s.yLeft, s.zBottom}};
         for (int c = 0; c < 4; ++c) {
             Tamrik::BSPVertex& v = level.vertexes[4 * f + c];
