@@ -70,6 +70,11 @@ public:
     void HandleKeyDown(int32_t scanCode, int32_t unused);
     void HandleKeyUp(int32_t scanCode, int32_t unused);
 
+    // Loading steps 0, 1 and 3: each advances loadingStep by one however it ends.
+    bool ReadBSPFile();
+    void ReadTextures();
+    void ReadEntities();
+
     // Loads the bitmap font and makes room for one texture name per glyph.
     void InitFont();
 

@@ -37,6 +37,10 @@ public:
     // The smallest power of two not below n, at least 1: the side of a glyph's texture.
     static int32_t GlyphTextureSide(int32_t n);
 
+    // Write one shader's or the program's info log to the log, unchanged.
+    void PrintShaderInfoLog(uint32_t shader);
+    void PrintProgramInfoLog(uint32_t shaderProgram);
+
     uint32_t program = 0;
     platform::Window* deviceContext = nullptr;
     platform::GLContext* renderingContext = nullptr;

@@ -1,10 +1,170 @@
-// The OpenGL device's shader path: building the program and feeding it the frame's lights.
+// The OpenGL device's shader path: building the program from "glslVS.txt" and "glslPS.txt"
+// with its info logs, and feeding it the camera, the global ambient and the frame's first light.
 #include "render/opengl/opengl_device.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/log.h"
+#include "core/system.h"
+#include "level/entities.h"
+#include "render/camera.h"
 
 namespace Tamrik {
 
-void COpenGLRenderDevice::LoadShaders() {}
+namespace {
 
-void COpenGLRenderDevice::SetLights(Light*, int32_t) {}
+// Shader sources are small; a file beyond this is not one of ours and is not read.
+constexpr long kMaxShaderSource = 1L << 20;
+
+// The whole file as one NUL-terminated text (malloc'd), or null when it does not open.
+char* ReadShaderSource(const char* path)
+{
+    FILE* file = std::fopen(path, "r");
+    if (!file)
+        return nullptr;
+    std::fseek(file, 0, SEEK_END);
+    long size = std::ftell(file);
+    if (size < 0 || size > kMaxShaderSource)
+        size = 0;
+    std::rewind(file);
+    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
+    if (!text) {
+        std::fclose(file);
+        return nullptr;
+    }
+    // Text mode may deliver fewer bytes than the size (line ends).
+    const size_t read = std::fread(text, 1, static_cast<size_t>(size), file);
+    text[read] = '\0';
+    std::fclose(file);
+    return text;
+}
+
+void CompileSource(GLuint shader, const char* text)
+{
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+}
+
+} // namespace
+
+void COpenGLRenderDevice::PrintShaderInfoLog(uint32_t shader)
+{
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0)
+        return;
+    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
+    if (!text)
+        return;
+    GLsizei written = 0;
+    glGetShaderInfoLog(shader, length, &written, text);
+    text[written >= 0 && written <= length ? written : 0] = '\0';
+    system->log->Write(text);
+    std::free(text);
+}
+
+void COpenGLRenderDevice::PrintProgramInfoLog(uint32_t shaderProgram)
+{
+    GLint length = 0;
+    glGetProgramiv(shaderProgram, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0)
+        return;
+    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
+    if (!text)
+        return;
+    GLsizei written = 0;
+    glGetProgramInfoLog(shaderProgram, length, &written, text);
+    text[written >= 0 && written <= length ? written : 0] = '\0';
+    system->log->Write(text);
+    std::free(text);
+}
+
+void COpenGLRenderDevice::LoadShaders()
+{
+    shaderProgramLinked = false;
+    CLog* log = system->log;
+
+    const GLuint vs = glCreateShader(GL_VERTEX_SHADER);
+    char* text = ReadShaderSource("glslVS.txt");
+    if (!text)
+        return;
+    CompileSource(vs, text);
+    log->Write("\n--Vertex Shader Info--\n");
+    PrintShaderInfoLog(vs);
+    log->Write("\n----------------------\n");
+    std::free(text);
+
+    const GLuint fs = glCreateShader(GL_FRAGMENT_SHADER);
+    text = ReadShaderSource("glslPS.txt");
+    if (!text)
+        return;
+    CompileSource(fs, text);
+    log->Write("\n--Fragment Shader Info--\n");
+    PrintShaderInfoLog(fs);
+    log->Write("\n------------------------\n");
+    std::free(text);
+
+    program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    log->Write("\n--Shader Program Info--\n");
+    PrintProgramInfoLog(program);
+    log->Write("\n-----------------------\n");
+
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked == GL_TRUE)
+        shaderProgramLinked = true;
+}
+
+void COpenGLRenderDevice::SetLights(Light* lights, int32_t count)
+{
+    if (!shaderUsage || !shaderProgramLinked || !lights || count < 1)
+        return;
+    glUseProgram(program);
+
+    const GLint tex = glGetUniformLocation(program, "tex");
+    glUniform1i(tex, 0);
+    const GLint camPos = glGetUniformLocation(program, "camPos");
+    const GLint globalAmb = glGetUniformLocation(program, "globalAmb");
+    const GLint numLights = glGetUniformLocation(program, "numLights");
+    const GLint lightPos = glGetUniformLocation(program, "lightPos");
+    const GLint lightAmb = glGetUniformLocation(program, "lightAmb");
+    const GLint lightDiff = glGetUniformLocation(program, "lightDiff");
+    const GLint lightSpec = glGetUniformLocation(program, "lightSpec");
+    const GLint constAtt = glGetUniformLocation(program, "constAtt");
+    const GLint linAtt = glGetUniformLocation(program, "linAtt");
+    const GLint quadAtt = glGetUniformLocation(program, "quadAtt");
+    const GLint spotExp = glGetUniformLocation(program, "spotExp");
+    const GLint spotCut = glGetUniformLocation(program, "spotCut");
+    const GLint spotDir = glGetUniformLocation(program, "spotDir");
+
+    const float* p = camera->position;
+    glUniform4f(camPos, p[1], p[2], p[0], 1.0f);
+    glUniform4f(globalAmb, 0.03f, 0.03f, 0.03f, 1.0f);
+    glUniform1i(numLights, count);
+
+    const Light& first = lights[0];
+    glUniform4fv(lightPos, 1, first.origin);
+    glUniform4fv(lightAmb, 1, first.ambient);
+    glUniform4fv(lightDiff, 1, first.diffuse);
+    glUniform4fv(lightSpec, 1, first.specular);
+    glUniform3fv(spotDir, 1, first.spotDirection);
+    glUniform1fv(constAtt, 1, &first.constAtten);
+    glUniform1fv(linAtt, 1, &first.linAtten);
+    glUniform1fv(quadAtt, 1, &first.quadAtten);
+    glUniform1fv(spotCut, 1, &first.spotAngle);
+    glUniform1fv(spotExp, 1, &first.spotExponention);
+
+    const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, white);
+    glMaterialfv(GL_FRONT, GL_AMBIENT, white);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, white);
+    glMateriali(GL_FRONT, GL_SHININESS, 96);
+}
 
 } // namespace Tamrik

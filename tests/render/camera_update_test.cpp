@@ -1,0 +1,239 @@
+// Tests of the camera update against rooms built in memory: turning, walking, stopping, sliding.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "level/bsp_loader.h"
+#include "render/camera.h"
+#include "render/camera_update.h"
+#include "render/trace.h"
+#include "render/vector_math.h"
+#include "test_level.h"
+
+namespace Tamrik {
+namespace {
+
+constexpr double kFrame = 1.0 / 60.0;
+constexpr float kStep = 200.0f / 60.0f;
+constexpr float kPi = 3.14159265358979f;
+
+// All brushes in one leaf in front of a plane far below everything.
+class Room : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        solid = built.AddTexture(1);
+        water = built.AddTexture(32);
+    }
+
+    int32_t Box(float x0, float y0, float z0, float x1, float y1, float z1, int32_t texture)
+    {
+        const float mins[3] = {x0, y0, z0};
+        const float maxs[3] = {x1, y1, z1};
+        return built.AddBox(mins, maxs, texture);
+    }
+
+    void Finish()
+    {
+        std::vector<int32_t> all;
+        for (size_t b = 0; b < built.brushes.size(); ++b)
+            all.push_back(static_cast<int32_t>(b));
+        const int32_t none[3] = {0, 0, 0};
+        built.AddLeaf(0, none, none, {}, all);
+        built.AddLeaf(0, none, none, {}, {});
+        built.AddNode(built.AddPlane(0, 0, 1, -10000), -1, -2);
+        built.LoadInto(level);
+    }
+
+    void Frames(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            TurnAndMoveCamera(camera, &level, kFrame, status, sizeof status);
+    }
+
+    void Face(float x, float y, float z)
+    {
+        float f[3] = {x, y, z};
+        Normalize(f);
+        for (int i = 0; i < 3; ++i)
+            camera.forward[i] = f[i];
+        // right = forward x up, kept horizontal as mouse-look keeps it.
+        float r[3] = {f[1], -f[0], 0};
+        Normalize(r);
+        for (int i = 0; i < 3; ++i)
+            camera.right[i] = r[i];
+    }
+
+    TestLevel built;
+    CBSPLoader level{nullptr};
+    CCamera camera;
+    char status[256] = "";
+    int32_t solid = 0;
+    int32_t water = 0;
+};
+
+TEST_F(Room, WithNoArrowKeyTheCameraOnlyTurns)
+{
+    Box(100, -500, -100, 116, 500, 100, solid);
+    Finish();
+    camera.yawDelta = kPi / 2;
+    Frames(1);
+    EXPECT_NEAR(camera.forward[0], 0.0f, 1e-6f);
+    EXPECT_NEAR(camera.forward[1], 1.0f, 1e-6f);
+    EXPECT_NEAR(camera.right[0], 1.0f, 1e-6f);
+    EXPECT_NEAR(camera.right[1], 0.0f, 1e-6f);
+    EXPECT_EQ(camera.position[0], 0.0f);
+    EXPECT_EQ(camera.position[1], 0.0f);
+    EXPECT_NEAR(camera.lookAt[1], 1.0f, 1e-6f);
+    EXPECT_EQ(camera.yawDelta, 0.0f);
+    EXPECT_STREQ(status, "No collisions detected.");
+}
+
+TEST_F(Room, PitchHasNoLimitAndTurnsOverTheTop)
+{
+    Finish();
+    camera.pitchDelta = 2.0f;
+    Frames(1);
+    EXPECT_NEAR(camera.forward[0], std::cos(2.0f), 1e-5f);
+    EXPECT_NEAR(camera.forward[2], std::sin(2.0f), 1e-5f);
+    EXPECT_EQ(camera.up[2], 1.0f);
+}
+
+TEST_F(Room, WalksAtTwoHundredUnitsASecondInTheOpen)
+{
+    Finish();
+    camera.moveForward = true;
+    Frames(60);
+    EXPECT_NEAR(camera.position[0], 200.0f, 0.01f);
+    EXPECT_NEAR(camera.lookAt[0], 201.0f, 0.01f);
+
+    camera.moveForward = false;
+    camera.moveLeft = true;
+    Frames(30);
+    EXPECT_NEAR(camera.position[1], 100.0f, 0.01f);
+}
+
+TEST_F(Room, WalkingStraightIntoAWallStopsInFrontOfIt)
+{
+    Box(100, -500, -100, 116, 500, 100, solid);
+    Finish();
+    camera.moveForward = true;
+    for (int i = 0; i < 120; ++i) {
+        Frames(1);
+        ASSERT_LE(camera.position[0], 90.0f) << "frame " << i;
+    }
+    EXPECT_GT(camera.position[0], 90.0f - kStep);
+    EXPECT_NEAR(camera.position[1], 0.0f, 1e-3f);
+}
+
+TEST_F(Room, WalkingIntoAWallAtAnAngleSlidesAtFullSpeed)
+{
+    Box(100, -5000, -100, 116, 5000, 100, solid);
+    Finish();
+    Face(1, 1, 0);
+    camera.moveForward = true;
+    Frames(60); // long enough to reach the wall
+    ASSERT_GT(camera.position[0], 90.0f - kStep);
+
+    const float x = camera.position[0];
+    const float y = camera.position[1];
+    Frames(60);
+    EXPECT_LE(camera.position[0], 90.0f);
+    EXPECT_NEAR(camera.position[0], x, 1e-3f);
+    EXPECT_NEAR(camera.position[1] - y, 200.0f, 0.1f);
+}
+
+TEST_F(Room, ACornerOfFloorAndTwoWallsHoldsTheCameraAndReportsTheBrush)
+{
+    Box(100, -500, -500, 116, 500, 500, solid);
+    Box(-500, 100, -500, 500, 116, 500, solid);
+    const int32_t floor = Box(-500, -500, -500, 500, 500, -20, solid);
+    Finish();
+    Face(1, 1, -1);
+    camera.moveForward = true;
+    Frames(120);
+    EXPECT_LE(camera.position[0], 90.0f);
+    EXPECT_LE(camera.position[1], 90.0f);
+    EXPECT_GE(camera.position[2], -10.0f);
+    EXPECT_EQ(std::string(status).rfind("Collision with brush ", 0), 0u) << status;
+    const float before[3] = {camera.position[0], camera.position[1], camera.position[2]};
+    Frames(10);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(camera.position[i], before[i], 1e-3f);
+    (void)floor;
+}
+
+TEST_F(Room, NonSolidAndSidelessBrushesNeverBlock)
+{
+    Box(100, -500, -100, 116, 500, 100, water);
+    const int32_t sideless = Box(200, -500, -100, 216, 500, 100, solid);
+    built.brushes[sideless].n_brushsides = 0;
+    Finish();
+    camera.moveForward = true;
+    Frames(120);
+    EXPECT_NEAR(camera.position[0], 400.0f, 0.05f);
+    EXPECT_STREQ(status, "No collisions detected.");
+}
+
+TEST_F(Room, ALevelThatWasNotReadLetsTheCameraTurnButNotMove)
+{
+    CBSPLoader empty(nullptr);
+    camera.moveForward = true;
+    camera.yawDelta = 0.5f;
+    TurnAndMoveCamera(camera, &empty, kFrame, status, sizeof status);
+    TurnAndMoveCamera(camera, nullptr, kFrame, status, sizeof status);
+    EXPECT_EQ(camera.position[0], 0.0f);
+    EXPECT_EQ(camera.position[1], 0.0f);
+    EXPECT_NEAR(camera.forward[1], std::sin(0.5f), 1e-6f);
+    EXPECT_STREQ(status, "No collisions detected.");
+}
+
+TEST_F(Room, TracesEndOnTreesThatLoopAndIgnoreIndicesOutsideTheLumps)
+{
+    Box(100, -500, -100, 116, 500, 100, solid);
+    const int32_t none[3] = {0, 0, 0};
+    built.AddLeaf(0, none, none, {}, {0, 7, -3});         // brushes 7 and -3 do not exist
+    BSPLeaf broken{};
+    broken.leafbrush = 2;
+    broken.n_leafbrushes = 1000;                           // runs past the Leafbrush lump
+    built.leafs.push_back(broken);
+    const int32_t plane = built.AddPlane(1, 0, 0, 0);
+    built.AddNode(plane, 0, 1);                            // node 0 is its own front child
+    built.AddNode(99, -1, -2);                             // plane outside the lump
+    built.AddNode(plane, -1, -50);                         // leaf outside the lump
+    built.LoadInto(level);
+
+    const float start[3] = {0, 0, 0};
+    const float end[3] = {200, 0, 0};
+    for (int32_t node = 0; node < 3; ++node) {
+        CTrace trace(&level);
+        trace.TraceNode(node, start, end);
+        EXPECT_LE(trace.fraction, 1.0f);
+    }
+    // A brush whose sides run past the Brushside lump never blocks.
+    level.brushes[0].n_brushsides = 100;
+    CTrace trace(&level);
+    trace.TraceBrush(0, start, end);
+    EXPECT_EQ(trace.brush, -1);
+    trace.TraceBrush(5, start, end);
+    EXPECT_EQ(trace.brush, -1);
+}
+
+TEST_F(Room, ATraceReportsTheFirstBrushEnteredAndItsSide)
+{
+    Box(300, -500, -100, 316, 500, 100, solid);
+    const int32_t nearWall = Box(100, -500, -100, 116, 500, 100, solid);
+    Finish();
+    CTrace trace(&level);
+    const float start[3] = {0, 0, 0};
+    const float end[3] = {400, 0, 0};
+    trace.Trace(start, end);
+    EXPECT_EQ(trace.brush, nearWall);
+    // The side facing the camera: normal -x.
+    EXPECT_EQ(level.planes[level.brushsides[trace.side].plane].normal[0], -1.0f);
+    EXPECT_NEAR(trace.fraction, (90.0f - 0.03125f) / 400.0f, 1e-5f);
+}
+
+} // namespace
+} // namespace Tamrik

@@ -1,0 +1,107 @@
+// The scene logic on the generated two-room level, as the level generator builds its tree,
+// brushes and visibility: walking stays inside the rooms, the doorway lets the camera through,
+// and a switch reached on foot turns its light on.
+#include <gtest/gtest.h>
+
+#include "core/ini_file.h"
+#include "level/bsp_loader.h"
+#include "level/entities.h"
+#include "level/level_reading.h"
+#include "render/camera.h"
+#include "render/camera_update.h"
+#include "render/face_set.h"
+#include "render/light_selection.h"
+#include "render/start_position.h"
+#include "render/switch_use.h"
+#include "render/vector_math.h"
+#include "render/visibility.h"
+#include "tests/support/test_paths.h"
+
+namespace Tamrik {
+namespace {
+
+// Rooms (0..256) and (272..528) along x, 256 deep and 192 high, a doorway at y 80..176.
+class TwoRooms : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        IniMap settings;
+        settings["Game"]["Map"] = (kestrova_test::BinaryDir() / "levels/two_rooms.bsp").string();
+        ASSERT_TRUE(ReadBSPFile(level, settings, nullptr));
+        ReadEntities(level, entities);
+        ApplyStartPosition(level.EntityText(), camera);
+        ASSERT_EQ(camera.position[0], 64.0f);
+    }
+
+    // Runs frames of 1/60 s, checking that the camera's sphere never leaves the rooms.
+    void Walk(int frames)
+    {
+        for (int i = 0; i < frames; ++i) {
+            TurnAndMoveCamera(camera, &level, 1.0 / 60.0, status, sizeof status);
+            const float x = camera.position[0], y = camera.position[1];
+            const bool inFirst = x >= 10 && x <= 246;
+            const bool inSecond = x >= 282 && x <= 518;
+            const bool inDoorway = x > 246 && x < 282 && y >= 90 && y <= 166;
+            ASSERT_TRUE(inFirst || inSecond || inDoorway) << "frame " << i << " at " << x << ", " << y;
+            ASSERT_GE(y, 10.0f);
+            ASSERT_LE(y, 246.0f);
+        }
+    }
+
+    CBSPLoader level{nullptr};
+    CEntitySet entities;
+    CCamera camera;
+    char status[256] = "";
+};
+
+TEST_F(TwoRooms, WalkingAheadGoesThroughTheDoorwayAndStopsAtTheFarWall)
+{
+    camera.moveForward = true;
+    Walk(600);
+    EXPECT_LE(camera.position[0], 518.0f);
+    EXPECT_GT(camera.position[0], 514.0f);
+}
+
+TEST_F(TwoRooms, WalkingIntoACornerSlidesAlongTheWallsIntoIt)
+{
+    camera.yawDelta = 0.7853982f; // face (1, 1, 0)
+    camera.moveForward = true;
+    Walk(300);
+    EXPECT_GT(camera.position[0], 240.0f);
+    EXPECT_GT(camera.position[1], 240.0f);
+}
+
+TEST_F(TwoRooms, OnlyTheLightThatIsOnIsListedUntilASwitchReachedOnFootTurnsTheOtherOn)
+{
+    CFaceSet faces;
+    Light lights[kMaxFrameLights];
+    ResetFrameLights(lights, entities);
+    CollectVisible(level, camera.position, entities, faces);
+    EXPECT_FALSE(faces.empty());
+    ASSERT_EQ(BuildLightList(lights, camera, entities), 2);
+    EXPECT_EQ(lights[1].ID, 1);
+
+    // Through the doorway to the far wall, then sideways to the wall with light 2's switch.
+    camera.moveForward = true;
+    Walk(600);
+    camera.moveForward = false;
+    camera.moveRight = true;
+    Walk(120);
+    int32_t toggledId = 1;
+    bool toggledOn = false;
+    UseSwitches(entities, camera, toggledId, toggledOn);
+    EXPECT_EQ(toggledId, 2);
+    EXPECT_TRUE(toggledOn);
+
+    faces.clear();
+    ResetFrameLights(lights, entities);
+    CollectVisible(level, camera.position, entities, faces);
+    const int32_t count = BuildLightList(lights, camera, entities);
+    bool listed = false;
+    for (int32_t i = 1; i < count; ++i)
+        listed = listed || lights[i].ID == 2;
+    EXPECT_TRUE(listed);
+}
+
+} // namespace
+} // namespace Tamrik

@@ -1,0 +1,279 @@
+// The real viewer driven like a user under the test's Xvfb: splash and wait message, a key ends
+// the wait, the arrow keys walk, a click at a switch toggles its light, F9 switches the shader
+// path, and closing the window ends the run with its whole tear-down in "log.txt".
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "render/bitmap_font.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_paths.h"
+#include "tests/support/x11_window.h"
+
+namespace Tamrik {
+namespace {
+
+using namespace kestrova_test;
+namespace fs = std::filesystem;
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+void Pause(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool Xdo(const std::string& arguments)
+{
+    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The window's picture (it sits at the screen's top-left corner), top row first.
+struct Shot {
+    std::vector<unsigned char> rgb;
+
+    bool Take()
+    {
+        const std::string path = (fs::current_path() / "shot.ppm").string();
+        const std::string command = "import -window root -crop " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+                                    "+0+0 +repage -depth 8 ppm:" + path + " >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0)
+            return false;
+        const std::string bytes = ReadFile(path);
+        // "P6 <width> <height> <max>" and one white-space byte before the pixels.
+        int w = 0, h = 0, max = 0, offset = 0;
+        if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &max, &offset) != 3 || w != kWidth || h != kHeight || max != 255)
+            return false;
+        const size_t start = static_cast<size_t>(offset) + 1;
+        if (bytes.size() < start + static_cast<size_t>(w) * h * 3)
+            return false;
+        rgb.assign(bytes.begin() + static_cast<long>(start), bytes.begin() + static_cast<long>(start) + w * h * 3);
+        return true;
+    }
+
+    const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * kWidth + x) * 3]; }
+
+    bool Is(int x, int y, int r, int g, int b) const
+    {
+        const unsigned char* p = At(x, y);
+        return std::abs(p[0] - r) <= 3 && std::abs(p[1] - g) <= 3 && std::abs(p[2] - b) <= 3;
+    }
+
+    // Pixels of a box darker than 16 in every channel.
+    int NearBlack(int x0, int y0, int x1, int y1) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += At(x, y)[0] < 16 && At(x, y)[1] < 16 && At(x, y)[2] < 16;
+        return n;
+    }
+
+    double MeanBrightness(int x0, int y0, int x1, int y1) const
+    {
+        double sum = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                sum += (At(x, y)[0] + At(x, y)[1] + At(x, y)[2]) / 3.0;
+        return sum / ((x1 - x0) * (y1 - y0));
+    }
+};
+
+// Share of pixels that differ clearly between two pictures.
+double Changed(const Shot& a, const Shot& b)
+{
+    size_t changed = 0;
+    for (size_t i = 0; i + 2 < a.rgb.size(); i += 3) {
+        const int d = std::abs(a.rgb[i] - b.rgb[i]) + std::abs(a.rgb[i + 1] - b.rgb[i + 1]) +
+                      std::abs(a.rgb[i + 2] - b.rgb[i + 2]);
+        changed += d > 60;
+    }
+    return static_cast<double>(changed) / (a.rgb.size() / 3);
+}
+
+// How white the pixels are where the font would ink text drawn at (x, y): white text scores
+// about 255, a wrong guess takes in background and scores lower.
+double InkScore(const Shot& shot, const CBitmapFont& font, const std::string& text, int x, int y)
+{
+    double sum = 0;
+    int n = 0;
+    int pen = x;
+    for (unsigned char c : text) {
+        const Glyph* g = font.Find(c);
+        if (!g)
+            continue;
+        const int gx = pen + g->left;
+        const int gy = y + font.size - g->top;
+        for (int r = 0; r < g->rows; ++r)
+            for (int col = 0; col < g->width; ++col) {
+                if (g->bitmap[r * g->width + col] < 200)
+                    continue;
+                const int px = gx + col, py = gy + r;
+                if (px < 0 || py < 0 || px >= kWidth || py >= kHeight)
+                    continue;
+                const unsigned char* p = shot.At(px, py);
+                sum += std::min({p[0], p[1], p[2]});
+                ++n;
+            }
+        pen += g->advance;
+    }
+    return n ? sum / n : 0;
+}
+
+std::string BestLightLine(const Shot& shot, const CBitmapFont& font)
+{
+    const std::vector<std::string> candidates = {"light1 off", "light1 on", "light3 off", "light3 on"};
+    std::string best;
+    double bestScore = -1;
+    for (const std::string& text : candidates) {
+        const double score = InkScore(shot, font, text, 5, 45);
+        if (score > bestScore) {
+            bestScore = score;
+            best = text;
+        }
+    }
+    return best;
+}
+
+class WalkThrough : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Everything the viewer reads, from the runtime directory, but our own settings and log.
+        for (const auto& entry : fs::directory_iterator(RunDir())) {
+            const std::string name = entry.path().filename().string();
+            if (name == "Settings.ini" || name == "log.txt" || name == "Kestrova")
+                continue;
+            std::error_code ec;
+            fs::create_symlink(entry.path(), name, ec);
+        }
+        WriteFile("Settings.ini", "[Display]\nWidth = \"800\"\nHeight = \"600\"\nDepth = \"32\"\nRefreshRate = \"60\"\n"
+                                  "Fullscreen = \"false\"\nRenderer = \"OpenGL\"\n"
+                                  "[Game]\nLog = \"true\"\nMap = \"maps/demo.bsp\"\nDebugDump = \"false\"\n");
+        ASSERT_TRUE(font.Load());
+    }
+
+    // Takes pictures until check holds or timeoutMs has passed.
+    template <class Check>
+    bool WaitFor(Shot& shot, int timeoutMs, Check check)
+    {
+        for (int waited = 0; waited <= timeoutMs; waited += 200) {
+            if (shot.Take() && check(shot))
+                return true;
+            Pause(200);
+        }
+        return false;
+    }
+
+    // The viewer polls the keyboard and the buttons once a frame, so keys and clicks are held
+    // as long as a hand would hold them.
+    void Key(const std::string& name)
+    {
+        Xdo("keydown " + name);
+        Pause(150);
+        Xdo("keyup " + name);
+        Pause(300);
+    }
+
+    void Click()
+    {
+        Xdo("mousedown 1");
+        Pause(150);
+        Xdo("mouseup 1");
+        Pause(400);
+    }
+
+    ScratchDir scratch;
+    CBitmapFont font;
+    ChildProcess viewer;
+};
+
+TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
+{
+    ASSERT_TRUE(viewer.Start((RunDir() / "Kestrova").string(), fs::current_path().string(),
+                             {"KESTROVA_NO_MESSAGE_BOX=1", "LIBGL_ALWAYS_SOFTWARE=1", "SDL_AUDIODRIVER=dummy"}));
+    WindowGeometry geometry;
+    ASSERT_TRUE(WaitForWindow("Tamrik", 30000, &geometry));
+    // Keyboard focus follows the pointer on a display without a window manager.
+    Xdo("mousemove 400 300");
+
+    // The splash with "Press any key to continue..." in black at (266, 450).
+    Shot shot;
+    ASSERT_TRUE(WaitFor(shot, 30000, [](const Shot& s) {
+        return s.Is(2, 2, 255, 247, 240) && s.NearBlack(266, 450, 466, 470) > 30;
+    })) << "no wait message on the splash";
+    EXPECT_TRUE(shot.Is(797, 597, 255, 247, 240));
+    // Only the message is black: the rest of the splash has none.
+    EXPECT_EQ(shot.NearBlack(0, 0, kWidth, 440), 0);
+
+    // A key ends the wait; the level replaces the splash.
+    Key("space");
+    ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !s.Is(797, 597, 255, 247, 240); }));
+    EXPECT_EQ(BestLightLine(shot, font), "light1 off");
+
+    // F10 puts the GUI away, so the arrow keys walk.
+    Key("F10");
+    Shot before;
+    ASSERT_TRUE(before.Take());
+    Xdo("keydown Up");
+    Pause(1000);
+    Xdo("keyup Up");
+    Pause(300);
+    Shot walked;
+    ASSERT_TRUE(walked.Take());
+    EXPECT_GT(Changed(before, walked), 0.05);
+
+    // On through the doorway to the east room's far wall, where the switch of light 3 is;
+    // collision stops the camera in front of it.
+    Xdo("keydown Up");
+    Pause(6000);
+    Xdo("keyup Up");
+    Pause(300);
+    ASSERT_TRUE(shot.Take());
+    const double litBefore = shot.MeanBrightness(350, 250, 450, 350);
+
+    // Light 3 starts on: the first click switches it off, the second on again.
+    Click();
+    ASSERT_TRUE(shot.Take());
+    EXPECT_EQ(BestLightLine(shot, font), "light3 off");
+    Click();
+    ASSERT_TRUE(shot.Take());
+    EXPECT_EQ(BestLightLine(shot, font), "light3 on");
+
+    // F9: the program's spot light brightens the wall right in front of the camera.
+    Key("F9");
+    Pause(500);
+    ASSERT_TRUE(shot.Take());
+    EXPECT_GT(shot.MeanBrightness(350, 250, 450, 350), litBefore + 20);
+
+    ASSERT_TRUE(SendCloseRequest("Tamrik"));
+    EXPECT_EQ(viewer.Wait(30000), 0);
+
+    const std::string log = ReadFile("log.txt");
+    const std::vector<std::string> inOrder = {
+        ".:: CEngine::Run() started ::.", "\r\n--Vertex Shader Info--\r\n", "\r\n--Fragment Shader Info--\r\n",
+        "\r\n--Shader Program Info--\r\n", "\r\n-----------------------\r\n", "There are 7 textures to load.",
+        "main_thread: Destroying main window...", ".:: CEngine::Run() finished ::.\r\n\r\n\r\n"};
+    size_t at = 0;
+    for (const std::string& line : inOrder) {
+        const size_t found = log.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n" << log;
+        at = found + line.size();
+    }
+    const size_t shaders = log.find("--Vertex Shader Info--");
+    const size_t shadersEnd = log.find("\r\n-----------------------\r\n");
+    EXPECT_EQ(log.substr(shaders, shadersEnd - shaders).find("rror"), std::string::npos) << log;
+}
+
+} // namespace
+} // namespace Tamrik
