@@ -41,7 +41,7 @@ bool LoadJPEG(Image* image, const char* path)
     if (!file)
         return false;
 
-    jpeg_decompress_struct info;
+    jpeg_decompress_struct info{}; // zeroed, so a failure inside jpeg_create_decompress destroys nothing
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.standard);
     errors.standard.error_exit = ErrorExit;
@@ -50,7 +50,7 @@ bool LoadJPEG(Image* image, const char* path)
     // jump could clobber: volatile pointers.
     uint8_t* volatile pixels = nullptr;
     uint8_t* volatile row = nullptr;
-    jpeg_create_decompress(&info);
+    // The jump target is set before the first libjpeg call that can fail (creation allocates).
     if (setjmp(errors.recover)) {
         jpeg_destroy_decompress(&info);
         std::fclose(file);
@@ -58,6 +58,7 @@ bool LoadJPEG(Image* image, const char* path)
         delete[] row;
         return false;
     }
+    jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
     jpeg_read_header(&info, TRUE);
     // Checked before decompression starts, which allocates for the whole picture.
