@@ -4,7 +4,9 @@
 
 namespace Tamrik {
 
-enum InputEvent {
+// A fixed underlying type makes every int a valid InputEvent value, so a kind outside 0 to 6
+// is a defined value that the lists can refuse rather than undefined behaviour.
+enum InputEvent : int32_t {
     INPUT_MOUSE_BUTTON_DOWN = 0,
     INPUT_MOUSE_BUTTON_UP = 1,
     INPUT_MOUSE_WHEEL = 2,

@@ -55,7 +55,11 @@ void CSystem::RemoveListener(InputEvent kind, InputListener listener)
 {
     if (!IsListKind(kind))
         return;
-    ListenerList& list = listeners[kind];
+    RemoveListenerFromList(listeners[kind], listener);
+}
+
+void CSystem::RemoveListenerFromList(ListenerList& list, InputListener listener)
+{
     if (list.firingDepth > 0) {
         // The firing loop walks this vector by index; erasing would shift records under it.
         for (ListenerList::Entry& entry : list.entries)

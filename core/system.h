@@ -54,6 +54,7 @@ protected:
         int firingDepth = 0;
     };
     void Fire(InputEvent kind, int32_t a, int32_t b);
+    static void RemoveListenerFromList(ListenerList& list, InputListener listener);
 
     ListenerList listeners[INPUT_EVENT_COUNT];
 };

@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -116,12 +117,14 @@ int32_t CBitmapFont::GetTextWidth(const char* text) const
 {
     if (!text)
         return 0;
-    int32_t width = 0;
+    // Summed wide and clamped: a font file may give advances near the 32-bit limit, and a few
+    // of them would overflow a 32-bit sum.
+    int64_t width = 0;
     for (const char* p = text; *p; ++p) {
         if (const Glyph* glyph = Find(static_cast<uint8_t>(*p)))
             width += glyph->advance;
     }
-    return width;
+    return static_cast<int32_t>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
 int32_t CBitmapFont::GetLineHeight() const

@@ -13,6 +13,7 @@ using ExportGroup = std::span<const ExportRow> (*)();
 const ExportGroup kExportGroups[] = {
     SystemExports,
     RenderDeviceExports,
+    GUIExports,
 };
 
 std::span<const ExportRow> g_extraRows;

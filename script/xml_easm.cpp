@@ -335,7 +335,10 @@ void CXMLeasm::ProcessToken(const std::string& token)
         return;
     case 18: {
         std::memset(stringBuffer, 0, sizeof stringBuffer);
-        std::string text = token;
+        // Only 255 expanded characters are kept, and every character yields at least one, so the
+        // first 256 (an escape may start at the 255th) decide them all. Expanding a long text in
+        // place would take time quadratic in its escapes.
+        std::string text = token.substr(0, 256);
         ExpandNewlineEscapes(text);
         for (size_t at = text.find("\\t"); at != std::string::npos; at = text.find("\\t", at + 4))
             ExpandTabEscape(text, at);

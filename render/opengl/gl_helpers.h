@@ -1,5 +1,5 @@
-// Small pieces the OpenGL device's files share: texture names in handles, pixel formats, and
-// leaving the shader program.
+// Small pieces the OpenGL device's files share: texture names in handles, pixel formats, new
+// textures, and the state screen drawing starts from.
 #pragma once
 #include <GL/glew.h>
 
@@ -32,6 +32,35 @@ inline void UseNoProgram()
 {
     if (glUseProgram)
         glUseProgram(0);
+}
+
+// Screen drawing starts without the level's program and from the top-left corner.
+inline void BeginScreenDrawing()
+{
+    UseNoProgram();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// What follows is textured on unit 0 only: a lightmap left on unit 1 would tint it.
+inline void TextureUnitZeroOnly(GLuint name)
+{
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, name);
+}
+
+// A new texture name, bound, magnified linearly and minified by the given filter.
+inline GLuint BindNewTexture(GLint minFilter)
+{
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    return name;
 }
 
 } // namespace Tamrik::gl

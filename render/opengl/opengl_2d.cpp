@@ -21,9 +21,7 @@ void COpenGLRenderDevice::DrawSplash()
         return;
     int32_t width, height;
     ViewportSize(&width, &height);
-    gl::UseNoProgram();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    gl::BeginScreenDrawing();
     glActiveTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
     glActiveTexture(GL_TEXTURE0);
@@ -39,8 +37,7 @@ void COpenGLRenderDevice::DrawSplash()
 
     glLoadIdentity();
     glColor3ub(255, 255, 255);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, gl::NameOf(splash.handle));
+    gl::TextureUnitZeroOnly(gl::NameOf(splash.handle));
     // Centred; the picture's rows run bottom-up, so t = 1 is its top.
     const int32_t x0 = FloorHalf(width - splash.width);
     const int32_t y0 = FloorHalf(height - splash.height);
@@ -63,14 +60,8 @@ void COpenGLRenderDevice::DrawQuad(ScreenQuad* quad, Texture* texture)
     if (!renderingContext || !quad || !texture)
         return;
     const ScreenPoint* p = quad->points;
-    gl::UseNoProgram();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glActiveTexture(GL_TEXTURE1);
-    glDisable(GL_TEXTURE_2D);
-    glActiveTexture(GL_TEXTURE0);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, gl::NameOf(texture->handle));
+    gl::BeginScreenDrawing();
+    gl::TextureUnitZeroOnly(gl::NameOf(texture->handle));
     // White at the top, 0.8 grey at the bottom: the picture stands upright and is shaded.
     glBegin(GL_QUADS);
     glColor3f(1.0f, 1.0f, 1.0f);

@@ -32,6 +32,26 @@ double AspectRatio(int32_t width, int32_t height)
     return static_cast<double>(static_cast<uint32_t>(width)) / static_cast<uint32_t>(height);
 }
 
+enum class Projection { Screen, Perspective };
+
+// Both modes rebuild the viewport and both matrices from the window's size at every call, so a
+// frame never depends on what the last one left.
+void ResetView(int32_t width, int32_t height, Projection projection)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (projection == Projection::Perspective)
+        gluPerspective(45.0, AspectRatio(width, height), 1.0, 10000.0);
+    else
+        // One unit per pixel, origin at the top left, y down; an empty window keeps a unit box.
+        glOrtho(0.0, width > 0 ? width : 1, height > 0 ? height : 1, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 } // namespace
 
 COpenGLRenderDevice::COpenGLRenderDevice(CSystem* system) : CRenderDevice(system) {}
@@ -87,12 +107,7 @@ bool COpenGLRenderDevice::Create(CMainWindow* window)
 
     int32_t width, height;
     ViewportSize(&width, &height);
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, AspectRatio(width, height), 1.0, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    ResetView(width, height, Projection::Perspective);
 
     LoadSplash();
     return true;
@@ -118,15 +133,7 @@ void COpenGLRenderDevice::Set2DMode()
         return;
     int32_t width, height;
     ViewportSize(&width, &height);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // One unit per pixel, origin at the top left, y down; an empty window keeps a unit box.
-    glOrtho(0.0, width > 0 ? width : 1, height > 0 ? height : 1, 0.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    ResetView(width, height, Projection::Screen);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -140,14 +147,7 @@ void COpenGLRenderDevice::Set3DMode()
         return;
     int32_t width, height;
     ViewportSize(&width, &height);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, AspectRatio(width, height), 1.0, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    ResetView(width, height, Projection::Perspective);
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);

@@ -42,44 +42,51 @@ char* ReadShaderSource(const char* path)
     return text;
 }
 
-void CompileSource(GLuint shader, const char* text)
+// Compiles the file into the shader and logs the shader's info log between the two framing
+// lines; false, with nothing logged, when the file does not open.
+bool CompileShaderFile(COpenGLRenderDevice& device, GLuint shader, const char* path, const char* title,
+                       const char* rule)
 {
+    char* text = ReadShaderSource(path);
+    if (!text)
+        return false;
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
+    CLog* log = device.system->log;
+    log->Write(title);
+    device.PrintShaderInfoLog(shader);
+    log->Write(rule);
+    std::free(text);
+    return true;
+}
+
+// One object's info log, written unchanged; shaders and programs differ only in their queries.
+void WriteInfoLog(CLog* log, GLuint object, PFNGLGETSHADERIVPROC getParameter, PFNGLGETSHADERINFOLOGPROC getInfoLog)
+{
+    GLint length = 0;
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0)
+        return;
+    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
+    if (!text)
+        return;
+    GLsizei written = 0;
+    getInfoLog(object, length, &written, text);
+    text[written >= 0 && written <= length ? written : 0] = '\0';
+    log->Write(text);
+    std::free(text);
 }
 
 } // namespace
 
 void COpenGLRenderDevice::PrintShaderInfoLog(uint32_t shader)
 {
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0)
-        return;
-    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
-    if (!text)
-        return;
-    GLsizei written = 0;
-    glGetShaderInfoLog(shader, length, &written, text);
-    text[written >= 0 && written <= length ? written : 0] = '\0';
-    system->log->Write(text);
-    std::free(text);
+    WriteInfoLog(system->log, shader, glGetShaderiv, glGetShaderInfoLog);
 }
 
 void COpenGLRenderDevice::PrintProgramInfoLog(uint32_t shaderProgram)
 {
-    GLint length = 0;
-    glGetProgramiv(shaderProgram, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0)
-        return;
-    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
-    if (!text)
-        return;
-    GLsizei written = 0;
-    glGetProgramInfoLog(shaderProgram, length, &written, text);
-    text[written >= 0 && written <= length ? written : 0] = '\0';
-    system->log->Write(text);
-    std::free(text);
+    WriteInfoLog(system->log, shaderProgram, glGetProgramiv, glGetProgramInfoLog);
 }
 
 void COpenGLRenderDevice::LoadShaders()
@@ -88,24 +95,12 @@ void COpenGLRenderDevice::LoadShaders()
     CLog* log = system->log;
 
     const GLuint vs = glCreateShader(GL_VERTEX_SHADER);
-    char* text = ReadShaderSource("glslVS.txt");
-    if (!text)
+    if (!CompileShaderFile(*this, vs, "glslVS.txt", "\n--Vertex Shader Info--\n", "\n----------------------\n"))
         return;
-    CompileSource(vs, text);
-    log->Write("\n--Vertex Shader Info--\n");
-    PrintShaderInfoLog(vs);
-    log->Write("\n----------------------\n");
-    std::free(text);
-
     const GLuint fs = glCreateShader(GL_FRAGMENT_SHADER);
-    text = ReadShaderSource("glslPS.txt");
-    if (!text)
+    if (!CompileShaderFile(*this, fs, "glslPS.txt", "\n--Fragment Shader Info--\n",
+                           "\n------------------------\n"))
         return;
-    CompileSource(fs, text);
-    log->Write("\n--Fragment Shader Info--\n");
-    PrintShaderInfoLog(fs);
-    log->Write("\n------------------------\n");
-    std::free(text);
 
     program = glCreateProgram();
     glAttachShader(program, vs);

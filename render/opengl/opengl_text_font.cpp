@@ -39,12 +39,8 @@ void COpenGLRenderDevice::CreateTextFont()
                 texels[at + 1] = coverage;
             }
         }
-        GLuint name = 0;
-        glGenTextures(1, &name);
+        const GLuint name = gl::BindNewTexture(GL_LINEAR);
         glyphTextures[i] = name;
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texWidth, texHeight, 0, GL_LUMINANCE_ALPHA,
                      GL_UNSIGNED_BYTE, texels.data());
         delete[] glyph.bitmap;
@@ -57,11 +53,7 @@ void COpenGLRenderDevice::CreateTextFont()
         glTranslatef(static_cast<float>(glyph.left), 0.0f, 0.0f);
         // Every glyph hangs from a baseline one font size below the line's top.
         glTranslatef(0.0f, static_cast<float>(font.size - glyph.top), 0.0f);
-        glActiveTexture(GL_TEXTURE1);
-        glDisable(GL_TEXTURE_2D);
-        glActiveTexture(GL_TEXTURE0);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, name);
+        gl::TextureUnitZeroOnly(name);
         glBegin(GL_QUADS);
         glMultiTexCoord2f(GL_TEXTURE0, 0.0f, 0.0f);
         glVertex2f(0.0f, 0.0f);
@@ -95,9 +87,7 @@ void COpenGLRenderDevice::DrawString(const char* text, int32_t x, int32_t y, int
 {
     if (!renderingContext || !text || glyphListBase == 0)
         return;
-    gl::UseNoProgram();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    gl::BeginScreenDrawing();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
     glColor3ub(static_cast<GLubyte>(r), static_cast<GLubyte>(g), static_cast<GLubyte>(b));
     glListBase(glyphListBase);

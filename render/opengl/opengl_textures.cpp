@@ -37,12 +37,7 @@ void COpenGLRenderDevice::LoadSplash()
         FreePixels(splash);
         splash.width = splash.height = splash.format = 0;
     }
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    splash.handle = name;
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    splash.handle = gl::BindNewTexture(GL_LINEAR);
     if (gl::Uploadable(splash)) {
         GLenum format = gl::PixelFormatOf(splash.format);
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), splash.width, splash.height, 0,
@@ -59,12 +54,7 @@ void COpenGLRenderDevice::UploadMipmapped(Texture* texture)
             FreePixels(*texture);
         return;
     }
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    texture->handle = name;
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    texture->handle = gl::BindNewTexture(GL_LINEAR_MIPMAP_NEAREST);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     GLenum format = gl::PixelFormatOf(texture->format);
     gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), texture->width, texture->height,
@@ -116,14 +106,9 @@ void COpenGLRenderDevice::LoadLevelTextures()
     const int32_t lightmapCount = level->RecordCount(LUMP_LIGHTMAP);
     for (int32_t i = 0; i < lightmapCount && level->lightmaps; ++i) {
         BSPLightmap& lightmap = level->lightmaps[i];
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        lightmap.handle = name;
-        glBindTexture(GL_TEXTURE_2D, name);
+        lightmap.handle = gl::BindNewTexture(GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glTexImage2D(GL_TEXTURE_2D, 0, 3, 128, 128, 0, GL_RGB, GL_UNSIGNED_BYTE, lightmap.map);
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -117,6 +118,18 @@ TEST_F(BitmapFont, LineHeightOfGlyphsOnTheBaselineIsThePointSize)
     EXPECT_EQ(shallow.GetLineHeight(), 12);
     shallow.glyphs[2] = Glyph{nullptr, 5, 9, 6, 0, 5};
     EXPECT_EQ(shallow.GetLineHeight(), 16);
+}
+
+TEST_F(BitmapFont, WidthsClampInsteadOfOverflowingOnHugeAdvances)
+{
+    CBitmapFont broken;
+    broken.count = 2;
+    broken.size = 12;
+    broken.glyphs = new Glyph[2];
+    broken.glyphs[1] = Glyph{nullptr, 0, 0, INT32_MAX, 0, 0};
+    EXPECT_EQ(broken.GetTextWidth("\x01\x01\x01"), INT32_MAX);
+    broken.glyphs[1].advance = INT32_MIN;
+    EXPECT_EQ(broken.GetTextWidth("\x01\x01"), INT32_MIN);
 }
 
 TEST(BitmapFontWithoutFile, FailsAndMeasuresNothing)

@@ -79,6 +79,22 @@ TEST(Assembler, StringsExpandNewlineThenTabEscapesAndEndWithNul)
     for (int k = 0; k < 200; ++k)
         tabs += "\\t";
     EXPECT_EQ(Bytes(Assemble("s \"" + tabs + "\"")).size(), 256u);
+
+    // An escape that begins at the 255th character still counts; a newline escape there gives CR
+    // as the last kept byte.
+    Bytes_ edge = Bytes(Assemble("s \"" + std::string(254, 'a') + "\\n" + std::string(100, 'b') + "\""));
+    ASSERT_EQ(edge.size(), 256u);
+    EXPECT_EQ(edge[253], 'a');
+    EXPECT_EQ(edge[254], 13);
+    EXPECT_EQ(edge[255], 0);
+    // A very long text gives its first 255 characters like any other.
+    std::string huge;
+    for (int k = 0; k < 400000; ++k)
+        huge += "\\t";
+    Bytes_ spaces = Bytes(Assemble("s \"" + huge + "\""));
+    Bytes_ expected(255, ' ');
+    expected.push_back(0);
+    EXPECT_EQ(spaces, expected);
 }
 
 TEST(Assembler, QuoteDirectlyBehindATokenEndsItAndOpensNothing)

@@ -1,6 +1,7 @@
 // The program's own exported methods, called by handler programs on the objects that register.
 #include <gtest/gtest.h>
 
+#include "gui/gui.h"
 #include "render/opengl/opengl_device.h"
 #include "script/export_table.h"
 #include "tests/script/script_test_support.h"
@@ -12,7 +13,8 @@ namespace {
 TEST(Exports, EveryRowIsFoundByItsDecoratedName)
 {
     for (const char* name : {"?Terminate@CSystem@Tamrik@@QAEXXZ", "?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z",
-                             "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ"}) {
+                             "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", "?SetActive@CGUI@Tamrik@@QAEX_N@Z",
+                             "?GetActive@CGUI@Tamrik@@QAE_NXZ"}) {
         const Tamrik::ExportRow* row = Tamrik::ExportFromWord(Tamrik::FindExport(name));
         ASSERT_NE(row, nullptr) << name;
         EXPECT_STREQ(row->name, name);
@@ -48,6 +50,38 @@ TEST(Exports, AHandlerSwitchesTheShaderPathOnTheRenderDevice)
     )");
     EXPECT_TRUE(device.shaderUsage);
     EXPECT_EQ(Reg(*system.vm, 0), 1);
+    EXPECT_EQ(Reg(*system.vm, 31), 56);
+}
+
+// 14 instructions = 56 bytes; "Kestrova.exe" at 56; the export names 33 and 32 bytes at 69 and 102;
+// "GUI" at 134.
+TEST(Exports, AHandlerSwitchesTheGUIOffAndAsksWhetherItIsActive)
+{
+    TestSystem system;
+    Tamrik::CGUI gui(&system);
+    gui.SetActive(true);
+    AssembleAndRun(*system.vm, R"(
+        set r1 56
+        nlink r1 r2
+        set r3 69
+        nsa r2 r3 r4
+        set r3 102
+        nsa r2 r3 r5
+        set r3 134
+        ndsa r3 r6
+        set r7 0
+        push r7
+        nlthis r6
+        ncall r4
+        ncall r5
+        halt
+        s "Kestrova.exe"
+        s "?SetActive@CGUI@Tamrik@@QAEX_N@Z"
+        s "?GetActive@CGUI@Tamrik@@QAE_NXZ"
+        s "GUI"
+    )");
+    EXPECT_FALSE(gui.GetActive());
+    EXPECT_EQ(Reg(*system.vm, 0), 0);
     EXPECT_EQ(Reg(*system.vm, 31), 56);
 }
 
