@@ -37,6 +37,15 @@ const char* const kGUITextureFiles[GUI_TEXTURE_COUNT] = {
     "gui/textures/radiobutton_checked_highlighted.tga",
 };
 
+// The record owns both the texture and its pixels.
+void FreeGUITexture(GUITextureEntry& entry)
+{
+    if (entry.texture)
+        delete[] entry.texture->pixels;
+    delete entry.texture;
+    entry.texture = nullptr;
+}
+
 } // namespace
 
 CRenderDevice::CRenderDevice(CSystem* system)
@@ -82,11 +91,8 @@ CRenderDevice::~CRenderDevice()
     visibleFaces.clear();
     // The GUI pictures' device textures died with the context; the plain records would
     // otherwise outlive the device for nothing.
-    for (auto& [id, entry] : guiTextures) {
-        if (entry.texture)
-            delete[] entry.texture->pixels;
-        delete entry.texture;
-    }
+    for (auto& [id, entry] : guiTextures)
+        FreeGUITexture(entry);
     guiTextures.clear();
     delete[] glyphTextures;
     delete[] splash.pixels;
@@ -101,10 +107,7 @@ void CRenderDevice::LoadGUITextures(CGUI* gui)
         Texture* texture = new Texture();
         LoadTGA(texture, kGUITextureFiles[id]);
         GUITextureEntry& entry = guiTextures[id];
-        if (entry.texture) {
-            delete[] entry.texture->pixels;
-            delete entry.texture;
-        }
+        FreeGUITexture(entry);
         entry.texture = texture;
         entry.path = kGUITextureFiles[id];
     }
@@ -113,11 +116,8 @@ void CRenderDevice::LoadGUITextures(CGUI* gui)
 void CRenderDevice::ReleaseGUITextures()
 {
     gui = nullptr;
-    for (auto& [id, entry] : guiTextures) {
-        if (entry.texture)
-            delete[] entry.texture->pixels;
-        delete entry.texture;
-    }
+    for (auto& [id, entry] : guiTextures)
+        FreeGUITexture(entry);
     guiTextures.clear();
 }
 
