@@ -6,7 +6,6 @@
 #include FT_GLYPH_H
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 namespace Tamrik {
