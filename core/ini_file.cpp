@@ -97,12 +97,13 @@ void ParseIniFile(IniMap& map, const char* path)
     FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (!file)
         return;
-    LineSplitter splitter;
-    unsigned char c;
-    while (std::fread(&c, 1, 1, file) == 1)
-        splitter.Feed(c);
+    std::string bytes;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
     std::fclose(file);
-    BuildSections(map, splitter.Finish());
+    ParseIniBytes(map, bytes.data(), bytes.size());
 }
 
 IniMap* LoadSettings()
