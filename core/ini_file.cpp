@@ -64,7 +64,7 @@ void BuildSections(IniMap& map, const std::vector<std::string>& lines)
         size_t close = line.find(']');
         if (open != std::string::npos && close != std::string::npos) {
             if (!current.empty()) {
-                map.insert({current, pending});
+                map.insert({current, std::move(pending)});
                 pending.clear();
             }
             if (close > open)
@@ -77,7 +77,7 @@ void BuildSections(IniMap& map, const std::vector<std::string>& lines)
             pending.insert({line.substr(0, eq), line.substr(eq + 1)});
     }
     if (!current.empty())
-        map.insert({current, pending});
+        map.insert({current, std::move(pending)});
 }
 
 } // namespace
