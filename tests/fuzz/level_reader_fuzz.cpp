@@ -5,11 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
 #include "level/bsp_loader.h"
 #include "level/entities.h"
 #include "level/level_reading.h"
+#include "tests/fuzz/fuzz_input_file.h"
 
 using namespace Tamrik;
 
@@ -74,14 +73,9 @@ void UseLevel(const CBSPLoader& level, const CEntitySet& entities)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Per process, so parallel fuzzing jobs do not share the file.
-    static const std::string path = "/tmp/kestrova_level_reader_fuzz_" + std::to_string(getpid()) + ".bsp";
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
+    const std::string path = WriteFuzzInput(data, size, "level_reader_fuzz.bsp");
+    if (path.empty())
         return 0;
-    if (size)
-        std::fwrite(data, 1, size, out);
-    std::fclose(out);
 
     CBSPLoader level(nullptr);
     level.levelFile = std::fopen(path.c_str(), "rb");
