@@ -3,27 +3,26 @@
 // read visibility rows, index leaf, face, brush and meshvert ranges, parse and place entities.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "level/bsp_loader.h"
 #include "level/entities.h"
 #include "level/level_reading.h"
+#include "render/visibility.h"
 #include "tests/fuzz/fuzz_input_file.h"
 
 using namespace Tamrik;
 
 namespace {
 
+// The checks promise a tree the frame can walk: a lost walk is a fault of the checks.
 int LeafAt(const CBSPLoader& level, const float p[3])
 {
-    int node = 0;
-    while (node >= 0) {
-        const BSPNode& n = level.nodes[node];
-        const BSPPlane& plane = level.planes[n.plane];
-        const float d = plane.normal[0] * p[0] + plane.normal[1] * p[1] + plane.normal[2] * p[2] - plane.dist;
-        node = n.children[d >= 0 ? 0 : 1];
-    }
-    return -(node + 1);
+    const int leaf = FindLeaf(level, p);
+    if (leaf < 0)
+        std::abort();
+    return leaf;
 }
 
 // Splits at every node like the collision trace does: visits each node once on a tree.
