@@ -64,7 +64,7 @@ void BuildSections(IniMap& map, const std::vector<std::string>& lines)
         size_t close = line.find(']');
         if (open != std::string::npos && close != std::string::npos) {
             if (!current.empty()) {
-                map.insert({current, pending});
+                map.insert({current, std::move(pending)});
                 pending.clear();
             }
             if (close > open)
@@ -77,7 +77,7 @@ void BuildSections(IniMap& map, const std::vector<std::string>& lines)
             pending.insert({line.substr(0, eq), line.substr(eq + 1)});
     }
     if (!current.empty())
-        map.insert({current, pending});
+        map.insert({current, std::move(pending)});
 }
 
 } // namespace
@@ -97,12 +97,13 @@ void ParseIniFile(IniMap& map, const char* path)
     FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (!file)
         return;
-    LineSplitter splitter;
-    unsigned char c;
-    while (std::fread(&c, 1, 1, file) == 1)
-        splitter.Feed(c);
+    std::string bytes;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
     std::fclose(file);
-    BuildSections(map, splitter.Finish());
+    ParseIniBytes(map, bytes.data(), bytes.size());
 }
 
 IniMap* LoadSettings()

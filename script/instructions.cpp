@@ -11,15 +11,12 @@ namespace {
 
 using Step = MachineInstructions::Step;
 using VM = CVirtualMachine;
+using M = MachineInstructions;
 
 constexpr Step Next = Step::Next;
 constexpr Step Jumped = Step::Jumped;
 constexpr Step Stop = Step::Stop;
 
-// A register field of 32 or more names no register; an instruction that uses one ends the run.
-bool Regs(uint8_t a) { return a < 32; }
-bool Regs(uint8_t a, uint8_t b) { return (a | b) < 32; }
-bool Regs(uint8_t a, uint8_t b, uint8_t c) { return (a | b | c) < 32; }
 
 bool InMemory(uint32_t address, uint32_t bytes) { return address <= MACHINE_MEMORY_SIZE - bytes; }
 
@@ -66,7 +63,7 @@ int32_t S(uint32_t v) { return static_cast<int32_t>(v); }
 template <uint32_t (*F)(uint32_t, uint32_t)>
 Step Binary(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB, i.rC))
+    if (!M::Regs(i.rA, i.rB, i.rC))
         return Stop;
     vm.registers[i.rC] = F(vm.registers[i.rA], vm.registers[i.rB]);
     return Next;
@@ -85,7 +82,7 @@ uint32_t Xor(uint32_t a, uint32_t b) { return a ^ b; }
 template <bool Remainder>
 Step Divide(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB, i.rC))
+    if (!M::Regs(i.rA, i.rB, i.rC))
         return Stop;
     int32_t a = S(vm.registers[i.rA]);
     int32_t b = S(vm.registers[i.rB]);
@@ -97,7 +94,7 @@ Step Divide(VM& vm, Instruction i)
 
 Step Abs(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
+    if (!M::Regs(i.rA, i.rB))
         return Stop;
     uint32_t a = vm.registers[i.rA];
     vm.registers[i.rB] = S(a) > 0 ? a : 0u - a;
@@ -107,7 +104,7 @@ Step Abs(VM& vm, Instruction i)
 template <uint32_t Delta>
 Step Increment(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA))
+    if (!M::Regs(i.rA))
         return Stop;
     vm.registers[i.rA] += Delta;
     return Next;
@@ -116,7 +113,7 @@ Step Increment(VM& vm, Instruction i)
 // not complements its first register in place; the second field is not used.
 Step Not(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA))
+    if (!M::Regs(i.rA))
         return Stop;
     vm.registers[i.rA] = ~vm.registers[i.rA];
     return Next;
@@ -124,7 +121,7 @@ Step Not(VM& vm, Instruction i)
 
 Step Cmp(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
+    if (!M::Regs(i.rA, i.rB))
         return Stop;
     int32_t a = S(vm.registers[i.rA]);
     int32_t b = S(vm.registers[i.rB]);
@@ -139,7 +136,7 @@ template <uint32_t Bytes>
 Step LoadDirect(VM& vm, Instruction i)
 {
     uint32_t a = i.Imm12();
-    if (!Regs(i.rC) || !InMemory(a, Bytes))
+    if (!M::Regs(i.rC) || !InMemory(a, Bytes))
         return Stop;
     vm.registers[i.rC] = Load(vm.memory, a, Bytes);
     return Next;
@@ -148,7 +145,7 @@ Step LoadDirect(VM& vm, Instruction i)
 template <uint32_t Bytes>
 Step LoadIndirect(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
+    if (!M::Regs(i.rA, i.rB))
         return Stop;
     uint32_t a = vm.registers[i.rA];
     if (!InMemory(a, Bytes))
@@ -161,7 +158,7 @@ template <uint32_t Bytes>
 Step StoreDirect(VM& vm, Instruction i)
 {
     uint32_t a = i.Imm23();
-    if (!Regs(i.rA) || !InMemory(a, Bytes))
+    if (!M::Regs(i.rA) || !InMemory(a, Bytes))
         return Stop;
     Store(vm.memory, a, Bytes, vm.registers[i.rA]);
     return Next;
@@ -170,7 +167,7 @@ Step StoreDirect(VM& vm, Instruction i)
 template <uint32_t Bytes>
 Step StoreIndirect(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
+    if (!M::Regs(i.rA, i.rB))
         return Stop;
     uint32_t a = vm.registers[i.rB];
     if (!InMemory(a, Bytes))
@@ -181,7 +178,7 @@ Step StoreIndirect(VM& vm, Instruction i)
 
 Step PushReg(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA) || !MachineInstructions::Push(vm, vm.registers[i.rA]))
+    if (!M::Regs(i.rA) || !MachineInstructions::Push(vm, vm.registers[i.rA]))
         return Stop;
     return Next;
 }
@@ -189,7 +186,7 @@ Step PushReg(VM& vm, Instruction i)
 Step PopReg(VM& vm, Instruction i)
 {
     uint32_t value;
-    if (!Regs(i.rA) || !MachineInstructions::Pop(vm, value))
+    if (!M::Regs(i.rA) || !MachineInstructions::Pop(vm, value))
         return Stop;
     vm.registers[i.rA] = value;
     return Next;
@@ -215,7 +212,7 @@ Step Call(VM& vm, Instruction i)
 
 Step CallR(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA))
+    if (!M::Regs(i.rA))
         return Stop;
     uint32_t target = vm.registers[i.rA];
     if (!MachineInstructions::Push(vm, vm.registers[vm.programCounter]))
@@ -239,7 +236,7 @@ Step Unassigned(VM&, Instruction) { return Stop; }
 
 Step Swap(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
+    if (!M::Regs(i.rA, i.rB))
         return Stop;
     std::swap(vm.registers[i.rA], vm.registers[i.rB]);
     return Next;
@@ -247,7 +244,7 @@ Step Swap(VM& vm, Instruction i)
 
 Step Set(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA))
+    if (!M::Regs(i.rA))
         return Stop;
     vm.registers[i.rA] = i.Imm23();
     return Next;
@@ -256,7 +253,7 @@ Step Set(VM& vm, Instruction i)
 // The assembler stores the upper half of the float's bit pattern.
 Step SetF(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA))
+    if (!M::Regs(i.rA))
         return Stop;
     vm.registers[i.rA] = static_cast<uint32_t>(i.Imm23()) << 16;
     return Next;
@@ -264,7 +261,7 @@ Step SetF(VM& vm, Instruction i)
 
 Step I2F(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
+    if (!M::Regs(i.rA, i.rB))
         return Stop;
     vm.registers[i.rB] = AsBits(static_cast<float>(S(vm.registers[i.rA])));
     return Next;
@@ -272,7 +269,7 @@ Step I2F(VM& vm, Instruction i)
 
 Step F2I(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
+    if (!M::Regs(i.rA, i.rB))
         return Stop;
     vm.registers[i.rB] = static_cast<uint32_t>(FloatToInt(AsFloat(vm.registers[i.rA])));
     return Next;
@@ -282,7 +279,7 @@ Step F2I(VM& vm, Instruction i)
 template <double (*F)(double, double)>
 Step FloatBinary(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB, i.rC))
+    if (!M::Regs(i.rA, i.rB, i.rC))
         return Stop;
     vm.registers[i.rC] = AsBits(F(AsFloat(vm.registers[i.rA]), AsFloat(vm.registers[i.rB])));
     return Next;
@@ -291,7 +288,7 @@ Step FloatBinary(VM& vm, Instruction i)
 template <double (*F)(double)>
 Step FloatUnary(VM& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
+    if (!M::Regs(i.rA, i.rB))
         return Stop;
     vm.registers[i.rB] = AsBits(F(AsFloat(vm.registers[i.rA])));
     return Next;
@@ -345,8 +342,6 @@ bool MachineInstructions::Pop(VM& vm, uint32_t& value)
 }
 
 namespace {
-
-using M = MachineInstructions;
 
 // Indexed by opcode - 1.
 constexpr MachineInstructions::Handler kTable[] = {

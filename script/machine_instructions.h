@@ -9,6 +9,13 @@ struct MachineInstructions {
     using Step = CVirtualMachine::Step;
     using Handler = Step (*)(CVirtualMachine&, Instruction);
 
+    // A register field of 32 or more names no register; an instruction that uses one ends the run.
+    template <class... Fields>
+    static bool Regs(Fields... fields)
+    {
+        return (0u | ... | static_cast<unsigned>(fields)) < 32;
+    }
+
     // Fetch, decode and dispatch until the run ends.
     static void Loop(CVirtualMachine& vm);
 

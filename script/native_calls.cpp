@@ -24,7 +24,7 @@ bool IsOwnModule(const char* name)
 
 Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
 {
-    if ((i.rA | i.rB) >= 32)
+    if (!Regs(i.rA, i.rB))
         return Step::Stop;
     const char* name = vm.words.StringAt(vm.registers[i.rA]);
     if (!name)
@@ -36,12 +36,12 @@ Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
 // The module handle is not reference-counted: releasing it changes nothing.
 Step MachineInstructions::Nrel(CVirtualMachine&, Instruction i)
 {
-    return i.rA < 32 ? Step::Next : Step::Stop;
+    return Regs(i.rA) ? Step::Next : Step::Stop;
 }
 
 Step MachineInstructions::Nsa(CVirtualMachine& vm, Instruction i)
 {
-    if ((i.rA | i.rB | i.rC) >= 32)
+    if (!Regs(i.rA, i.rB, i.rC))
         return Step::Stop;
     const char* name = vm.words.StringAt(vm.registers[i.rB]);
     if (!name)
@@ -52,7 +52,7 @@ Step MachineInstructions::Nsa(CVirtualMachine& vm, Instruction i)
 
 Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
 {
-    if ((i.rA | i.rB) >= 32)
+    if (!Regs(i.rA, i.rB))
         return Step::Stop;
     const char* text = vm.words.StringAt(vm.registers[i.rA]);
     if (!text)
@@ -68,7 +68,7 @@ Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
 
 Step MachineInstructions::Nlthis(CVirtualMachine& vm, Instruction i)
 {
-    if (i.rA >= 32)
+    if (!Regs(i.rA))
         return Step::Stop;
     vm.callObject = vm.registers[i.rA];
     char line[64];
@@ -82,7 +82,7 @@ Step MachineInstructions::Nlthis(CVirtualMachine& vm, Instruction i)
 // or text ends the run.
 Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
 {
-    if (i.rA >= 32)
+    if (!Regs(i.rA))
         return Step::Stop;
     uint32_t function = vm.registers[i.rA];
     char line[64];
@@ -121,7 +121,7 @@ Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
 
 Step MachineInstructions::M2xm(CVirtualMachine& vm, Instruction i)
 {
-    if ((i.rA | i.rB) >= 32)
+    if (!Regs(i.rA, i.rB))
         return Step::Stop;
     vm.registers[i.rB] = NativeWords::FromMachineAddress(vm.registers[i.rA]);
     return Step::Next;
@@ -129,7 +129,7 @@ Step MachineInstructions::M2xm(CVirtualMachine& vm, Instruction i)
 
 Step MachineInstructions::Xm2m(CVirtualMachine& vm, Instruction i)
 {
-    if ((i.rA | i.rB) >= 32)
+    if (!Regs(i.rA, i.rB))
         return Step::Stop;
     vm.registers[i.rB] = NativeWords::ToMachineAddress(vm.registers[i.rA]);
     return Step::Next;

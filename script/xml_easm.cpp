@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "core/log.h"
 #include "core/system.h"
@@ -128,31 +127,26 @@ void WriteLog(CVirtualMachine* machine, const char* text)
 void Tokenize(const char* source, std::vector<std::string>& tokens, bool& unclosedQuote)
 {
     size_t length = std::strlen(source);
-    // Three NULs behind the text, so looking one past a token's end never leaves the buffer.
-    std::unique_ptr<char[]> work(new char[length + 3]);
-    std::memcpy(work.get(), source, length);
-    std::memset(work.get() + length, 0, 3);
-
     unclosedQuote = false;
     size_t i = 0;
     while (i < length) {
-        unsigned char c = static_cast<unsigned char>(work[i]);
+        unsigned char c = static_cast<unsigned char>(source[i]);
         if (IsTokenChar(c)) {
             size_t end = i;
-            while (end < length && IsTokenChar(static_cast<unsigned char>(work[end])))
+            while (end < length && IsTokenChar(static_cast<unsigned char>(source[end])))
                 ++end;
-            tokens.emplace_back(work.get() + i, end - i);
+            tokens.emplace_back(source + i, end - i);
             i = end + 1; // the character that ends the run goes with the token
         } else if (c == '"') {
             tokens.emplace_back("\"");
-            const char* close = static_cast<const char*>(std::memchr(work.get() + i + 1, '"', length - i - 1));
+            const char* close = static_cast<const char*>(std::memchr(source + i + 1, '"', length - i - 1));
             if (!close) {
-                tokens.emplace_back(work.get() + i + 1, length - i - 1);
+                tokens.emplace_back(source + i + 1, length - i - 1);
                 unclosedQuote = true;
                 return;
             }
-            size_t end = static_cast<size_t>(close - work.get());
-            tokens.emplace_back(work.get() + i + 1, end - i - 1);
+            size_t end = static_cast<size_t>(close - source);
+            tokens.emplace_back(source + i + 1, end - i - 1);
             tokens.emplace_back("\"");
             i = end + 1;
         } else {

@@ -17,11 +17,13 @@
 #include "gui/gui.h"
 #include "render/render_device.h"
 #include "tests/support/child_process.h"
+#include "tests/support/recording_log.h"
 #include "tests/support/test_paths.h"
 #include "tests/support/x11_window.h"
 
 using namespace Tamrik;
 using kestrova_test::ReadFile;
+using kestrova_test::RecordingLog;
 using kestrova_test::WriteFile;
 namespace fs = std::filesystem;
 
@@ -101,17 +103,6 @@ TEST(Program, EndsCleanlyOnSigterm)
     EXPECT_EQ(program.Wait(30000), 0);
     ExpectCompleteRunLog(ReadFile(dir.Path() / "log.txt"));
 }
-
-// Shows nothing; remembers what would have been shown.
-class RecordingLog : public CLog {
-public:
-    using CLog::CLog;
-    void ShowMessage(const char* caption, const char* text) override
-    {
-        messages.push_back(std::string(caption) + "|" + text);
-    }
-    std::vector<std::string> messages;
-};
 
 RecordingLog* InstallRecordingLog(CSystem* system)
 {

@@ -13,10 +13,12 @@
 #include "render/direct3d/direct3d_device.h"
 #include "render/opengl/opengl_device.h"
 #include "script/virtual_machine.h"
+#include "tests/support/recording_log.h"
 #include "tests/support/test_paths.h"
 
 using namespace Tamrik;
 using kestrova_test::ReadFile;
+using kestrova_test::RecordingLog;
 using kestrova_test::WriteFile;
 
 namespace {
@@ -70,17 +72,6 @@ TEST(EngineConstruction, SystemDeviceAndGuiComeUpInOrderAndRegisterThemselves)
     // The log was off, so the warning went nowhere.
     EXPECT_FALSE(std::filesystem::exists("log.txt"));
 }
-
-// Shows nothing; remembers what would have been shown.
-class RecordingLog : public CLog {
-public:
-    using CLog::CLog;
-    void ShowMessage(const char* caption, const char* text) override
-    {
-        messages.push_back(std::string(caption) + "|" + text);
-    }
-    std::vector<std::string> messages;
-};
 
 class ScopedEnv {
 public:

@@ -2,25 +2,18 @@
 // take paths, and a picture that loads must be allocated whole.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include <unistd.h>
-
 #include "render/image.h"
+#include "tests/fuzz/fuzz_input_file.h"
 
 inline int FuzzImageReader(const uint8_t* data, size_t size, const std::string& name,
                            bool (*load)(Tamrik::Image*, const char*))
 {
-    // Per process, so parallel fuzzing jobs do not share the file.
-    const std::string file = "/tmp/kestrova_" + name + "_" + std::to_string(getpid());
-    FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out)
+    const std::string file = WriteFuzzInput(data, size, name);
+    if (file.empty())
         return 0;
-    if (size)
-        std::fwrite(data, 1, size, out);
-    std::fclose(out);
 
     Tamrik::Image image;
     if (load(&image, file.c_str())) {

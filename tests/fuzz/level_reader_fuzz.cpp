@@ -3,28 +3,26 @@
 // read visibility rows, index leaf, face, brush and meshvert ranges, parse and place entities.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
-
-#include <unistd.h>
 
 #include "level/bsp_loader.h"
 #include "level/entities.h"
 #include "level/level_reading.h"
+#include "render/visibility.h"
+#include "tests/fuzz/fuzz_input_file.h"
 
 using namespace Tamrik;
 
 namespace {
 
+// The checks promise a tree the frame can walk: a lost walk is a fault of the checks.
 int LeafAt(const CBSPLoader& level, const float p[3])
 {
-    int node = 0;
-    while (node >= 0) {
-        const BSPNode& n = level.nodes[node];
-        const BSPPlane& plane = level.planes[n.plane];
-        const float d = plane.normal[0] * p[0] + plane.normal[1] * p[1] + plane.normal[2] * p[2] - plane.dist;
-        node = n.children[d >= 0 ? 0 : 1];
-    }
-    return -(node + 1);
+    const int leaf = FindLeaf(level, p);
+    if (leaf < 0)
+        std::abort();
+    return leaf;
 }
 
 // Splits at every node like the collision trace does: visits each node once on a tree.
@@ -74,14 +72,9 @@ void UseLevel(const CBSPLoader& level, const CEntitySet& entities)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Per process, so parallel fuzzing jobs do not share the file.
-    static const std::string path = "/tmp/kestrova_level_reader_fuzz_" + std::to_string(getpid()) + ".bsp";
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
+    const std::string path = WriteFuzzInput(data, size, "level_reader_fuzz.bsp");
+    if (path.empty())
         return 0;
-    if (size)
-        std::fwrite(data, 1, size, out);
-    std::fclose(out);
 
     CBSPLoader level(nullptr);
     level.levelFile = std::fopen(path.c_str(), "rb");

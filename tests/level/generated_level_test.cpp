@@ -13,6 +13,7 @@
 #include "level/level_reading.h"
 #include "level/material_library.h"
 #include "render/image.h"
+#include "render/visibility.h"
 #include "tests/support/test_paths.h"
 
 using namespace Tamrik;
@@ -24,18 +25,6 @@ bool Read(CBSPLoader& level, const std::filesystem::path& path)
     IniMap settings;
     settings["Game"]["Map"] = path.string();
     return ReadBSPFile(level, settings, nullptr);
-}
-
-int LeafAt(const CBSPLoader& level, const float p[3])
-{
-    int node = 0;
-    while (node >= 0) {
-        const BSPNode& n = level.nodes[node];
-        const BSPPlane& plane = level.planes[n.plane];
-        const float d = plane.normal[0] * p[0] + plane.normal[1] * p[1] + plane.normal[2] * p[2] - plane.dist;
-        node = n.children[d >= 0 ? 0 : 1];
-    }
-    return -(node + 1);
 }
 
 bool StrictlyInside(const BSPLeaf& leaf, const float p[3])
@@ -74,7 +63,7 @@ TEST_F(DemoLevel, EveryLightIsOnAndStandsStrictlyInsideAnAirLeaf)
         ids.insert(light.ID);
         EXPECT_EQ(light.state, 1);
         EXPECT_FLOAT_EQ(light.origin[3], 1.0f);
-        const BSPLeaf& leaf = level.leafs[LeafAt(level, light.origin)];
+        const BSPLeaf& leaf = level.leafs[FindLeaf(level, light.origin)];
         EXPECT_GE(leaf.cluster, 0) << light.ID;
         EXPECT_TRUE(StrictlyInside(leaf, light.origin)) << light.ID;
     }
@@ -99,8 +88,8 @@ TEST_F(DemoLevel, SwitchesSitOnTheirModelsNearTheLightsTheyTarget)
                 target = &entities.lights[l];
         ASSERT_NE(target, nullptr) << button.target;
         // Same room: the switch's leaf and the light's leaf share a cluster.
-        EXPECT_EQ(level.leafs[LeafAt(level, button.centre)].cluster,
-                  level.leafs[LeafAt(level, target->origin)].cluster);
+        EXPECT_EQ(level.leafs[FindLeaf(level, button.centre)].cluster,
+                  level.leafs[FindLeaf(level, target->origin)].cluster);
         // The switch's faces are drawn when its room is.
         std::set<int> listed(level.leaffaces, level.leaffaces + level.RecordCount(LUMP_LEAFFACE));
         EXPECT_TRUE(listed.count(model.face));
@@ -117,7 +106,7 @@ TEST_F(DemoLevel, TheStartIsInTheAirOfTheFirstRoom)
     int x = 0, y = 0, z = 0;
     ASSERT_EQ(std::sscanf(origin + 9, "%d %d %d", &x, &y, &z), 3);
     const float p[3] = {float(x), float(y), float(z)};
-    const BSPLeaf& leaf = level.leafs[LeafAt(level, p)];
+    const BSPLeaf& leaf = level.leafs[FindLeaf(level, p)];
     EXPECT_EQ(leaf.cluster, 0);
     EXPECT_EQ(leaf.n_leafbrushes, 0);
 }

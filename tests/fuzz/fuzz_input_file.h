@@ -1,0 +1,21 @@
+// Writes a fuzz input to a file, for the readers that take a path rather than bytes.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <unistd.h>
+
+// The file's path, or "" when it cannot be written. Named per process, so parallel fuzzing
+// jobs do not share the file.
+inline std::string WriteFuzzInput(const uint8_t* data, size_t size, const std::string& name)
+{
+    const std::string path = "/tmp/kestrova_" + name + "_" + std::to_string(getpid());
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        return "";
+    if (size)
+        std::fwrite(data, 1, size, out);
+    std::fclose(out);
+    return path;
+}
