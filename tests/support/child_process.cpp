@@ -2,6 +2,7 @@
 #include "tests/support/child_process.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -25,6 +26,8 @@ bool ChildProcess::Start(const std::string& program, const std::string& workDir,
     if (pid < 0)
         return false;
     if (pid == 0) {
+        // Ends with the test program, whatever way that ends.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (chdir(workDir.c_str()) != 0)
             _exit(126);
         for (const auto& e : env)

@@ -11,6 +11,17 @@ namespace kestrova_test {
 
 namespace {
 
+// A window may vanish between listing it and asking about it (SDL makes and drops a scratch
+// window while it sets up GL). Xlib's default handler would exit the test program on that
+// BadWindow; the calls below already treat a failed request as "no such window".
+int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+Display* OpenDisplay()
+{
+    XSetErrorHandler(IgnoreXErrors);
+    return XOpenDisplay(nullptr);
+}
+
 bool HasTitle(Display* display, Window window, const std::string& title)
 {
     char* name = nullptr;
@@ -47,7 +58,7 @@ Window FindWindow(Display* display, Window parent, const std::string& title, boo
 
 bool WaitForWindow(const std::string& title, int timeoutMs, WindowGeometry* geometry)
 {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenDisplay();
     if (!display)
         return false;
     bool found = false;
@@ -78,7 +89,7 @@ bool WaitForWindow(const std::string& title, int timeoutMs, WindowGeometry* geom
 
 bool WindowExists(const std::string& title)
 {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenDisplay();
     if (!display)
         return false;
     bool found = FindWindow(display, DefaultRootWindow(display), title, false) != 0;
@@ -88,7 +99,7 @@ bool WindowExists(const std::string& title)
 
 bool SendCloseRequest(const std::string& title)
 {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenDisplay();
     if (!display)
         return false;
     Window window = FindWindow(display, DefaultRootWindow(display), title, false);

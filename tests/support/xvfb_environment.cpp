@@ -3,6 +3,7 @@
 #include "tests/support/xvfb_environment.h"
 
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +29,9 @@ bool XvfbServer::Start(int width, int height)
         return false;
     }
     if (pid == 0) {
+        // The server must not outlive a test program that dies: it would hold the test's
+        // output open and stall the test runner.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         close(fds[0]);
         execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(),
                "-nolisten", "tcp", "-noreset", "+extension", "GLX", static_cast<char*>(nullptr));
