@@ -119,4 +119,17 @@ bool CheckLevel(const CBSPLoader& level, std::string& fault)
     return true;
 }
 
+bool FaceMeshvertsFit(const CBSPLoader& level, const BSPFace& face)
+{
+    const int64_t meshverts = level.RecordCount(LUMP_MESHVERT);
+    const int64_t vertexes = level.RecordCount(LUMP_VERTEX);
+    if (face.n_meshverts <= 0 || !InRange(face.meshvert, face.n_meshverts, meshverts) || !level.meshverts ||
+        !level.vertexes)
+        return false;
+    for (int32_t k = 0; k < face.n_meshverts; ++k)
+        if (!InRange(int64_t(face.vertex) + level.meshverts[face.meshvert + k], 1, vertexes))
+            return false;
+    return true;
+}
+
 } // namespace Tamrik

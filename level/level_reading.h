@@ -28,4 +28,9 @@ void ReadEntities(const CBSPLoader& level, CEntitySet& entities);
 // description in fault.
 bool CheckLevel(const CBSPLoader& level, std::string& fault);
 
+struct BSPFace;
+// Every vertex the face's meshverts name lies inside the Vertex lump, and there is at least one:
+// what a back-end needs before it builds the face's vertices, also for levels made in memory.
+bool FaceMeshvertsFit(const CBSPLoader& level, const BSPFace& face);
+
 } // namespace Tamrik

@@ -10,6 +10,8 @@ struct GLContext;
 // Makes a context current on window; null when the platform cannot give one.
 GLContext* CreateGLContext(Window* window);
 void SwapGLBuffers(Window* window);
+// 0 shows each frame at once, 1 waits for the display's refresh; for the current context.
+void SetGLSwapInterval(int interval);
 void DestroyGLContext(GLContext* context);
 
 // The drawable size of the window in pixels.

@@ -66,6 +66,12 @@ void SwapGLBuffers(Window* window)
         SDL_GL_SwapWindow(window->window);
 }
 
+void SetGLSwapInterval(int interval)
+{
+    // Drivers that cannot change it keep their own; frames still arrive.
+    SDL_GL_SetSwapInterval(interval);
+}
+
 void DestroyGLContext(GLContext* context)
 {
     if (!context)

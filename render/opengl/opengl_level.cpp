@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "level/bsp_loader.h"
+#include "level/level_reading.h"
 #include "render/opengl/gl_helpers.h"
 #include "render/opengl/opengl_device.h"
 
@@ -15,23 +16,6 @@ namespace {
 enum FaceBuffer { POSITIONS = 0, NORMALS = 1, SURFACE_COORDS = 2, LIGHTMAP_COORDS = 3 };
 
 bool IsDrawnType(int32_t type) { return type == 1 || type == 3; }
-
-// Every vertex the face's meshverts name lies inside the Vertex lump.
-bool FaceReferencesFit(const CBSPLoader& level, const BSPFace& face)
-{
-    const int64_t meshvertCount = level.RecordCount(LUMP_MESHVERT);
-    const int64_t vertexCount = level.RecordCount(LUMP_VERTEX);
-    if (face.n_meshverts <= 0 || face.meshvert < 0 ||
-        static_cast<int64_t>(face.meshvert) + face.n_meshverts > meshvertCount || !level.meshverts ||
-        !level.vertexes)
-        return false;
-    for (int32_t k = 0; k < face.n_meshverts; ++k) {
-        int64_t v = static_cast<int64_t>(face.vertex) + level.meshverts[face.meshvert + k];
-        if (v < 0 || v >= vertexCount)
-            return false;
-    }
-    return true;
-}
 
 int32_t BufferCount(const BSPFace& face) { return face.lm_index >= 0 ? 4 : 3; }
 
@@ -45,7 +29,7 @@ void COpenGLRenderDevice::LoadLevelGeometry()
     const int32_t faceCount = level->RecordCount(LUMP_FACE);
     for (int32_t f = 0; f < faceCount; ++f) {
         BSPFace& face = level->faces[f];
-        if (!IsDrawnType(face.type) || !FaceReferencesFit(*level, face))
+        if (!IsDrawnType(face.type) || !FaceMeshvertsFit(*level, face))
             continue;
         const size_t m = static_cast<size_t>(face.n_meshverts);
         positions.resize(3 * m);
