@@ -6,7 +6,7 @@
 
 #include "level/bsp_loader.h"
 #include "level/level_reading.h"
-#include "render/image.h"
+#include "image/image.h"
 
 namespace Tamrik {
 

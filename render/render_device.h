@@ -8,7 +8,7 @@
 #include "level/entities.h"
 #include "render/bitmap_font.h"
 #include "render/face_set.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "render/screen_quad.h"
 
 namespace Tamrik {

@@ -7,15 +7,6 @@ namespace Tamrik {
 
 namespace {
 
-using ExportGroup = std::span<const ExportRow> (*)();
-
-// One line per class whose rows are linked into the program.
-const ExportGroup kExportGroups[] = {
-    SystemExports,
-    RenderDeviceExports,
-    GUIExports,
-};
-
 std::span<const ExportRow> g_extraRows;
 
 // Visits the program's rows, then the tests' rows, with each row's running index; stops when
@@ -24,7 +15,7 @@ template <class Visit>
 const ExportRow* FindRow(Visit&& visit)
 {
     uint32_t index = 0;
-    for (ExportGroup group : kExportGroups)
+    for (ExportGroup group : ProgramExportGroups())
         for (const ExportRow& row : group())
             if (visit(row, index++))
                 return &row;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "render/image.h"
+#include "image/image.h"
 #include "tests/render/device_fixture.h"
 
 using kestrova_test::DeviceTest;

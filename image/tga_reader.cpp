@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace Tamrik {
 

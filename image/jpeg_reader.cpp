@@ -5,7 +5,7 @@
 
 #include <jpeglib.h>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace Tamrik {
 

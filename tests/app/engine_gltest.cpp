@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine.h"
+#include "app/engine.h"
 #include "core/input_listener.h"
 #include "core/log.h"
 #include "core/main_window.h"

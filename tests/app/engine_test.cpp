@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine.h"
+#include "app/engine.h"
 #include "core/log.h"
 #include "core/system.h"
 #include "gui/gui.h"
