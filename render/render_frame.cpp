@@ -21,7 +21,7 @@ namespace {
 // One for the whole program, as the rate is.
 CFrameRate g_FrameRate;
 
-const char* const kLoadingMessages[8] = {
+const char* const LOADING_MESSAGES[8] = {
     "Reading BSP file...",  "Reading textures...", "Reading models...",  "Reading entities...",
     "Loading textures...",  "Loading models...",   nullptr,              "Press any key to continue...",
 };
@@ -54,10 +54,10 @@ void CRenderDevice::RenderFrame()
         Set2DMode();
         DrawSplash();
         const int32_t step = loadingStep;
-        if (kLoadingMessages[step]) {
+        if (LOADING_MESSAGES[step]) {
             const uint32_t width = mainWindow ? static_cast<uint32_t>(mainWindow->width) : 0;
             const uint32_t height = mainWindow ? static_cast<uint32_t>(mainWindow->height) : 0;
-            DrawString(kLoadingMessages[step], static_cast<int32_t>(width / 3), static_cast<int32_t>((3 * height) / 4),
+            DrawString(LOADING_MESSAGES[step], static_cast<int32_t>(width / 3), static_cast<int32_t>((3 * height) / 4),
                        0, 0, 0);
         }
         switch (step) {
@@ -100,7 +100,7 @@ void CRenderDevice::RenderFrame()
         return;
     }
 
-    Light lights[kMaxFrameLights];
+    Light lights[MAX_FRAME_LIGHTS];
     ResetFrameLights(lights, entities);
     const uint64_t t1 = static_cast<uint64_t>(system->GetCounter());
 
