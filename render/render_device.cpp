@@ -60,7 +60,7 @@ CRenderDevice::CRenderDevice(CSystem* system)
     camera = new CCamera();
     materials = new CMaterialLibrary();
     gui = nullptr;
-    loadingStep = 0;
+    loadingStep = LOADING_READ_BSP_FILE;
     splash.handle = 0;
     lastCameraUpdate = 0;
     toggledLightId = 1;

@@ -29,14 +29,14 @@ bool GUIActive(CGUI* gui)
 void CRenderDevice::HandleMouseButtonDown(int32_t button, int32_t)
 {
     // Switches work with the GUI shown as well.
-    if (loadingStep < 8 || button != 0)
+    if (loadingStep < LOADING_DONE || button != 0)
         return;
     UseSwitches(entities, *camera, toggledLightId, toggledLightOn);
 }
 
 void CRenderDevice::HandleMouseMove(int32_t dx, int32_t dy)
 {
-    if (loadingStep < 8 || GUIActive(gui))
+    if (loadingStep < LOADING_DONE || GUIActive(gui))
         return;
     camera->yawDelta = static_cast<float>(camera->yawDelta - dx / COUNTS_PER_RADIAN);
     camera->pitchDelta = static_cast<float>(camera->pitchDelta - dy / COUNTS_PER_RADIAN);
@@ -44,10 +44,10 @@ void CRenderDevice::HandleMouseMove(int32_t dx, int32_t dy)
 
 void CRenderDevice::HandleKeyDown(int32_t scanCode, int32_t)
 {
-    if (loadingStep < 8) {
+    if (loadingStep < LOADING_DONE) {
         // The key that ends the wait does nothing else.
-        if (loadingStep == 7)
-            loadingStep = 8;
+        if (loadingStep == LOADING_WAIT_FOR_KEY)
+            loadingStep = LOADING_DONE;
         return;
     }
     if (GUIActive(gui))
@@ -76,7 +76,7 @@ void CRenderDevice::HandleKeyDown(int32_t scanCode, int32_t)
 
 void CRenderDevice::HandleKeyUp(int32_t scanCode, int32_t)
 {
-    if (loadingStep < 8)
+    if (loadingStep < LOADING_DONE)
         return;
     if (GUIActive(gui)) {
         if (scanCode == KEY_F10)

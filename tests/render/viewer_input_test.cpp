@@ -18,7 +18,7 @@ protected:
     ViewerInput()
     {
         device.gui = &gui;
-        device.loadingStep = 8;
+        device.loadingStep = LOADING_DONE;
     }
 
     void GUIShown(bool shown) { gui.SetActive(shown); }
@@ -63,9 +63,9 @@ TEST_F(ViewerInput, DuringLoadingNothingReacts)
 
 TEST_F(ViewerInput, TheKeyThatEndsTheWaitOnlyEndsIt)
 {
-    device.loadingStep = 7;
+    device.loadingStep = LOADING_WAIT_FOR_KEY;
     KeyDown(KEY_UP);
-    EXPECT_EQ(device.loadingStep, 8);
+    EXPECT_EQ(device.loadingStep, LOADING_DONE);
     EXPECT_FALSE(camera.moveForward);
     KeyUp(KEY_UP);
     EXPECT_FALSE(camera.moveForward);
@@ -141,11 +141,11 @@ TEST_F(ViewerInput, F9FlipsTheShaderSwitchOnRelease)
 TEST_F(ViewerInput, TheLeftButtonUsesSwitchesWithTheGUIShownOrNotButNotDuringLoading)
 {
     AddSwitchAndLight(30, 3);
-    device.loadingStep = 7;
+    device.loadingStep = LOADING_WAIT_FOR_KEY;
     system.FireMouseButtonDown(0);
     EXPECT_EQ(device.entities.lights[0].state, 0);
 
-    device.loadingStep = 8;
+    device.loadingStep = LOADING_DONE;
     system.FireMouseButtonDown(1);
     EXPECT_EQ(device.entities.lights[0].state, 0);
     system.FireMouseButtonDown(0);
