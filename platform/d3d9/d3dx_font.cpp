@@ -8,25 +8,25 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/gl_device_impl.h"
 
 namespace platform::d3d9 {
 
 namespace {
 
 // Every face name is served by the one font file the program ships.
-constexpr char kFontFile[] = "fonts/arial.ttf";
-constexpr int kAtlasWidth = 512;
-constexpr int kGap = 1; // empty texels between glyphs, so linear filtering never reads a neighbour
+constexpr char FONT_FILE[] = "fonts/arial.ttf";
+constexpr int ATLAS_WIDTH = 512;
+constexpr int GLYPH_GAP = 1; // empty texels between glyphs, so linear filtering never reads a neighbour
 
 // The byte characters 0x80 to 0x9F of the Windows Latin-1 code page; the other bytes are
 // their own code points.
-const uint16_t kCodePage1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+const uint16_t CODE_PAGE_1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-FT_ULong CodePoint(uint8_t byte) { return byte >= 0x80 && byte < 0xA0 ? kCodePage1252[byte - 0x80] : byte; }
+FT_ULong CodePoint(uint8_t byte) { return byte >= 0x80 && byte < 0xA0 ? CODE_PAGE_1252[byte - 0x80] : byte; }
 
 struct FontGlyph {
     int left = 0, top = 0, width = 0, rows = 0, advance = 0;
@@ -71,8 +71,8 @@ private:
     FontGlyph glyphs[256];
     int ascent = 0;
     int lineHeight = 0;
-    static constexpr int kBatch = 64;
-    ScreenVertex vertices[kBatch * 6];
+    static constexpr int BATCH_QUADS = 64;
+    ScreenVertex vertices[BATCH_QUADS * 6];
     int pending = 0;
 };
 
@@ -83,7 +83,7 @@ bool Font::Build(const D3DXFONT_DESCA& desc)
         return false;
     FT_Face face = nullptr;
     bool built = false;
-    if (FT_New_Face(library, kFontFile, 0, &face) == 0 && FT_IS_SCALABLE(face)) {
+    if (FT_New_Face(library, FONT_FILE, 0, &face) == 0 && FT_IS_SCALABLE(face)) {
         // A positive height is the character cell (ascent plus descent), a negative one the em.
         const int height = desc.Height == 0 ? 16 : std::min(std::abs(desc.Height), 512);
         FT_Size_RequestRec request = {};
@@ -98,7 +98,7 @@ bool Font::Build(const D3DXFONT_DESCA& desc)
     // First the layout of the atlas, row by row, then its texels.
     const FT_Int32 loadFlags = desc.Quality == ANTIALIASED_QUALITY || desc.Quality == 0 ? FT_LOAD_RENDER
                                                                                          : FT_LOAD_RENDER | FT_LOAD_TARGET_MONO;
-    int x = kGap, y = kGap, rowHeight = 0;
+    int x = GLYPH_GAP, y = GLYPH_GAP, rowHeight = 0;
     for (int c = 0; built && c < 256; ++c) {
         FontGlyph& g = glyphs[c];
         if (c < 0x20 || FT_Load_Char(face, CodePoint(static_cast<uint8_t>(c)), FT_LOAD_DEFAULT) != 0)
@@ -107,31 +107,31 @@ bool Font::Build(const D3DXFONT_DESCA& desc)
         if (FT_Load_Char(face, CodePoint(static_cast<uint8_t>(c)), loadFlags) != 0)
             continue;
         const FT_Bitmap& bitmap = face->glyph->bitmap;
-        g.width = std::min(static_cast<int>(bitmap.width), kAtlasWidth - 2 * kGap);
+        g.width = std::min(static_cast<int>(bitmap.width), ATLAS_WIDTH - 2 * GLYPH_GAP);
         g.rows = static_cast<int>(bitmap.rows);
         g.left = face->glyph->bitmap_left;
         g.top = face->glyph->bitmap_top;
-        if (x + g.width + kGap > kAtlasWidth) {
-            x = kGap;
-            y += rowHeight + kGap;
+        if (x + g.width + GLYPH_GAP > ATLAS_WIDTH) {
+            x = GLYPH_GAP;
+            y += rowHeight + GLYPH_GAP;
             rowHeight = 0;
         }
         g.atlasX = x;
         g.atlasY = y;
-        x += g.width + kGap;
+        x += g.width + GLYPH_GAP;
         rowHeight = std::max(rowHeight, g.rows);
     }
-    const int atlasHeight = y + rowHeight + kGap;
+    const int atlasHeight = y + rowHeight + GLYPH_GAP;
     IDirect3DTexture9* texture = nullptr;
     D3DLOCKED_RECT locked;
-    built = built && SUCCEEDED(device->CreateTexture(kAtlasWidth, static_cast<UINT>(atlasHeight), 1, 0,
+    built = built && SUCCEEDED(device->CreateTexture(ATLAS_WIDTH, static_cast<UINT>(atlasHeight), 1, 0,
                                                      D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr)) &&
             SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0));
     if (built) {
         atlas = static_cast<GLTexture*>(texture);
         uint8_t* texels = static_cast<uint8_t*>(locked.pBits);
         // White everywhere; the coverage goes to alpha.
-        for (int i = 0; i < kAtlasWidth * atlasHeight; ++i)
+        for (int i = 0; i < ATLAS_WIDTH * atlasHeight; ++i)
             std::memset(texels + 4 * i, 255, 3);
         for (int c = 0x20; c < 256; ++c) {
             const FontGlyph& g = glyphs[c];
@@ -144,7 +144,7 @@ bool Font::Build(const D3DXFONT_DESCA& desc)
                 const uint8_t* source = bitmap.buffer + static_cast<ptrdiff_t>(r) * bitmap.pitch;
                 for (int col = 0; col < g.width; ++col) {
                     const uint8_t coverage = mono ? ((source[col >> 3] >> (7 - (col & 7))) & 1 ? 255 : 0) : source[col];
-                    texels[(static_cast<size_t>(g.atlasY + r) * kAtlasWidth + g.atlasX + col) * 4 + 3] = coverage;
+                    texels[(static_cast<size_t>(g.atlasY + r) * ATLAS_WIDTH + g.atlasX + col) * 4 + 3] = coverage;
                 }
             }
         }
@@ -164,7 +164,7 @@ INT Font::DrawTextA(ID3DXSprite*, const char* text, INT count, RECT* rect, DWORD
         return 0;
     const size_t length = count < 0 ? std::strlen(text) : static_cast<size_t>(count);
     const RECT* clip = (format & DT_NOCLIP) ? nullptr : rect;
-    const float aw = static_cast<float>(kAtlasWidth);
+    const float aw = static_cast<float>(ATLAS_WIDTH);
     const float ah = static_cast<float>(atlas->Height());
     int penX = rect->left;
     int lineTop = rect->top;
@@ -187,7 +187,7 @@ INT Font::DrawTextA(ID3DXSprite*, const char* text, INT count, RECT* rect, DWORD
                             top + static_cast<float>(g.rows), static_cast<float>(g.atlasX) / aw,
                             static_cast<float>(g.atlasY) / ah, static_cast<float>(g.atlasX + g.width) / aw,
                             static_cast<float>(g.atlasY + g.rows) / ah, color);
-            if (++pending == kBatch)
+            if (++pending == BATCH_QUADS)
                 Flush(clip);
         }
         penX += g.advance;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/gl_device_impl.h"
 
 namespace platform::d3d9 {
 

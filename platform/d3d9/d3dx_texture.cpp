@@ -2,7 +2,7 @@
 // callback (the mipmaps below follow from it).
 #include "platform/d3d9/d3dx9.h"
 
-#include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/gl_device_impl.h"
 
 namespace {
 

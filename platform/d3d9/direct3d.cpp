@@ -2,7 +2,7 @@
 // OpenGL context.
 #include "platform/d3d9/d3d9.h"
 
-#include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/gl_device_impl.h"
 
 namespace platform::d3d9 {
 
@@ -37,8 +37,8 @@ public:
         caps->DeviceType = type;
         caps->AdapterOrdinal = adapter;
         caps->DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
-        caps->MaxTextureWidth = GLDevice::kMaxTextureSide;
-        caps->MaxTextureHeight = GLDevice::kMaxTextureSide;
+        caps->MaxTextureWidth = GLDevice::MAX_TEXTURE_SIDE;
+        caps->MaxTextureHeight = GLDevice::MAX_TEXTURE_SIDE;
         caps->MaxTextureBlendStages = 2;
         caps->MaxSimultaneousTextures = 2;
         return D3D_OK;

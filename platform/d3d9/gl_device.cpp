@@ -1,6 +1,6 @@
 // The layer's device: Direct3D's states kept as Direct3D keeps them, applied to OpenGL at each
 // draw, and the frame's clear, scene and present.
-#include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/gl_device_impl.h"
 
 #include "platform/d3d9/d3dx9.h"
 
@@ -261,8 +261,8 @@ HRESULT GLDevice::CreateVertexBuffer(UINT length, DWORD, DWORD fvf, D3DPOOL, IDi
         return D3DERR_INVALIDCALL;
     *buffer = nullptr;
     // Also the bound on what a caller can make the layer allocate.
-    constexpr UINT kMaxLength = 256u << 20;
-    if (length == 0 || length > kMaxLength)
+    constexpr UINT MAX_LENGTH = 256u << 20;
+    if (length == 0 || length > MAX_LENGTH)
         return D3DERR_INVALIDCALL;
     *buffer = new GLVertexBuffer(this, length, fvf);
     return D3D_OK;
@@ -274,7 +274,7 @@ HRESULT GLDevice::CreateTexture(UINT w, UINT h, UINT levels, DWORD usage, D3DFOR
     if (!texture)
         return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    if (w == 0 || h == 0 || w > kMaxTextureSide || h > kMaxTextureSide)
+    if (w == 0 || h == 0 || w > MAX_TEXTURE_SIDE || h > MAX_TEXTURE_SIDE)
         return D3DERR_INVALIDCALL;
     if (format != D3DFMT_R8G8B8 && format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)
         return D3DERR_INVALIDCALL;

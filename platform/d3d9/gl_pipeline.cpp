@@ -1,12 +1,12 @@
 // The program that draws every primitive of the layer: Direct3D's row-vector transform, depth
 // range and pixel centres, and the first two texture stages with the operations the layer takes.
-#include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/gl_device_impl.h"
 
 namespace platform::d3d9 {
 
 namespace {
 
-const char kVertexShader[] = R"(#version 120
+const char VERTEX_SHADER[] = R"(#version 120
 attribute vec3 aPosition;
 attribute vec4 aDiffuse; // the bytes of a D3DCOLOR: blue, green, red, alpha
 attribute vec2 aTex0;
@@ -37,7 +37,7 @@ void main()
 }
 )";
 
-const char kFragmentShader[] = R"(#version 120
+const char FRAGMENT_SHADER[] = R"(#version 120
 uniform sampler2D uTexture0;
 uniform sampler2D uTexture1;
 uniform bool uBound0;
@@ -222,8 +222,8 @@ bool GLPipeline::Create()
 {
     if (!glCreateShader || !glCreateProgram || !glVertexAttribPointer)
         return false;
-    GLuint vertex = Compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    GLuint vertex = Compile(GL_VERTEX_SHADER, VERTEX_SHADER);
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, FRAGMENT_SHADER);
     if (!vertex || !fragment) {
         glDeleteShader(vertex);
         glDeleteShader(fragment);

@@ -1,6 +1,6 @@
 // The layer's textures and vertex buffers: OpenGL objects written through Lock and Unlock, each
 // holding a reference to its device as Direct3D resources do.
-#include "platform/d3d9/gl_device.h"
+#include "platform/d3d9/gl_device_impl.h"
 
 #include <algorithm>
 

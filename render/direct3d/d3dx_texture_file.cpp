@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace {
 

@@ -14,7 +14,7 @@ namespace Tamrik {
 
 namespace {
 
-constexpr float kPi = 3.14159265358979323846f;
+constexpr float PI = 3.14159265358979323846f;
 
 // An OK box without owner or caption, which the system titles "Error".
 void ShowFailure(const char* text) { platform::ShowMessageBox("Error", text, platform::MessageIcon::Error); }
@@ -149,7 +149,7 @@ void CDirect3DRenderDevice::Set3DMode()
     WindowSize(&width, &height);
     const float aspect = width && height ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
     D3DXMATRIX projection, identity;
-    D3DXMatrixPerspectiveFovLH(&projection, kPi / 4.0f, aspect, 1.0f, 10000.0f);
+    D3DXMatrixPerspectiveFovLH(&projection, PI / 4.0f, aspect, 1.0f, 10000.0f);
     D3DXMatrixIdentity(&identity);
     device->SetTransform(D3DTS_PROJECTION, &projection);
     device->SetTransform(D3DTS_WORLD, &identity);

@@ -162,7 +162,7 @@ public:
     void DrawClient(const DrawSetup& setup, const void* vertices, UINT stride, const VertexLayout& layout,
                     GLenum mode, GLsizei count);
 
-    static constexpr UINT kMaxTextureSide = 8192;
+    static constexpr UINT MAX_TEXTURE_SIDE = 8192;
 
 private:
     ~GLDevice() override;
