@@ -1,5 +1,5 @@
-// A real OpenGL device on a real 800 x 600 main window under the test program's Xvfb, in a
-// scratch folder that sees the runtime directory's data, and pixel read-back.
+// A real render device (OpenGL or Direct3D) on a real 800 x 600 main window under the test
+// program's Xvfb, in a scratch folder that sees the runtime directory's data, and pixel read-back.
 #pragma once
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 
 #include "core/main_window.h"
 #include "core/system.h"
+#include "render/direct3d/direct3d_device.h"
 #include "render/opengl/opengl_device.h"
 #include "tests/support/test_paths.h"
 
@@ -29,8 +30,11 @@ void LinkFromRunDir(const std::vector<std::string>& names);
 // A TGA file as the project's pictures are written: 32-bit, bottom row first.
 std::string MakeTGA(int width, int height, const std::vector<std::array<uint8_t, 4>>& topDownPixels);
 
-class DeviceTest : public testing::Test {
+class DeviceTestBase : public testing::Test {
 protected:
+    // The back-end under test, made on the test's system.
+    virtual Tamrik::CRenderDevice* NewDevice(Tamrik::CSystem* system) = 0;
+
     // Files the device may read, linked from the runtime directory before it starts.
     virtual std::vector<std::string> RunDirEntries() { return {"textures", "fonts"}; }
     // "Settings.ini" of the run; empty keeps the log off.
@@ -50,10 +54,21 @@ protected:
 
     std::unique_ptr<ScratchDir> scratch;
     Tamrik::CSystem* system = nullptr;
-    Tamrik::COpenGLRenderDevice* device = nullptr;
+    Tamrik::CRenderDevice* renderDevice = nullptr;
     int width = 800;
     int height = 600;
 };
+
+template <class Device>
+class DeviceTestOf : public DeviceTestBase {
+protected:
+    Tamrik::CRenderDevice* NewDevice(Tamrik::CSystem* owner) override { return device = new Device(owner); }
+
+    Device* device = nullptr;
+};
+
+using DeviceTest = DeviceTestOf<Tamrik::COpenGLRenderDevice>;
+using Direct3DDeviceTest = DeviceTestOf<Tamrik::CDirect3DRenderDevice>;
 
 // Colours within a few steps of each other, as software rasterisers round.
 testing::AssertionResult Near(const Rgb& actual, const Rgb& expected, int tolerance = 3);
@@ -88,7 +103,7 @@ inline std::string MakeTGA(int width, int height, const std::vector<std::array<u
     return bytes;
 }
 
-inline void DeviceTest::SetUp()
+inline void DeviceTestBase::SetUp()
 {
     scratch = std::make_unique<ScratchDir>();
     LinkFromRunDir(RunDirEntries());
@@ -98,28 +113,28 @@ inline void DeviceTest::SetUp()
         WriteFile("Settings.ini", settings);
     system = new Tamrik::CWin32System;
     ASSERT_TRUE(system->mainWindow->Create(width, height));
-    device = new Tamrik::COpenGLRenderDevice(system);
-    ASSERT_TRUE(device->Create(system->mainWindow));
+    renderDevice = NewDevice(system);
+    ASSERT_TRUE(renderDevice->Create(system->mainWindow));
 }
 
-inline void DeviceTest::TearDown()
+inline void DeviceTestBase::TearDown()
 {
-    if (device) {
-        device->ReleaseLevelGeometry();
-        device->ReleaseLevelTextures();
-        device->ReleaseTextFont();
-        device->ReleaseGUITextures();
-        EXPECT_TRUE(device->Destroy());
+    if (renderDevice) {
+        renderDevice->ReleaseLevelGeometry();
+        renderDevice->ReleaseLevelTextures();
+        renderDevice->ReleaseTextFont();
+        renderDevice->ReleaseGUITextures();
+        EXPECT_TRUE(renderDevice->Destroy());
     }
     if (system && system->mainWindow)
         system->mainWindow->Destroy();
     // The engine's order: the system object first, then the device.
     delete system;
-    delete device;
+    delete renderDevice;
     scratch.reset();
 }
 
-inline Rgb DeviceTest::Pixel(int x, int y)
+inline Rgb DeviceTestBase::Pixel(int x, int y)
 {
     uint8_t rgb[3] = {0, 0, 0};
     glFinish();
@@ -128,7 +143,7 @@ inline Rgb DeviceTest::Pixel(int x, int y)
     return {rgb[0], rgb[1], rgb[2]};
 }
 
-inline std::vector<uint8_t> DeviceTest::Picture()
+inline std::vector<uint8_t> DeviceTestBase::Picture()
 {
     std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
     glFinish();
@@ -141,7 +156,7 @@ inline std::vector<uint8_t> DeviceTest::Picture()
     return picture;
 }
 
-inline void DeviceTest::SavePicture(const std::string& name)
+inline void DeviceTestBase::SavePicture(const std::string& name)
 {
     if (!std::getenv("KESTROVA_SAVE_PICTURES"))
         return;
