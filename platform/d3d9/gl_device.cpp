@@ -37,13 +37,6 @@ GLDevice::GLDevice(platform::Window* window, GLContext* context, const D3DPRESEN
 
 GLDevice::~GLDevice()
 {
-    for (GLTexture*& texture : textures) {
-        if (texture)
-            texture->Release();
-        texture = nullptr;
-    }
-    if (stream)
-        stream->Release();
     pipeline.Destroy();
     DestroyGLContext(context);
 }
@@ -184,12 +177,7 @@ HRESULT GLDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
     if (stage >= 2)
         return texture ? D3DERR_INVALIDCALL : D3D_OK;
     // Every texture of this layer is a GLTexture.
-    GLTexture* next = static_cast<GLTexture*>(texture);
-    if (next)
-        next->AddRef();
-    if (textures[stage])
-        textures[stage]->Release();
-    textures[stage] = next;
+    textures[stage] = static_cast<GLTexture*>(texture);
     return D3D_OK;
 }
 
@@ -294,12 +282,7 @@ HRESULT GLDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer9* buf
 {
     if (streamNumber != 0)
         return D3DERR_INVALIDCALL;
-    GLVertexBuffer* next = static_cast<GLVertexBuffer*>(buffer);
-    if (next)
-        next->AddRef();
-    if (stream)
-        stream->Release();
-    stream = next;
+    stream = static_cast<GLVertexBuffer*>(buffer);
     streamOffset = offset;
     streamStride = stride;
     return D3D_OK;
@@ -312,6 +295,19 @@ HRESULT GLDevice::SetFVF(DWORD value)
         return D3DERR_INVALIDCALL;
     fvf = value;
     return D3D_OK;
+}
+
+void GLDevice::Forget(const GLTexture* texture)
+{
+    for (GLTexture*& bound : textures)
+        if (bound == texture)
+            bound = nullptr;
+}
+
+void GLDevice::Forget(const GLVertexBuffer* buffer)
+{
+    if (stream == buffer)
+        stream = nullptr;
 }
 
 void GLDevice::FillSetup(DrawSetup* setup) const

@@ -162,6 +162,10 @@ public:
     void DrawClient(const DrawSetup& setup, const void* vertices, UINT stride, const VertexLayout& layout,
                     GLenum mode, GLsizei count);
 
+    // A resource going away is no longer drawn from.
+    void Forget(const GLTexture* texture);
+    void Forget(const GLVertexBuffer* buffer);
+
     static constexpr UINT MAX_TEXTURE_SIDE = 8192;
 
 private:
@@ -180,8 +184,10 @@ private:
     DWORD zEnable, fillMode, zWriteEnable, srcBlend, destBlend, cullMode, zFunc, alphaBlendEnable, lighting;
     StageSetup stages[2];
     SamplerSetup samplers[2];
-    GLTexture* textures[2] = {nullptr, nullptr}; // referenced while set
-    GLVertexBuffer* stream = nullptr;            // referenced while set
+    // Bound without a reference, as each resource holds one to the device; a resource that
+    // goes unbinds itself.
+    GLTexture* textures[2] = {nullptr, nullptr};
+    GLVertexBuffer* stream = nullptr;
     UINT streamOffset = 0, streamStride = 0;
     DWORD fvf = 0;
 };

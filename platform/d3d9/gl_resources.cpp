@@ -36,6 +36,7 @@ GLTexture::GLTexture(GLDevice* device, UINT width, UINT height, D3DFORMAT format
 
 GLTexture::~GLTexture()
 {
+    device->Forget(this);
     glDeleteTextures(1, &name);
     device->Release();
 }
@@ -118,6 +119,7 @@ GLVertexBuffer::GLVertexBuffer(GLDevice* device, UINT length, DWORD fvf)
 
 GLVertexBuffer::~GLVertexBuffer()
 {
+    device->Forget(this);
     glDeleteBuffers(1, &name);
     device->Release();
 }

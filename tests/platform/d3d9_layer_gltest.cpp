@@ -1,0 +1,356 @@
+// Our Direct3D 9 layer on a real window, read back pixel by pixel: the texture stages, the
+// blending, depth and culling, the formats' alpha, the sprite's texel-for-pixel drawing, the
+// font's clipping, and the calls it refuses.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "platform/d3d9/d3dx9.h"
+#include "platform/window.h"
+
+namespace {
+
+using Rgba = std::array<int, 4>;
+constexpr int WIDTH = 160;
+constexpr int HEIGHT = 120;
+
+// A vertex with colour and two texture coordinate pairs (XYZ | DIFFUSE | TEX2).
+struct Vertex {
+    float x, y, z;
+    D3DCOLOR color;
+    float u0, v0, u1, v1;
+};
+constexpr DWORD VERTEX_FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2;
+
+class Layer : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::WindowSettings settings;
+        settings.width = WIDTH;
+        settings.height = HEIGHT;
+        platform::WindowError error;
+        window = platform::CreateMainWindow("Tamrik", settings, &error);
+        ASSERT_NE(window, nullptr);
+        direct3D = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(direct3D, nullptr);
+        D3DPRESENT_PARAMETERS parameters = {};
+        parameters.BackBufferWidth = WIDTH;
+        parameters.BackBufferHeight = HEIGHT;
+        parameters.Windowed = TRUE;
+        parameters.hDeviceWindow = window;
+        parameters.EnableAutoDepthStencil = TRUE;
+        parameters.AutoDepthStencilFormat = D3DFMT_D16;
+        parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        ASSERT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, 0, &parameters, &device), D3D_OK);
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_ARGB(255, 255, 0, 0), 1.0f, 0);
+        device->BeginScene();
+    }
+
+    void TearDown() override
+    {
+        for (IUnknown* object : made)
+            object->Release();
+        if (device) {
+            device->EndScene();
+            // The device goes with its last reference, held by nothing else by now.
+            EXPECT_EQ(device->Release(), 0u);
+        }
+        if (direct3D)
+            direct3D->Release();
+        if (window)
+            platform::DestroyMainWindow(window);
+    }
+
+    // A 1 x 1 texture of one colour.
+    IDirect3DTexture9* Solid(D3DFORMAT format, Rgba c)
+    {
+        IDirect3DTexture9* texture = nullptr;
+        EXPECT_EQ(device->CreateTexture(1, 1, 1, 0, format, D3DPOOL_DEFAULT, &texture, nullptr), D3D_OK);
+        D3DLOCKED_RECT locked;
+        EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        uint8_t* p = static_cast<uint8_t*>(locked.pBits);
+        p[0] = static_cast<uint8_t>(c[2]);
+        p[1] = static_cast<uint8_t>(c[1]);
+        p[2] = static_cast<uint8_t>(c[0]);
+        if (format != D3DFMT_R8G8B8)
+            p[3] = static_cast<uint8_t>(c[3]);
+        EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
+        made.push_back(texture);
+        return texture;
+    }
+
+    // Two triangles over the whole window at depth z, wound clockwise on screen.
+    IDirect3DVertexBuffer9* Cover(D3DCOLOR color, float z = 0.5f)
+    {
+        const Vertex v[4] = {{-1, -1, z, color, 0, 1, 0, 1},
+                             {-1, 1, z, color, 0, 0, 0, 0},
+                             {1, -1, z, color, 1, 1, 1, 1},
+                             {1, 1, z, color, 1, 0, 1, 0}};
+        return Buffer(v, sizeof v);
+    }
+
+    IDirect3DVertexBuffer9* Buffer(const void* vertices, UINT size)
+    {
+        IDirect3DVertexBuffer9* buffer = nullptr;
+        EXPECT_EQ(device->CreateVertexBuffer(size, D3DUSAGE_WRITEONLY, VERTEX_FVF, D3DPOOL_DEFAULT, &buffer, nullptr),
+                  D3D_OK);
+        void* data = nullptr;
+        EXPECT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
+        std::memcpy(data, vertices, size);
+        EXPECT_EQ(buffer->Unlock(), D3D_OK);
+        made.push_back(buffer);
+        return buffer;
+    }
+
+    HRESULT DrawStrip(IDirect3DVertexBuffer9* buffer)
+    {
+        device->SetStreamSource(0, buffer, 0, sizeof(Vertex));
+        device->SetFVF(VERTEX_FVF);
+        return device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    }
+
+    void Stage(DWORD stage, DWORD colorOp, DWORD arg1, DWORD arg2, DWORD alphaOp, DWORD alphaArg1, DWORD alphaArg2)
+    {
+        device->SetTextureStageState(stage, D3DTSS_COLOROP, colorOp);
+        device->SetTextureStageState(stage, D3DTSS_COLORARG1, arg1);
+        device->SetTextureStageState(stage, D3DTSS_COLORARG2, arg2);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAOP, alphaOp);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, alphaArg1);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAARG2, alphaArg2);
+    }
+
+    Rgba Pixel(int x, int y)
+    {
+        uint8_t p[4] = {};
+        glFinish();
+        glReadBuffer(GL_BACK);
+        glReadPixels(x, HEIGHT - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+        return {p[0], p[1], p[2], p[3]};
+    }
+
+    static testing::AssertionResult Near(const Rgba& actual, const Rgba& expected, int tolerance = 2)
+    {
+        for (int i = 0; i < 3; ++i)
+            if (std::abs(actual[i] - expected[i]) > tolerance)
+                return testing::AssertionFailure() << "(" << actual[0] << ", " << actual[1] << ", " << actual[2]
+                                                   << ") is not (" << expected[0] << ", " << expected[1] << ", "
+                                                   << expected[2] << ")";
+        return testing::AssertionSuccess();
+    }
+
+    platform::Window* window = nullptr;
+    IDirect3D9* direct3D = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    std::vector<IUnknown*> made;
+};
+
+TEST_F(Layer, ModulateMultipliesTheTextureByTheLightmapOnTheNextStage)
+{
+    device->SetTexture(0, Solid(D3DFMT_A8R8G8B8, {200, 100, 50, 255}));
+    device->SetTexture(1, Solid(D3DFMT_R8G8B8, {128, 255, 64, 0}));
+    Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    Stage(1, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT);
+    device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 255, 255, 255))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {100, 100, 13, 0}));
+
+    // The diffuse colour takes part on stage 0 only.
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 255, 0, 255))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {100, 0, 13, 0}));
+}
+
+TEST_F(Layer, SelectArgPicksTheAlphaThatBlendingUses)
+{
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetTexture(0, Solid(D3DFMT_A8R8G8B8, {0, 0, 255, 128}));
+    // The texture's alpha: half blue over the red background.
+    Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 255, 255, 255))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {127, 0, 128, 0}));
+
+    // The diffuse alpha instead: a quarter.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 255, 0, 0), 1.0f, 0);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(64, 255, 255, 255))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {191, 0, 64, 0}));
+
+    // Formats without alpha read alpha one, whatever was written: opaque.
+    device->SetTexture(0, Solid(D3DFMT_R8G8B8, {0, 255, 0, 0}));
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 255, 255, 255))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {0, 255, 0, 0}));
+    device->SetTexture(0, Solid(D3DFMT_X8R8G8B8, {0, 0, 255, 0}));
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 255, 255, 255))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {0, 0, 255, 0}));
+}
+
+TEST_F(Layer, ADisabledStageEndsTheCascade)
+{
+    device->SetTexture(0, Solid(D3DFMT_A8R8G8B8, {200, 100, 50, 255}));
+    device->SetTexture(1, Solid(D3DFMT_R8G8B8, {0, 0, 0, 0}));
+    Stage(1, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    // The defaults of stage 0: texture times the diffuse colour.
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 255, 255, 255))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {200, 100, 50, 0}));
+
+    // Stage 0 switched off: the diffuse colour alone, textures unread.
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 10, 20, 30))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {10, 20, 30, 0}));
+
+    // A stage without a texture reads opaque black.
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTexture(0, nullptr);
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 10, 20, 30))), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {0, 0, 0, 0}));
+}
+
+TEST_F(Layer, DepthKeepsTheNearerAndCullingDropsCounterClockwiseTriangles)
+{
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 0, 255, 0), 0.25f)), D3D_OK);
+    ASSERT_EQ(DrawStrip(Cover(D3DCOLOR_ARGB(255, 0, 0, 255), 0.75f)), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(80, 60), {0, 255, 0, 0}));
+
+    // The same corners in the opposite order wind counter-clockwise.
+    const D3DCOLOR white = D3DCOLOR_ARGB(255, 255, 255, 255);
+    const Vertex reversed[3] = {{-1, -1, 0.1f, white, 0, 0, 0, 0}, {1, -1, 0.1f, white, 0, 0, 0, 0},
+                                {-1, 1, 0.1f, white, 0, 0, 0, 0}};
+    IDirect3DVertexBuffer9* back = Buffer(reversed, sizeof reversed);
+    device->SetStreamSource(0, back, 0, sizeof(Vertex));
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(20, 100), {0, 255, 0, 0}));
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
+    EXPECT_TRUE(Near(Pixel(20, 100), {255, 255, 255, 0}));
+}
+
+TEST_F(Layer, TheSpriteDrawsTexelForPixelAtItsPosition)
+{
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(device, 4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    made.push_back(texture);
+    // Texel (x, y) has red 40 x and green 100 y.
+    ASSERT_EQ(D3DXFillTexture(
+                  texture,
+                  [](D3DXVECTOR4* out, const D3DXVECTOR2* at, const D3DXVECTOR2* size, void*) {
+                      *out = {static_cast<float>(static_cast<int>(at->x / size->x)) * 40 / 255.0f,
+                              static_cast<float>(static_cast<int>(at->y / size->y)) * 100 / 255.0f, 0.0f, 1.0f};
+                  },
+                  nullptr),
+              D3D_OK);
+    ID3DXSprite* sprite = nullptr;
+    ASSERT_EQ(D3DXCreateSprite(device, &sprite), D3D_OK);
+    const D3DXVECTOR3 position = {10, 20, 0};
+    ASSERT_EQ(sprite->Begin(D3DXSPRITE_SORT_DEPTH_FRONTTOBACK), D3D_OK);
+    ASSERT_EQ(sprite->Draw(texture, nullptr, nullptr, &position, D3DCOLOR_ARGB(255, 255, 255, 255)), D3D_OK);
+    ASSERT_EQ(sprite->End(), D3D_OK);
+    sprite->Release();
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_TRUE(Near(Pixel(10 + x, 20 + y), {40 * x, 100 * y, 0, 0}, 1)) << x << ", " << y;
+    EXPECT_TRUE(Near(Pixel(9, 20), {255, 0, 0, 0}, 0));
+    EXPECT_TRUE(Near(Pixel(14, 20), {255, 0, 0, 0}, 0));
+    EXPECT_TRUE(Near(Pixel(10, 22), {255, 0, 0, 0}, 0));
+    // The sprite leaves the device's states as they were.
+    DWORD cull = 0;
+    device->GetRenderState(D3DRS_CULLMODE, &cull);
+    EXPECT_EQ(cull, static_cast<DWORD>(D3DCULL_CCW));
+}
+
+TEST_F(Layer, TextStaysInsideItsRectangleUnlessToldNotTo)
+{
+    D3DXFONT_DESCA desc = {};
+    desc.Height = 18;
+    desc.Weight = 500;
+    desc.Quality = ANTIALIASED_QUALITY;
+    std::strcpy(desc.FaceName, "Arial");
+    ID3DXFont* font = nullptr;
+    // The font file is read relative to the working directory: the runtime directory's.
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir(KESTROVA_RUN_DIR), 0);
+    const HRESULT created = D3DXCreateFontIndirectA(device, &desc, &font);
+    ASSERT_EQ(chdir(here), 0);
+    ASSERT_EQ(created, D3D_OK);
+
+    auto inkIn = [&](int x0, int y0, int x1, int y1) {
+        int ink = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                ink += Pixel(x, y)[1] > 100;
+        return ink;
+    };
+    RECT rect = {20, 30, 60, 40};
+    EXPECT_EQ(font->DrawTextA(nullptr, "WWWWWWWW", -1, &rect, DT_LEFT | DT_TOP, D3DCOLOR_ARGB(255, 0, 255, 0)), 18);
+    EXPECT_GT(inkIn(20, 30, 60, 40), 40);
+    EXPECT_EQ(inkIn(0, 0, WIDTH, 30) + inkIn(0, 40, WIDTH, HEIGHT) + inkIn(0, 30, 20, 40) + inkIn(60, 30, WIDTH, 40), 0);
+
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 255, 0, 0), 1.0f, 0);
+    EXPECT_EQ(font->DrawTextA(nullptr, "WWWWWWWW\nW", -1, &rect, DT_NOCLIP, D3DCOLOR_ARGB(255, 0, 255, 0)), 36);
+    EXPECT_GT(inkIn(60, 30, WIDTH, 48), 40);
+    EXPECT_GT(inkIn(20, 48, 40, 66), 10) << "the line feed starts a line 18 pixels lower";
+    font->Release();
+}
+
+TEST_F(Layer, RefusesWhatItCannotDrawAndWritesNothingOutsideItsBuffers)
+{
+    EXPECT_EQ(Direct3DCreate9(31), nullptr);
+    EXPECT_EQ(device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE), D3D_OK);
+    EXPECT_EQ(device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_MODULATE), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetTextureStageState(0, D3DTSS_COLOROP, 24), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetFVF(D3DFVF_NORMAL), D3DERR_INVALIDCALL);
+
+    IDirect3DVertexBuffer9* buffer = Cover(D3DCOLOR_ARGB(255, 255, 255, 255));
+    void* data = nullptr;
+    EXPECT_EQ(buffer->Lock(0, 4 * sizeof(Vertex) + 1, &data, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(buffer->Lock(4 * sizeof(Vertex), 1, &data, 0), D3DERR_INVALIDCALL);
+    device->SetStreamSource(0, buffer, 0, sizeof(Vertex));
+    device->SetFVF(VERTEX_FVF);
+    // Three triangles of a strip need five vertices; the buffer holds four.
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 3), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 2, 1), D3DERR_INVALIDCALL);
+    device->EndScene();
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);
+    device->BeginScene();
+    EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
+
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(1u << 20, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(texture, nullptr);
+    // D3DX takes a side of 0 as 1.
+    ASSERT_EQ(D3DXCreateTexture(device, 0, 0, 0, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture),
+              D3D_OK);
+    D3DSURFACE_DESC surface;
+    ASSERT_EQ(texture->GetLevelDesc(0, &surface), D3D_OK);
+    EXPECT_EQ(surface.Width, 1u);
+    EXPECT_EQ(texture->GetLevelCount(), 1u);
+    texture->Release();
+
+    // A windowed device takes no refresh rate of its own.
+    D3DPRESENT_PARAMETERS parameters = {};
+    parameters.Windowed = TRUE;
+    parameters.hDeviceWindow = window;
+    parameters.FullScreen_RefreshRateInHz = 60;
+    IDirect3DDevice9* second = nullptr;
+    EXPECT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, 0, &parameters, &second),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(second, nullptr);
+}
+
+} // namespace
