@@ -12,11 +12,13 @@ void WriteScreenQuad(ScreenVertex* out, float left, float top, float right, floa
                      float u1, float v1, D3DCOLOR color)
 {
     // Pixel centres lie on whole coordinates: edges half a pixel before them put each texel's
-    // centre on a pixel's.
-    left -= 0.5f;
-    top -= 0.5f;
-    right -= 0.5f;
-    bottom -= 0.5f;
+    // centre on a pixel's. The program draws with edges a sixty-fourth of a pixel early, which
+    // is taken back here so that texels stay exact.
+    const float shift = 0.5f - 1.0f / 64.0f;
+    left -= shift;
+    top -= shift;
+    right -= shift;
+    bottom -= shift;
     const ScreenVertex topLeft = {left, top, 0.0f, color, u0, v0};
     const ScreenVertex topRight = {right, top, 0.0f, color, u1, v0};
     const ScreenVertex bottomLeft = {left, bottom, 0.0f, color, u0, v1};

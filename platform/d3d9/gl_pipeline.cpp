@@ -24,8 +24,10 @@ void main()
     // the column-vector product here is Direct3D's row-vector product.
     vec4 p = uTransform * vec4(aPosition, 1.0);
     // Direct3D puts pixel centres on whole coordinates, OpenGL half a pixel right and down.
-    p.x += 0.5 * uPixel.x * p.w;
-    p.y -= 0.5 * uPixel.y * p.w;
+    // A sixty-fourth of a pixel short of that keeps samples off the edges, where the two
+    // disagree on which side owns them: Direct3D keeps a quad's top and left rows.
+    p.x += (0.5 - 1.0 / 64.0) * uPixel.x * p.w;
+    p.y -= (0.5 - 1.0 / 64.0) * uPixel.y * p.w;
     // Direct3D's depth runs 0..w, OpenGL's -w..w.
     p.z = 2.0 * p.z - p.w;
     gl_Position = p;

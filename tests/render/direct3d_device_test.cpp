@@ -174,7 +174,7 @@ struct SevenMeshvertFace {
     Tamrik::BSPFace face = {};
 };
 
-TEST(Direct3DLevel, VerticesFollowTheMeshvertsWithYAndZSwapped)
+TEST(Direct3DLevelVertices, VerticesFollowTheMeshvertsWithYAndZSwapped)
 {
     SevenMeshvertFace f;
     std::vector<Tamrik::LevelVertex> out(7);
@@ -194,7 +194,7 @@ TEST(Direct3DLevel, VerticesFollowTheMeshvertsWithYAndZSwapped)
     EXPECT_EQ(sizeof(Tamrik::LevelVertex), 40u);
 }
 
-TEST(Direct3DLevel, AFaceWithoutLightmapPacksThirtyTwoByteVertices)
+TEST(Direct3DLevelVertices, AFaceWithoutLightmapPacksThirtyTwoByteVertices)
 {
     SevenMeshvertFace f;
     f.face.lm_index = -1;
@@ -212,7 +212,7 @@ TEST(Direct3DLevel, AFaceWithoutLightmapPacksThirtyTwoByteVertices)
         EXPECT_EQ(out[i], 0xAB);
 }
 
-TEST(Direct3DLevel, AFaceNamingVerticesOutsideTheLevelGetsNone)
+TEST(Direct3DLevelVertices, AFaceNamingVerticesOutsideTheLevelGetsNone)
 {
     SevenMeshvertFace f;
     uint8_t out[7 * 40];
@@ -228,7 +228,7 @@ TEST(Direct3DLevel, AFaceNamingVerticesOutsideTheLevelGetsNone)
     EXPECT_FALSE(CDirect3DRenderDevice::WriteLevelVertices(f.level, f.face, out));
 }
 
-TEST(Direct3DLevel, AFaceKeepsItsBufferInItsRendererWords)
+TEST(Direct3DLevelVertices, AFaceKeepsItsBufferInItsRendererWords)
 {
     Tamrik::BSPFace face = {};
     EXPECT_EQ(CDirect3DRenderDevice::FaceBuffer(face), nullptr);

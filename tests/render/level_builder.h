@@ -24,7 +24,7 @@ T* NewLump(Tamrik::CBSPLoader& level, int lump, int count)
     return new T[count]();
 }
 
-Tamrik::Texture* SolidTexture(uint8_t r, uint8_t g, uint8_t b)
+inline Tamrik::Texture* SolidTexture(uint8_t r, uint8_t g, uint8_t b)
 {
     auto* texture = new Tamrik::Texture();
     texture->width = 4;
@@ -48,7 +48,7 @@ struct FacePlan {
 
 // The camera stands at the origin looking along +x, so level +y is the screen's left and +z up.
 // Each face is a quad of two triangles wound clockwise as seen from the camera.
-void BuildLevel(Tamrik::CBSPLoader& level, const std::vector<FacePlan>& plans, int textures, int lightmaps)
+inline void BuildLevel(Tamrik::CBSPLoader& level, const std::vector<FacePlan>& plans, int textures, int lightmaps)
 {
     const int n = static_cast<int>(plans.size());
     level.vertexes = NewLump<Tamrik::BSPVertex>(level, Tamrik::LUMP_VERTEX, 4 * n);
