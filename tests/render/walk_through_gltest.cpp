@@ -157,10 +157,46 @@ protected:
             std::error_code ec;
             fs::create_symlink(entry.path(), name, ec);
         }
-        WriteFile("Settings.ini", "[Display]\nWidth = \"800\"\nHeight = \"600\"\nDepth = \"32\"\nRefreshRate = \"60\"\n"
-                                  "Fullscreen = \"false\"\nRenderer = \"OpenGL\"\n"
-                                  "[Game]\nLog = \"true\"\nMap = \"maps/demo.bsp\"\nDebugDump = \"false\"\n");
+        UseRenderer("OpenGL");
         ASSERT_TRUE(font.Load());
+    }
+
+    static void UseRenderer(const std::string& renderer)
+    {
+        WriteFile("Settings.ini", "[Display]\nWidth = \"800\"\nHeight = \"600\"\nDepth = \"32\"\nRefreshRate = \"60\"\n"
+                                  "Fullscreen = \"false\"\nRenderer = \"" + renderer + "\"\n"
+                                  "[Game]\nLog = \"true\"\nMap = \"maps/demo.bsp\"\nDebugDump = \"false\"\n");
+    }
+
+    void StartViewer(ChildProcess& process)
+    {
+        ASSERT_TRUE(process.Start((RunDir() / "Kestrova").string(), fs::current_path().string(),
+                                  {"KESTROVA_NO_MESSAGE_BOX=1", "LIBGL_ALWAYS_SOFTWARE=1", "SDL_AUDIODRIVER=dummy"}));
+        WindowGeometry geometry;
+        ASSERT_TRUE(WaitForWindow("Tamrik", 30000, &geometry));
+        // Keyboard focus follows the pointer on a display without a window manager.
+        Xdo("mousemove 400 300");
+    }
+
+    // The splash with "Press any key to continue..." in black at (266, 450), and nothing else
+    // black on it.
+    void WaitForTheWaitMessage(Shot& shot)
+    {
+        ASSERT_TRUE(WaitFor(shot, 30000, [](const Shot& s) {
+            return s.Is(2, 2, 255, 247, 240) && s.NearBlack(266, 450, 466, 470) > 30;
+        })) << "no wait message on the splash";
+        EXPECT_TRUE(shot.Is(797, 597, 255, 247, 240));
+        EXPECT_EQ(shot.NearBlack(0, 0, WIDTH, 440), 0);
+    }
+
+    // A key ends the wait; the level replaces the splash.
+    void PressAKeyForTheLevel(Shot& shot)
+    {
+        Key("space");
+        ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !s.Is(797, 597, 255, 247, 240); }));
+        // One frame more, so that the picture is the level's in full.
+        Pause(300);
+        ASSERT_TRUE(shot.Take());
     }
 
     // Takes pictures until check holds or timeoutMs has passed.
@@ -200,25 +236,10 @@ protected:
 
 TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
 {
-    ASSERT_TRUE(viewer.Start((RunDir() / "Kestrova").string(), fs::current_path().string(),
-                             {"KESTROVA_NO_MESSAGE_BOX=1", "LIBGL_ALWAYS_SOFTWARE=1", "SDL_AUDIODRIVER=dummy"}));
-    WindowGeometry geometry;
-    ASSERT_TRUE(WaitForWindow("Tamrik", 30000, &geometry));
-    // Keyboard focus follows the pointer on a display without a window manager.
-    Xdo("mousemove 400 300");
-
-    // The splash with "Press any key to continue..." in black at (266, 450).
+    ASSERT_NO_FATAL_FAILURE(StartViewer(viewer));
     Shot shot;
-    ASSERT_TRUE(WaitFor(shot, 30000, [](const Shot& s) {
-        return s.Is(2, 2, 255, 247, 240) && s.NearBlack(266, 450, 466, 470) > 30;
-    })) << "no wait message on the splash";
-    EXPECT_TRUE(shot.Is(797, 597, 255, 247, 240));
-    // Only the message is black: the rest of the splash has none.
-    EXPECT_EQ(shot.NearBlack(0, 0, WIDTH, 440), 0);
-
-    // A key ends the wait; the level replaces the splash.
-    Key("space");
-    ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !s.Is(797, 597, 255, 247, 240); }));
+    ASSERT_NO_FATAL_FAILURE(WaitForTheWaitMessage(shot));
+    ASSERT_NO_FATAL_FAILURE(PressAKeyForTheLevel(shot));
     EXPECT_EQ(BestLightLine(shot, font), "light1 off");
 
     // F10 puts the GUI away, so the arrow keys walk.
@@ -273,6 +294,74 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     const size_t shaders = log.find("--Vertex Shader Info--");
     const size_t shadersEnd = log.find("\r\n-----------------------\r\n");
     EXPECT_EQ(log.substr(shaders, shadersEnd - shaders).find("rror"), std::string::npos) << log;
+}
+
+// Share of clearly differing pixels below the status lines in the top-left corner, which the
+// frame rate changes from frame to frame.
+double ChangedBelowTheStatus(const Shot& a, const Shot& b)
+{
+    size_t changed = 0, counted = 0;
+    for (int y = 0; y < HEIGHT; ++y)
+        for (int x = 0; x < WIDTH; ++x) {
+            if (y < 70 && x < 250)
+                continue;
+            const unsigned char* p = a.At(x, y);
+            const unsigned char* q = b.At(x, y);
+            changed += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 60;
+            ++counted;
+        }
+    return static_cast<double>(changed) / counted;
+}
+
+TEST_F(WalkThrough, WithDirect3DAUserSeesWhatOpenGLShowsWalksAndF9ChangesNothing)
+{
+    // The start view with OpenGL, for comparison.
+    Shot reference;
+    {
+        ChildProcess opengl;
+        ASSERT_NO_FATAL_FAILURE(StartViewer(opengl));
+        Shot shot;
+        ASSERT_NO_FATAL_FAILURE(WaitForTheWaitMessage(shot));
+        ASSERT_NO_FATAL_FAILURE(PressAKeyForTheLevel(reference));
+        ASSERT_TRUE(SendCloseRequest("Tamrik"));
+        EXPECT_EQ(opengl.Wait(30000), 0);
+    }
+    fs::remove("log.txt");
+
+    UseRenderer("Direct3D");
+    ASSERT_NO_FATAL_FAILURE(StartViewer(viewer));
+    Shot shot;
+    ASSERT_NO_FATAL_FAILURE(WaitForTheWaitMessage(shot));
+    ASSERT_NO_FATAL_FAILURE(PressAKeyForTheLevel(shot));
+    EXPECT_EQ(BestLightLine(shot, font), "light1 off");
+    // The same rooms in the same places.
+    EXPECT_LT(ChangedBelowTheStatus(reference, shot), 0.03);
+
+    // F9 switches no shader path on this device.
+    Key("F10");
+    Shot before;
+    ASSERT_TRUE(before.Take());
+    Key("F9");
+    Pause(300);
+    Shot after;
+    ASSERT_TRUE(after.Take());
+    EXPECT_LT(ChangedBelowTheStatus(before, after), 0.001);
+
+    // The arrow keys walk.
+    Xdo("keydown Up");
+    Pause(1000);
+    Xdo("keyup Up");
+    Pause(300);
+    Shot walked;
+    ASSERT_TRUE(walked.Take());
+    EXPECT_GT(Changed(after, walked), 0.05);
+
+    ASSERT_TRUE(SendCloseRequest("Tamrik"));
+    EXPECT_EQ(viewer.Wait(30000), 0);
+    const std::string log = ReadFile("log.txt");
+    EXPECT_EQ(log.find("Failed"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Shader"), std::string::npos) << log;
+    EXPECT_NE(log.find(".:: CEngine::Run() finished ::.\r\n\r\n\r\n"), std::string::npos) << log;
 }
 
 } // namespace
