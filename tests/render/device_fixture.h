@@ -30,6 +30,10 @@ void LinkFromRunDir(const std::vector<std::string>& names);
 // A TGA file as the project's pictures are written: 32-bit, bottom row first.
 std::string MakeTGA(int width, int height, const std::vector<std::array<uint8_t, 4>>& topDownPixels);
 
+// The GUI pictures the quad tests draw: an opaque white button and a half-transparent blue
+// dialog body, 4 x 4 each.
+void WriteQuadPictures();
+
 class DeviceTestBase : public testing::Test {
 protected:
     // The back-end under test, made on the test's system.
@@ -101,6 +105,12 @@ inline std::string MakeTGA(int width, int height, const std::vector<std::array<u
         }
     }
     return bytes;
+}
+
+inline void WriteQuadPictures()
+{
+    WriteFile("gui/textures/button.tga", MakeTGA(4, 4, std::vector<std::array<uint8_t, 4>>(16, {255, 255, 255, 255})));
+    WriteFile("gui/textures/dialog_body.tga", MakeTGA(4, 4, std::vector<std::array<uint8_t, 4>>(16, {0, 0, 255, 128})));
 }
 
 inline void DeviceTestBase::SetUp()

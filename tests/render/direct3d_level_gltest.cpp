@@ -22,16 +22,7 @@ namespace {
 
 class Direct3DLevel : public Direct3DDeviceTest {
 protected:
-    void Draw(std::initializer_list<int> faces)
-    {
-        device->BeginFrame();
-        device->Set3DMode();
-        device->UpdateCamera();
-        for (int f : faces)
-            device->visibleFaces.insert(f);
-        device->RenderLevel();
-        device->visibleFaces.clear();
-    }
+    void Draw(std::initializer_list<int> faces) { kestrova_test::DrawFaces(*device, faces); }
 };
 
 enum { LIT_WALL, UNLIT_WALL, PATCH, NO_TEXTURE, UNREAD_TEXTURE, UNREAD_LIT };

@@ -159,12 +159,8 @@ class Direct3DQuad : public Direct3DDeviceTest {
 protected:
     void PrepareFiles() override
     {
-        // White for the button; the dialog body half-transparent blue; the tray red in its top
-        // half and green in its bottom half.
-        kestrova_test::WriteFile("gui/textures/button.tga",
-                                 kestrova_test::MakeTGA(4, 4, std::vector<std::array<uint8_t, 4>>(16, {255, 255, 255, 255})));
-        kestrova_test::WriteFile("gui/textures/dialog_body.tga",
-                                 kestrova_test::MakeTGA(4, 4, std::vector<std::array<uint8_t, 4>>(16, {0, 0, 255, 128})));
+        kestrova_test::WriteQuadPictures();
+        // The tray red in its top half and green in its bottom half.
         std::vector<std::array<uint8_t, 4>> halves(16, {255, 0, 0, 255});
         for (int i = 8; i < 16; ++i)
             halves[i] = {0, 255, 0, 255};

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,18 @@ inline void LoadGeneratedLevel(Tamrik::CRenderDevice& device, Tamrik::CSystem& s
     float* lookAt = device.camera->lookAt;
     position[0] += x, position[1] += y, position[2] += z;
     lookAt[0] += x, lookAt[1] += y, lookAt[2] += z;
+}
+
+// One frame's 3D part with the given faces visible (the frame stays open).
+inline void DrawFaces(Tamrik::CRenderDevice& device, std::initializer_list<int> faces)
+{
+    device.BeginFrame();
+    device.Set3DMode();
+    device.UpdateCamera();
+    for (int f : faces)
+        device.visibleFaces.insert(f);
+    device.RenderLevel();
+    device.visibleFaces.clear();
 }
 
 // One frame's 3D part with every face of the level visible.

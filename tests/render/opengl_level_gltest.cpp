@@ -24,16 +24,7 @@ class Level : public DeviceTest {
 protected:
     std::string Settings() override { return "[Game]\nLog = \"true\"\n"; }
 
-    void Draw(std::initializer_list<int> faces)
-    {
-        device->BeginFrame();
-        device->Set3DMode();
-        device->UpdateCamera();
-        for (int f : faces)
-            device->visibleFaces.insert(f);
-        device->RenderLevel();
-        device->visibleFaces.clear();
-    }
+    void Draw(std::initializer_list<int> faces) { kestrova_test::DrawFaces(*device, faces); }
 };
 
 enum { LIT_WALL, UNLIT_WALL, PATCH, NO_TEXTURE, UNREAD_TEXTURE };

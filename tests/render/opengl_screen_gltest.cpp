@@ -195,11 +195,7 @@ class Quad : public DeviceTest {
 protected:
     void PrepareFiles() override
     {
-        // One opaque white picture for the button, one half-transparent for the dialog body.
-        kestrova_test::WriteFile("gui/textures/button.tga",
-                                 kestrova_test::MakeTGA(4, 4, std::vector<std::array<uint8_t, 4>>(16, {255, 255, 255, 255})));
-        kestrova_test::WriteFile("gui/textures/dialog_body.tga",
-                                 kestrova_test::MakeTGA(4, 4, std::vector<std::array<uint8_t, 4>>(16, {0, 0, 255, 128})));
+        kestrova_test::WriteQuadPictures();
     }
 };
 

@@ -228,6 +228,15 @@ protected:
         Pause(300);
     }
 
+    // Holds the up arrow for ms, then lets the picture settle.
+    void WalkForward(int ms)
+    {
+        Xdo("keydown Up");
+        Pause(ms);
+        Xdo("keyup Up");
+        Pause(300);
+    }
+
     void Click()
     {
         Xdo("mousedown 1");
@@ -253,20 +262,14 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     Key("F10");
     Shot before;
     ASSERT_TRUE(before.Take());
-    Xdo("keydown Up");
-    Pause(1000);
-    Xdo("keyup Up");
-    Pause(300);
+    WalkForward(1000);
     Shot walked;
     ASSERT_TRUE(walked.Take());
     EXPECT_GT(Changed(before, walked), 0.05);
 
     // On through the doorway to the east room's far wall, where the switch of light 3 is;
     // collision stops the camera in front of it.
-    Xdo("keydown Up");
-    Pause(6000);
-    Xdo("keyup Up");
-    Pause(300);
+    WalkForward(6000);
     ASSERT_TRUE(shot.Take());
     const double litBefore = shot.MeanBrightness(350, 250, 450, 350);
 
@@ -355,10 +358,7 @@ TEST_F(WalkThrough, WithDirect3DAUserSeesWhatOpenGLShowsWalksAndF9ChangesNothing
     EXPECT_LT(ChangedBelowTheStatus(before, after), 0.001);
 
     // The arrow keys walk.
-    Xdo("keydown Up");
-    Pause(1000);
-    Xdo("keyup Up");
-    Pause(300);
+    WalkForward(1000);
     Shot walked;
     ASSERT_TRUE(walked.Take());
     EXPECT_GT(Changed(after, walked), 0.05);
