@@ -1,0 +1,11 @@
+// The settings tool's application object: shows the one dialog and ends with it.
+#pragma once
+#include <wx/app.h>
+
+class Kestrova_ManagerApp : public wxApp {
+public:
+    ~Kestrova_ManagerApp() override;
+    bool OnInit() override;
+};
+
+wxDECLARE_APP(Kestrova_ManagerApp);
