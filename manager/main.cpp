@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "manager/manager_app.h"
 #include "platform/display_modes.h"
 
 int main(int argc, char** argv)
@@ -15,5 +16,5 @@ int main(int argc, char** argv)
     }
     int status = wxEntry(argc, argv);
     platform::CloseDisplayModes();
-    return status;
+    return g_DialogClosed ? 0 : status;
 }

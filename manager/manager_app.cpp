@@ -11,6 +11,8 @@
 
 wxIMPLEMENT_APP_NO_MAIN(Kestrova_ManagerApp);
 
+bool g_DialogClosed = false;
+
 namespace {
 
 // Ended from outside, also in the middle of a mode test: the display goes back first. The
@@ -37,6 +39,7 @@ bool Kestrova_ManagerApp::OnInit()
         SetTopWindow(&dialog);
         dialog.ShowModal();
     }
+    g_DialogClosed = true;
     g_TestTimer.reset();
     return false;
 }

@@ -9,3 +9,7 @@ public:
 };
 
 wxDECLARE_APP(Kestrova_ManagerApp);
+
+// Set once the dialog has closed: the run then ended as it should, although the toolkit
+// reports the false of OnInit as a failed start.
+extern bool g_DialogClosed;
