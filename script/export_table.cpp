@@ -7,16 +7,7 @@ namespace Tamrik {
 
 namespace {
 
-using ExportGroup = std::span<const ExportRow> (*)();
-
-// One line per class whose rows are linked into the program.
-const ExportGroup kExportGroups[] = {
-    SystemExports,
-    RenderDeviceExports,
-    GUIExports,
-};
-
-std::span<const ExportRow> g_extraRows;
+std::span<const ExportRow> g_ExtraRows;
 
 // Visits the program's rows, then the tests' rows, with each row's running index; stops when
 // visit returns true.
@@ -24,11 +15,11 @@ template <class Visit>
 const ExportRow* FindRow(Visit&& visit)
 {
     uint32_t index = 0;
-    for (ExportGroup group : kExportGroups)
+    for (ExportGroup group : ProgramExportGroups())
         for (const ExportRow& row : group())
             if (visit(row, index++))
                 return &row;
-    for (const ExportRow& row : g_extraRows)
+    for (const ExportRow& row : g_ExtraRows)
         if (visit(row, index++))
             return &row;
     return nullptr;
@@ -38,7 +29,7 @@ const ExportRow* FindRow(Visit&& visit)
 
 void SetExtraExportsForTesting(std::span<const ExportRow> rows)
 {
-    g_extraRows = rows;
+    g_ExtraRows = rows;
 }
 
 uint32_t FindExport(const char* name)

@@ -1,14 +1,15 @@
 // The program's exported methods as handler programs see them: decorated name, the class the call
 // object must be registered as, argument and result kinds, and an invoker that makes the call.
 //
-// Adding a row is one line in the file of its class (script/exports_<class>.cpp):
+// Adding a row is one line in the exports file beside its class (core/system_exports.cpp,
+// render/render_device_exports.cpp, gui/gui_exports.cpp):
 //     Export<&CSystem::Terminate>("?Terminate@CSystem@Tamrik@@QAEXXZ"),
 // A method of a class derived from the class its objects are registered as names that class:
 //     Export<&CGUI::CCheckBox::IsChecked, CGUI::CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ"),
 // An exported virtual operation runs the named class's own implementation, never an override, so
 // it is given as a function that calls it qualified:
 //     Export<+[](CGUI::CWindow* w, const char* t) { w->CGUI::CWindow::SetText(t); }>("?SetText@...@Z"),
-// Adding a class is its file plus one line in the group list of script/export_table.cpp.
+// Adding a class is its file plus one line in the group list of app/program_exports.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -54,11 +55,12 @@ struct ExportRow {
     bool (*invoke)(void* object, const uint32_t* args, NativeWords& words, uint32_t& result);
 };
 
-// The rows of each class, each defined in its own file; only the groups listed in
-// script/export_table.cpp are linked.
-std::span<const ExportRow> SystemExports();
-std::span<const ExportRow> RenderDeviceExports();
-std::span<const ExportRow> GUIExports();
+// One class's rows; each class's exports file defines one such function.
+using ExportGroup = std::span<const ExportRow> (*)();
+
+// The program's groups in table order, defined where the program is put together (app/), so
+// that this folder knows none of the classes it exports.
+std::span<const ExportGroup> ProgramExportGroups();
 
 // Tests add rows of their own classes behind the program's; the program never calls this.
 void SetExtraExportsForTesting(std::span<const ExportRow> rows);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "render/image.h"
+#include "image/image.h"
 
 namespace Tamrik::gl {
 

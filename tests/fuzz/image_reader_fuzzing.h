@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/image.h"
+#include "image/image.h"
 #include "tests/fuzz/fuzz_input_file.h"
 
 inline int FuzzImageReader(const uint8_t* data, size_t size, const std::string& name,

@@ -12,7 +12,7 @@
 #include "level/entities.h"
 #include "level/level_reading.h"
 #include "level/material_library.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "render/visibility.h"
 #include "tests/support/test_paths.h"
 

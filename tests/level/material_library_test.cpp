@@ -8,7 +8,7 @@
 #include "level/bsp_loader.h"
 #include "level/level_reading.h"
 #include "level_bytes.h"
-#include "render/image.h"
+#include "image/image.h"
 #include "tests/support/test_paths.h"
 
 using namespace Tamrik;

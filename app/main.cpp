@@ -1,5 +1,5 @@
 // Process entry: the engine object is built during static initialisation, before main runs.
-#include "core/engine.h"
+#include "app/engine.h"
 
 Tamrik::CEngine g_Engine;
 

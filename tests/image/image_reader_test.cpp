@@ -1,5 +1,5 @@
 // TGA and JPEG readers: pixel order, row order, run-length packets, refused kinds, bad files.
-#include "render/image.h"
+#include "image/image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The engine object: construction order, the renderer choice, the run with its log lines and
 // the tear-down.
-#include "core/engine.h"
+#include "app/engine.h"
 
 #include <cstdlib>
 
