@@ -94,6 +94,28 @@ bool WaitForScreen(Size size, int timeoutMs)
     return false;
 }
 
+// Top-level windows on screen; the mode list's pop-up is one of them while it is open.
+int ViewableWindows()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 0;
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    int viewable = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) &&
+                attributes.map_state == IsViewable)
+                ++viewable;
+        }
+        XFree(children);
+    }
+    XCloseDisplay(display);
+    return viewable;
+}
+
 struct Mode {
     unsigned width, height, frequency;
     bool operator==(const Mode&) const = default;
@@ -200,10 +222,13 @@ protected:
     // Focuses the mode list without changing it (its pop-up is closed again) and presses key.
     void ListKey(const std::string& key)
     {
+        int shown = ViewableWindows();
         Click(150, 370);
-        Pause(200);
+        for (int waited = 0; waited < 5000 && ViewableWindows() <= shown; waited += 20)
+            Pause(20);
         Xdo("key Escape");
-        Pause(100);
+        for (int waited = 0; waited < 5000 && ViewableWindows() > shown; waited += 20)
+            Pause(20);
         Xdo("key " + key);
         Pause(100);
     }
