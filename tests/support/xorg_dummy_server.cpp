@@ -2,16 +2,13 @@
 // -displayfd when it is ready; a taken number makes it exit at once, and the next is tried.
 #include "tests/support/xorg_dummy_server.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include "tests/support/xvfb_environment.h"
+
 
 namespace kestrova_test {
 
@@ -69,44 +66,14 @@ bool XorgDummyServer::Start()
 
 bool XorgDummyServer::StartOn(int number)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return false;
     std::string name = ":" + std::to_string(number);
-    std::string fdText = std::to_string(fds[1]);
-    std::string config = folder + "/xorg.conf";
-    std::string log = folder + "/xorg.log";
-    pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return false;
-    }
-    if (pid == 0) {
-        // Dies with the test program, so a crashed test never leaves a server behind.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        close(fds[0]);
-        int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, 1);
-        dup2(quiet, 2);
-        execlp("Xorg", "Xorg", name.c_str(), "-displayfd", fdText.c_str(), "-config",
-               config.c_str(), "-logfile", log.c_str(), "-noreset", "-nolisten", "tcp",
-               "-sharevts", "-novtswitch", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
     std::string reported;
-    pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 30000) > 0) {
-        char c;
-        if (read(fds[0], &c, 1) != 1 || c == '\n')
-            break;
-        reported += c;
-    }
-    close(fds[0]);
+    pid = LaunchXServer({"Xorg", name, "-config", folder + "/xorg.conf", "-logfile",
+                         folder + "/xorg.log", "-noreset", "-nolisten", "tcp", "-sharevts",
+                         "-novtswitch"},
+                        30000, true, &reported);
     if (reported != std::to_string(number)) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
+        EndXServer(pid);
         pid = -1;
         return false;
     }
@@ -116,11 +83,8 @@ bool XorgDummyServer::StartOn(int number)
 
 void XorgDummyServer::Stop()
 {
-    if (pid > 0) {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
+    EndXServer(pid);
+    pid = -1;
     if (!folder.empty()) {
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
