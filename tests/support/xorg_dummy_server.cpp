@@ -9,7 +9,6 @@
 
 #include "tests/support/xvfb_environment.h"
 
-
 namespace kestrova_test {
 
 namespace {
