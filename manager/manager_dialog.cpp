@@ -6,6 +6,8 @@
 #include <wx/image.h>
 #include <wx/intl.h>
 
+#include <algorithm>
+
 #include "manager/settings_form.h"
 
 std::unique_ptr<t> g_TestTimer;
@@ -47,6 +49,8 @@ Kestrova_ManagerDialog::Kestrova_ManagerDialog(wxWindow* parent, wxWindowID id)
     Choice1 = new wxChoice();
     Choice1->Create(this, ID_CHOICE1, wxPoint(32, 360), wxSize(280, 21), 0, nullptr, 0,
                     wxDefaultValidator, "ID_CHOICE1");
+    // GTK draws its drop-down list taller than 21 pixels and would cut the selected text.
+    Choice1->SetSize(wxSize(280, std::max(21, Choice1->GetBestSize().GetHeight())));
     StaticText1 = new wxStaticText();
     StaticText1->Create(this, ID_STATICTEXT1, _("Rezolucija i osvjezavanje"), wxPoint(24, 344),
                         wxDefaultSize, 0, "ID_STATICTEXT1");
