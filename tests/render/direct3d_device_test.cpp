@@ -2,11 +2,14 @@
 // position, the (x, z, y) level vertices, the texture fill callback and the present parameters.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cstring>
 #include <vector>
 
 #include "level/bsp_loader.h"
 #include "render/direct3d/direct3d_device.h"
+#include "tests/render/scene_device.h"
 
 using Tamrik::CDirect3DRenderDevice;
 
@@ -238,6 +241,29 @@ TEST(Direct3DLevelVertices, AFaceKeepsItsBufferInItsRendererWords)
     CDirect3DRenderDevice::SetFaceBuffer(face, nullptr);
     for (uint32_t word : face.buffers)
         EXPECT_EQ(word, 0u);
+}
+
+TEST(Direct3DCreate, AWindowWithoutADeviceWindowGivesTheDeviceMessageAndFalse)
+{
+    // The box's caption and text go to standard error where no box may be shown.
+    setenv("KESTROVA_NO_MESSAGE_BOX", "1", 1);
+    Tamrik::ManualClockSystem system;
+    CDirect3DRenderDevice device(&system);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(device.Create(system.mainWindow)); // never opened: no window to draw in
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "Error: CreateDevice() - FAILED\n");
+    EXPECT_EQ(device.device, nullptr);
+    EXPECT_EQ(device.mainWindow, system.mainWindow);
+    // A device that was never made draws nothing and releases nothing.
+    device.BeginFrame();
+    device.Set2DMode();
+    device.DrawSplash();
+    device.CreateTextFont();
+    device.DrawString("text", 0, 0, 255, 255, 255);
+    device.EndFrame();
+    EXPECT_TRUE(device.Destroy());
+    unsetenv("KESTROVA_NO_MESSAGE_BOX");
 }
 
 } // namespace
