@@ -231,18 +231,6 @@ TEST(Direct3DLevelVertices, AFaceNamingVerticesOutsideTheLevelGetsNone)
     EXPECT_FALSE(CDirect3DRenderDevice::WriteLevelVertices(f.level, f.face, out));
 }
 
-TEST(Direct3DLevelVertices, AFaceKeepsItsBufferInItsRendererWords)
-{
-    Tamrik::BSPFace face = {};
-    EXPECT_EQ(CDirect3DRenderDevice::FaceBuffer(face), nullptr);
-    auto* fake = reinterpret_cast<IDirect3DVertexBuffer9*>(uintptr_t{0x123456789ABCDEF0});
-    CDirect3DRenderDevice::SetFaceBuffer(face, fake);
-    EXPECT_EQ(CDirect3DRenderDevice::FaceBuffer(face), fake);
-    CDirect3DRenderDevice::SetFaceBuffer(face, nullptr);
-    for (uint32_t word : face.buffers)
-        EXPECT_EQ(word, 0u);
-}
-
 TEST(Direct3DCreate, AWindowWithoutADeviceWindowGivesTheDeviceMessageAndFalse)
 {
     // The box's caption and text go to standard error where no box may be shown.
