@@ -2,6 +2,8 @@
 // the polled keyboard and mouse.
 #include <SDL.h>
 
+#include <cstring>
+
 #include "platform/sdl/sdl_scan_codes.h"
 #include "platform/sdl/sdl_window_impl.h"
 #include "platform/window.h"
@@ -67,15 +69,53 @@ bool DisplayHasMode(const WindowSettings& settings, SDL_DisplayMode* found)
     return false;
 }
 
+// The drivers that put a window on a screen, in the order tried. Left to itself SDL falls back
+// to its offscreen or dummy driver where no display can be reached, and the viewer would then
+// run unseen at full speed.
+const char* const kWindowDrivers[] = {"x11", "wayland"};
+
+bool DriverBuiltIn(const char* name)
+{
+    const int count = SDL_GetNumVideoDrivers();
+    for (int i = 0; i < count; ++i) {
+        const char* driver = SDL_GetVideoDriver(i);
+        if (driver && std::strcmp(driver, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Starts SDL's video on the first window driver that reaches a display. A window driver named
+// in SDL_VIDEODRIVER is the only one tried; any other name there is passed over.
+WindowError StartVideo()
+{
+    const char* named = SDL_getenv("SDL_VIDEODRIVER");
+    bool namedIsWindowDriver = false;
+    for (const char* driver : kWindowDrivers)
+        namedIsWindowDriver = namedIsWindowDriver || (named && std::strcmp(named, driver) == 0);
+    bool anyBuiltIn = false;
+    for (const char* driver : kWindowDrivers) {
+        if (namedIsWindowDriver && std::strcmp(named, driver) != 0)
+            continue;
+        if (!DriverBuiltIn(driver))
+            continue;
+        anyBuiltIn = true;
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+            return WindowError::None;
+    }
+    // Drivers there but no display they can reach: no window can be created.
+    return anyBuiltIn ? WindowError::CreateWindow : WindowError::VideoUnavailable;
+}
+
 } // namespace
 
 Window* CreateMainWindow(const char* title, const WindowSettings& settings, WindowError* error)
 {
     *error = WindowError::None;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        *error = WindowError::VideoUnavailable;
+    *error = StartVideo();
+    if (*error != WindowError::None)
         return nullptr;
-    }
     SDL_DisplayMode mode{};
     if (settings.fullscreen && !DisplayHasMode(settings, &mode)) {
         *error = WindowError::DisplayMode;
