@@ -16,14 +16,44 @@ namespace {
 // take gigabytes.
 constexpr int32_t kMaxWindowSide = 16384;
 
+// The record's button order (left, right, middle, fourth) for an SDL button; -1 for others.
+int ButtonIndex(Uint8 button)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return 0;
+    case SDL_BUTTON_RIGHT:
+        return 1;
+    case SDL_BUTTON_MIDDLE:
+        return 2;
+    case SDL_BUTTON_X1:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
 // Input reaches the program by polling the keyboard and mouse state, which SDL updates while it
 // pumps events; the input events themselves would only pile up in the queue, where one message
 // per pass could never keep up with a moving mouse. So they are dropped here, after the wheel
-// (which SDL keeps no state for) has been counted.
+// (which SDL keeps no state for) has been counted and presses have been noted.
 int SDLCALL FilterInputEvents(void* userdata, SDL_Event* event)
 {
     Window* window = static_cast<Window*>(userdata);
     switch (event->type) {
+    case SDL_KEYDOWN:
+        if (!event->key.repeat) {
+            const uint8_t code = DirectInputScanCode(event->key.keysym.scancode);
+            if (code != 0)
+                window->keysPressed[code] = true;
+        }
+        return 0;
+    case SDL_MOUSEBUTTONDOWN: {
+        const int index = ButtonIndex(event->button.button);
+        if (index >= 0)
+            window->buttonsPressed[index] = true;
+        return 0;
+    }
     case SDL_MOUSEWHEEL: {
         int32_t steps = event->wheel.y;
         if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
@@ -32,9 +62,7 @@ int SDLCALL FilterInputEvents(void* userdata, SDL_Event* event)
         return 0;
     }
     case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-    case SDL_KEYDOWN:
     case SDL_KEYUP:
     case SDL_TEXTEDITING:
     case SDL_TEXTINPUT:
@@ -164,6 +192,8 @@ Window* CreateMainWindow(const char* title, const WindowSettings& settings, Wind
     SDL_PumpEvents();
     SDL_GetRelativeMouseState(nullptr, nullptr);
     window->wheel = 0;
+    std::memset(window->keysPressed, 0, sizeof window->keysPressed);
+    std::memset(window->buttonsPressed, 0, sizeof window->buttonsPressed);
     return window;
 }
 
@@ -215,10 +245,12 @@ void ReadMouse(Window* window, int32_t* dx, int32_t* dy, int32_t* wheel, uint8_t
     *dy = y;
     *wheel = window->wheel;
     window->wheel = 0;
-    buttons[0] = (state & SDL_BUTTON_LMASK) ? 0x80 : 0;
-    buttons[1] = (state & SDL_BUTTON_RMASK) ? 0x80 : 0;
-    buttons[2] = (state & SDL_BUTTON_MMASK) ? 0x80 : 0;
-    buttons[3] = (state & SDL_BUTTON_X1MASK) ? 0x80 : 0;
+    const Uint32 masks[4] = {SDL_BUTTON_LMASK, SDL_BUTTON_RMASK, SDL_BUTTON_MMASK, SDL_BUTTON_X1MASK};
+    for (int i = 0; i < 4; ++i) {
+        // A button clicked since the last read counts as down once; its release shows next time.
+        buttons[i] = (state & masks[i]) || window->buttonsPressed[i] ? 0x80 : 0;
+        window->buttonsPressed[i] = false;
+    }
 }
 
 void ReadKeyboard(Window* window, uint8_t keys[256])
@@ -235,6 +267,12 @@ void ReadKeyboard(Window* window, uint8_t keys[256])
         uint8_t code = DirectInputScanCode(sc);
         if (code != 0)
             keys[code] = 0x80;
+    }
+    // A key tapped since the last read counts as down once; its release shows next time.
+    for (int i = 0; i < 256; ++i) {
+        if (window->keysPressed[i])
+            keys[i] = 0x80;
+        window->keysPressed[i] = false;
     }
 }
 
