@@ -22,14 +22,14 @@ void Walks(benchmark::State& state, const std::string& path)
         return;
     }
     const kestrova_test::LevelWalk walk(level);
-    constexpr int kFrames = 20000;
+    constexpr int FRAMES = 20000;
     uint32_t seed = 1000;
     int64_t walks = 0;
     int64_t faults = 0;
     double wanted = 0;
     double travelled = 0;
     for (auto _ : state) {
-        const kestrova_test::WalkResult fault = walk.Walk(seed++, kFrames);
+        const kestrova_test::WalkResult fault = walk.Walk(seed++, FRAMES);
         ++walks;
         wanted += fault.wanted;
         travelled += fault.travelled;
@@ -37,7 +37,7 @@ void Walks(benchmark::State& state, const std::string& path)
             ++faults;
     }
     state.counters["walks"] = static_cast<double>(walks);
-    state.counters["frames_per_walk"] = kFrames;
+    state.counters["frames_per_walk"] = FRAMES;
     state.counters["faults"] = static_cast<double>(faults);
     // Share of the distance asked for that was walked: what walls and corners took away.
     state.counters["travelled"] = wanted > 0 ? travelled / wanted : 0;

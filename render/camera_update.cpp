@@ -62,9 +62,9 @@ void Rescale(float m[3], float s)
 // would stick to the wall instead of sliding. distance is the start's, beyond the grown plane.
 void KeepOff(float m[3], const float n[3], float distance)
 {
-    if (!(distance < kTraceEpsilon))
+    if (!(distance < TRACE_EPSILON))
         return;
-    const float wanted = distance > 0.0f ? kTraceEpsilon - distance : kTraceEpsilon;
+    const float wanted = distance > 0.0f ? TRACE_EPSILON - distance : TRACE_EPSILON;
     const float along = Dot(m, n);
     if (along < wanted)
         for (int i = 0; i < 3; ++i)
@@ -79,12 +79,12 @@ void TurnAndMoveCamera(CCamera& camera, CBSPLoader* level, double dt, char* stat
 
     float m[3];
     WantedDirection(camera, m);
-    const float s = kCameraSpeed * static_cast<float>(dt);
+    const float s = CAMERA_SPEED * static_cast<float>(dt);
     for (int i = 0; i < 3; ++i)
         m[i] *= s;
 
     CTrace trace(level);
-    trace.radius = kCameraRadius;
+    trace.radius = CAMERA_RADIUS;
     const bool hasTree = level && level->nodes && level->leafs && level->RecordCount(LUMP_NODE) > 0 &&
                          level->RecordCount(LUMP_LEAF) > 0;
     if (!hasTree) {
@@ -114,7 +114,7 @@ void TurnAndMoveCamera(CCamera& camera, CBSPLoader* level, double dt, char* stat
             for (int i = 0; i < 3; ++i)
                 m[i] -= into * n[i];
             Rescale(m, s);
-            KeepOff(m, n, Dot(plane.normal, start) - plane.dist - kCameraRadius);
+            KeepOff(m, n, Dot(plane.normal, start) - plane.dist - CAMERA_RADIUS);
         }
         // Three passes all blocked: any move left would be untested, so the camera waits.
         if (!clear)

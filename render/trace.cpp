@@ -11,7 +11,7 @@ namespace Tamrik {
 
 namespace {
 
-constexpr int32_t kSolid = 1;
+constexpr int32_t SOLID = 1;
 
 float Clamp01(float f)
 {
@@ -76,11 +76,11 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         const float d2 = Dot(plane.normal, end) - plane.dist;
         // Both sides reach an epsilon further than the grown brushes, so a brush whose plane
         // differs from the node's by rounding is still reached.
-        if (d1 >= r + kTraceEpsilon && d2 >= r + kTraceEpsilon) {
+        if (d1 >= r + TRACE_EPSILON && d2 >= r + TRACE_EPSILON) {
             node = n.children[0];
             continue;
         }
-        if (d1 < -r - kTraceEpsilon && d2 < -r - kTraceEpsilon) {
+        if (d1 < -r - TRACE_EPSILON && d2 < -r - TRACE_EPSILON) {
             node = n.children[1];
             continue;
         }
@@ -90,13 +90,13 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         if (d1 < d2) {
             near = n.children[1];
             far = n.children[0];
-            f1 = (d1 - r - kTraceEpsilon) / (d1 - d2);
-            f2 = (d1 + r + kTraceEpsilon) / (d1 - d2);
+            f1 = (d1 - r - TRACE_EPSILON) / (d1 - d2);
+            f2 = (d1 + r + TRACE_EPSILON) / (d1 - d2);
         } else if (d1 > d2) {
             near = n.children[0];
             far = n.children[1];
-            f1 = (d1 + r + kTraceEpsilon) / (d1 - d2);
-            f2 = (d1 - r - kTraceEpsilon) / (d1 - d2);
+            f1 = (d1 + r + TRACE_EPSILON) / (d1 - d2);
+            f2 = (d1 - r - TRACE_EPSILON) / (d1 - d2);
         } else {
             near = n.children[0];
             far = n.children[1];
@@ -106,7 +106,7 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         f1 = Clamp01(f1);
         f2 = Clamp01(f2);
 
-        if (depth >= kMaxDepth)
+        if (depth >= MAX_DEPTH)
             return;
         float mid[3];
         ++depth;
@@ -133,7 +133,7 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         const BSPBrush& candidate = level->brushes[b];
         if (candidate.n_brushsides < 1 || candidate.texture < 0 || candidate.texture >= textureCount)
             continue;
-        if (level->textures[candidate.texture].contents & kSolid)
+        if (level->textures[candidate.texture].contents & SOLID)
             TraceBrush(b, segmentStart, segmentEnd);
     }
 }
@@ -180,13 +180,13 @@ void CTrace::TraceBrush(int32_t b, const float start[3], const float end[3])
         if (ds <= 0.0f && de <= 0.0f)
             continue;
         if (ds > de) {
-            const float f = (ds - kTraceEpsilon) / (ds - de);
+            const float f = (ds - TRACE_EPSILON) / (ds - de);
             if (f > sf) {
                 sf = f;
                 hit = i;
             }
         } else {
-            const float f = (ds + kTraceEpsilon) / (ds - de);
+            const float f = (ds + TRACE_EPSILON) / (ds - de);
             if (f < ef)
                 ef = f;
         }

@@ -14,7 +14,7 @@ namespace {
 
 // Larger windows are refused: X11 cannot address them and the GL drawable behind them would
 // take gigabytes.
-constexpr int32_t kMaxWindowSide = 16384;
+constexpr int32_t MAX_WINDOW_SIDE = 16384;
 
 // The record's button order (left, right, middle, fourth) for an SDL button; -1 for others.
 int ButtonIndex(Uint8 button)
@@ -100,7 +100,7 @@ bool DisplayHasMode(const WindowSettings& settings, SDL_DisplayMode* found)
 // The drivers that put a window on a screen, in the order tried. Left to itself SDL falls back
 // to its offscreen or dummy driver where no display can be reached, and the viewer would then
 // run unseen at full speed.
-const char* const kWindowDrivers[] = {"x11", "wayland"};
+const char* const WINDOW_DRIVERS[] = {"x11", "wayland"};
 
 bool DriverBuiltIn(const char* name)
 {
@@ -119,10 +119,10 @@ WindowError StartVideo()
 {
     const char* named = SDL_getenv("SDL_VIDEODRIVER");
     bool namedIsWindowDriver = false;
-    for (const char* driver : kWindowDrivers)
+    for (const char* driver : WINDOW_DRIVERS)
         namedIsWindowDriver = namedIsWindowDriver || (named && std::strcmp(named, driver) == 0);
     bool anyBuiltIn = false;
-    for (const char* driver : kWindowDrivers) {
+    for (const char* driver : WINDOW_DRIVERS) {
         if (namedIsWindowDriver && std::strcmp(named, driver) != 0)
             continue;
         if (!DriverBuiltIn(driver))
@@ -149,7 +149,7 @@ Window* CreateMainWindow(const char* title, const WindowSettings& settings, Wind
         *error = WindowError::DisplayMode;
         return nullptr;
     }
-    if (settings.width > kMaxWindowSide || settings.height > kMaxWindowSide) {
+    if (settings.width > MAX_WINDOW_SIDE || settings.height > MAX_WINDOW_SIDE) {
         *error = WindowError::CreateWindow;
         return nullptr;
     }

@@ -56,9 +56,9 @@ public:
                 for (int a = 0; a < 3; ++a) {
                     const bool axial = plane.normal[(a + 1) % 3] == 0.0f && plane.normal[(a + 2) % 3] == 0.0f;
                     if (axial && plane.normal[a] == 1.0f)
-                        solid.maxs[a] = plane.dist + kMargin;
+                        solid.maxs[a] = plane.dist + MARGIN;
                     if (axial && plane.normal[a] == -1.0f)
-                        solid.mins[a] = -plane.dist - kMargin;
+                        solid.mins[a] = -plane.dist - MARGIN;
                 }
             }
             if (valid)
@@ -89,7 +89,7 @@ public:
             bool inside = true;
             for (int32_t i = 0; i < brush.n_brushsides && inside; ++i) {
                 const BSPPlane& plane = level.planes[level.brushsides[brush.brushside + i].plane];
-                inside = Dot(plane.normal, p) - plane.dist - kCameraRadius <= 0.0f;
+                inside = Dot(plane.normal, p) - plane.dist - CAMERA_RADIUS <= 0.0f;
             }
             if (inside)
                 return solid.brush;
@@ -126,7 +126,7 @@ public:
             const float before[3] = {camera.position[0], camera.position[1], camera.position[2]};
             TurnAndMoveCamera(camera, &level, dt, status, sizeof status);
             if (camera.moveForward || camera.moveBack || camera.moveLeft || camera.moveRight)
-                result.wanted += kCameraSpeed * dt;
+                result.wanted += CAMERA_SPEED * dt;
             const float moved[3] = {camera.position[0] - before[0], camera.position[1] - before[1],
                                     camera.position[2] - before[2]};
             result.travelled += SquareRoot(Dot(moved, moved));
@@ -144,7 +144,7 @@ public:
 
 private:
     // Reach of the quick reject box beyond a brush: more than the camera's radius.
-    static constexpr float kMargin = Tamrik::kCameraRadius + 1.0f;
+    static constexpr float MARGIN = Tamrik::CAMERA_RADIUS + 1.0f;
 
     struct Solid {
         int32_t brush;
