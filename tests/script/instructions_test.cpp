@@ -142,6 +142,12 @@ TEST_F(Instructions, SetfAndIntegerFloatConversionsRoundTrip)
     EXPECT_EQ(F(3), 150.0f);
     EXPECT_EQ(R(4), 150);
     EXPECT_EQ(F(7), 14.0f);
+
+    // Only 8 significant bits survive.
+    Run("setf r1 1e5 setf r2 257 setf r3 255 halt");
+    EXPECT_EQ(F(1), 99840.0f);
+    EXPECT_EQ(F(2), 256.0f);
+    EXPECT_EQ(F(3), 255.0f);
 }
 
 TEST_F(Instructions, FloatToIntegerTruncatesAndMapsNaNAndOverflowToTheSmallestInteger)
