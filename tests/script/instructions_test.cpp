@@ -105,6 +105,11 @@ TEST_F(Instructions, CallPushesItsOwnAddressAndRetContinuesBehindIt)
     Run("set r1 12 callr r1 halt pop r5 push r5 ret");
     EXPECT_EQ(R(5), 4);
     EXPECT_EQ(R(31), 12);
+
+    // callr r30 reads the stack register after its push: the target is the lowered position.
+    Run("callr r30");
+    EXPECT_EQ(R(30), 65532);
+    EXPECT_EQ(R(31), 65532);
 }
 
 TEST_F(Instructions, PushaAndPopaChangeNothingButThePC)
