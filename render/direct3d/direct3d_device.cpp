@@ -17,7 +17,7 @@ namespace {
 constexpr float PI = 3.14159265358979323846f;
 
 // An OK box without owner or caption, which the system titles "Error".
-void ShowFailure(const char* text) { platform::ShowMessageBox("Error", text, platform::MessageIcon::Error); }
+void ShowFailure(const char* text) { platform::ShowMessageBox("Error", text, platform::MessageIcon::Information); }
 
 template <class T>
 void Release(T*& object)
