@@ -243,7 +243,7 @@ HRESULT GLDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD
     return D3DERR_INVALIDCALL;
 }
 
-HRESULT GLDevice::CreateVertexBuffer(UINT length, DWORD, DWORD fvf, D3DPOOL, IDirect3DVertexBuffer9** buffer, HANDLE*)
+HRESULT GLDevice::CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL, IDirect3DVertexBuffer9** buffer, HANDLE*)
 {
     if (!buffer)
         return D3DERR_INVALIDCALL;
@@ -252,7 +252,8 @@ HRESULT GLDevice::CreateVertexBuffer(UINT length, DWORD, DWORD fvf, D3DPOOL, IDi
     constexpr UINT MAX_LENGTH = 256u << 20;
     if (length == 0 || length > MAX_LENGTH)
         return D3DERR_INVALIDCALL;
-    *buffer = new GLVertexBuffer(this, length, fvf);
+    // The format is the caller's business: SetFVF says how the draw reads the bytes.
+    *buffer = new GLVertexBuffer(this, length);
     return D3D_OK;
 }
 

@@ -103,7 +103,7 @@ private:
 
 class GLVertexBuffer final : public IDirect3DVertexBuffer9 {
 public:
-    GLVertexBuffer(GLDevice* device, UINT length, DWORD fvf);
+    GLVertexBuffer(GLDevice* device, UINT length);
 
     ULONG AddRef() override;
     ULONG Release() override;
@@ -120,7 +120,6 @@ private:
     GLDevice* device;
     GLuint name = 0;
     UINT length;
-    DWORD fvf;
     std::vector<uint8_t> shadow; // what Lock hands out; Unlock copies it to the buffer object
     bool locked = false;
 };

@@ -107,8 +107,7 @@ void GLTexture::Bind(const SamplerSetup& sampler)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, WrapMode(sampler.addressV));
 }
 
-GLVertexBuffer::GLVertexBuffer(GLDevice* device, UINT length, DWORD fvf)
-    : device(device), length(length), fvf(fvf), shadow(length, 0)
+GLVertexBuffer::GLVertexBuffer(GLDevice* device, UINT length) : device(device), length(length), shadow(length, 0)
 {
     device->AddRef();
     glGenBuffers(1, &name);
