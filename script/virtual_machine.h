@@ -80,6 +80,8 @@ public:
     uint8_t flagsRegister = 29;
     uint8_t programCounter = 31;
     ObjectRegistry registry;
+    // The system object creates, owns and deletes the machine, and the machine logs through it
+    // (WriteToLog): a cycle of the design, kept; the machine uses nothing else of its owner.
     CSystem* owner;
 
 protected:

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "core/log.h"
-#include "core/system.h"
 #include "script/virtual_machine.h"
 
 namespace Tamrik {
@@ -119,8 +118,7 @@ const Mnemonic* Find(const Mnemonic* table, size_t count, const std::string& tok
 
 void WriteLog(CVirtualMachine* machine, const char* text)
 {
-    if (machine && machine->owner && machine->owner->log)
-        machine->owner->log->Write(text);
+    WriteToLog(machine ? machine->owner : nullptr, text);
 }
 
 // Splits source into tokens; unclosedQuote tells that the last string ran into the end of the text.
