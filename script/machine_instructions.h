@@ -7,14 +7,8 @@ namespace Tamrik {
 
 struct MachineInstructions {
     using Step = CVirtualMachine::Step;
+    // The loop has checked the register fields the instruction set lists for the handler.
     using Handler = Step (*)(CVirtualMachine&, Instruction);
-
-    // A register field of 32 or more names no register; an instruction that uses one ends the run.
-    template <class... Fields>
-    static bool Regs(Fields... fields)
-    {
-        return (0u | ... | static_cast<unsigned>(fields)) < 32;
-    }
 
     // Fetch, decode and dispatch until the run ends.
     static void Loop(CVirtualMachine& vm);
