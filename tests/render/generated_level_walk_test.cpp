@@ -17,7 +17,9 @@
 #include "render/visibility.h"
 #include "tests/support/test_paths.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+using namespace kestrova_test;
+
 namespace {
 
 // Rooms (0..256) and (272..528) along x, 256 deep and 192 high, a doorway at y 80..176.
@@ -104,4 +106,3 @@ TEST_F(TwoRooms, OnlyTheLightThatIsOnIsListedUntilASwitchReachedOnFootTurnsTheOt
 }
 
 } // namespace
-} // namespace Tamrik
