@@ -1,4 +1,9 @@
 // The script machine that runs the GUI's handler programs: memory, registers, stack, object registry.
+// Where the operations live (script/):
+//   virtual_machine.cpp  construction, the object registry, LoadProgram, runs and nested runs
+//   instructions.cpp     the dispatch loop and the effects of the instructions (MachineInstructions)
+//   native_calls.cpp     the native-call instructions nlink ... ncall, m2xm and xm2m
+//   opcodes.h            the instruction set, one line per instruction
 #pragma once
 #include <cstdint>
 #include <map>
