@@ -26,9 +26,10 @@
 #include "tests/support/x11_window.h"
 #include "tests/support/xorg_dummy_server.h"
 
+using namespace kestrova_test;
+
 namespace {
 
-using namespace kestrova_test;
 namespace fs = std::filesystem;
 
 const char* const TITLE = "Opcije Kestrova-a";

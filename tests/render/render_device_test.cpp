@@ -11,10 +11,10 @@
 #include "tests/support/recording_device.h"
 #include "tests/support/test_paths.h"
 
-namespace {
-
 using namespace Tamrik;
 using namespace kestrova_test;
+
+namespace {
 
 class InspectableSystem : public CWin32System {
 public:
