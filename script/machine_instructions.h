@@ -1,4 +1,6 @@
 // The machine's instruction handlers and its dispatch loop (private to script/).
+// Where they live: instructions.cpp the loop, the stack primitives and the handlers of the
+// arithmetic, memory, flow and float instructions; native_calls.cpp the native-call handlers.
 #pragma once
 #include "script/byte_code.h"
 #include "script/virtual_machine.h"
