@@ -45,7 +45,8 @@ void operator delete(void* p, std::size_t) noexcept
     std::free(p);
 }
 
-namespace Tamrik {
+using namespace Tamrik;
+
 namespace {
 
 struct LoadedLevel {
@@ -122,4 +123,3 @@ BENCHMARK(BM_FrameDemo)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameGrid)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-} // namespace Tamrik

@@ -3,25 +3,11 @@
 
 #include <memory>
 
-#include "core/log.h"
-#include "core/system.h"
 #include "script/virtual_machine.h"
 #include "script/xml_easm.h"
+#include "tests/support/test_system.h"
 
 namespace {
-
-class BenchSystem : public Tamrik::CSystem {
-public:
-    BenchSystem()
-    {
-        log = new Tamrik::CLog(this);
-        vm = new Tamrik::CWin32VirtualMachine(this);
-        vm->RegisterObject("System", this);
-    }
-    void Sleep(uint32_t) override {}
-    int64_t GetCounter() override { return 0; }
-    int64_t GetFrequency() override { return 1; }
-};
 
 constexpr int64_t ITERATIONS = 50000;
 
@@ -74,7 +60,7 @@ const char* FLOAT_LOOP = R"(
 
 void RunLoop(benchmark::State& state, const char* text, int64_t perPass)
 {
-    BenchSystem system;
+    kestrova_test::TestSystem system;
     std::unique_ptr<Tamrik::ByteCode> program(Tamrik::CXMLeasm::Assemble(text, system.vm));
     if (!program) {
         state.SkipWithError("handler did not assemble");

@@ -33,4 +33,10 @@ void CLog::Write(const char* text)
     std::fclose(file);
 }
 
+void WriteToLog(const CSystem* system, const char* text)
+{
+    if (system && system->log)
+        system->log->Write(text);
+}
+
 } // namespace Tamrik

@@ -19,4 +19,8 @@ public:
     CSystem* owner;
 };
 
+// Writes text to the log of system, if there is one: for code that holds the system object only
+// to log through it, so that it needs to know no more of it than this.
+void WriteToLog(const CSystem* system, const char* text);
+
 } // namespace Tamrik

@@ -1,4 +1,8 @@
 // The level file: its 17 lumps as plain record arrays (CBSPLoader), and the optional text dump.
+// Where the operations live (level/):
+//   bsp_loader.cpp  Load, Unload, the field readers, the dump and the entity text
+//   bsp_lumps.cpp   the 17 lump readers, Read...Lump
+//   bsp_checks.cpp  the load-time checks of indexes between lumps and of the node tree
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,13 @@
 // The render device: the interface every back-end implements (21 slots, in this order) and the
 // scene object that owns the level, its entities, materials, camera, fonts and GUI textures.
+// Where the operations live (render/):
+//   render_device.cpp          construction and destruction, Destroy, GUI pictures, font set-up,
+//                              the shader switch
+//   render_frame.cpp           RenderFrame and the loading steps ReadBSPFile, ReadTextures, ReadEntities
+//   viewer_input.cpp           the four input listeners HandleMouseButtonDown ... HandleKeyUp
+//   camera_update.cpp          UpdateCamera
+//   render_device_exports.cpp  the rows of the exported methods
+// A back-end implements the slots in its own folder (render/opengl/, render/direct3d/).
 #pragma once
 #include <cstdint>
 #include <map>

@@ -1,7 +1,8 @@
 // The effects of the arithmetic, memory, stack, flow and float instructions, and the dispatch loop.
 #include <cmath>
 #include <cstring>
-#include <iterator>
+#include <array>
+#include <bit>
 
 #include "script/machine_instructions.h"
 
@@ -63,8 +64,6 @@ int32_t S(uint32_t v) { return static_cast<int32_t>(v); }
 template <uint32_t (*F)(uint32_t, uint32_t)>
 Step Binary(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB, i.rC))
-        return Stop;
     vm.registers[i.rC] = F(vm.registers[i.rA], vm.registers[i.rB]);
     return Next;
 }
@@ -82,8 +81,6 @@ uint32_t Xor(uint32_t a, uint32_t b) { return a ^ b; }
 template <bool Remainder>
 Step Divide(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB, i.rC))
-        return Stop;
     int32_t a = S(vm.registers[i.rA]);
     int32_t b = S(vm.registers[i.rB]);
     if (b == 0 || (a == INT32_MIN && b == -1))
@@ -94,8 +91,6 @@ Step Divide(VM& vm, Instruction i)
 
 Step Abs(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB))
-        return Stop;
     uint32_t a = vm.registers[i.rA];
     vm.registers[i.rB] = S(a) > 0 ? a : 0u - a;
     return Next;
@@ -104,8 +99,6 @@ Step Abs(VM& vm, Instruction i)
 template <uint32_t Delta>
 Step Increment(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA))
-        return Stop;
     vm.registers[i.rA] += Delta;
     return Next;
 }
@@ -113,16 +106,12 @@ Step Increment(VM& vm, Instruction i)
 // not complements its first register in place; the second field is not used.
 Step Not(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA))
-        return Stop;
     vm.registers[i.rA] = ~vm.registers[i.rA];
     return Next;
 }
 
 Step Cmp(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB))
-        return Stop;
     int32_t a = S(vm.registers[i.rA]);
     int32_t b = S(vm.registers[i.rB]);
     uint32_t bits = (a == b ? 1u : 0u) | (a < b ? 2u : 0u) | (a > b ? 4u : 0u) | (a <= b ? 8u : 0u) |
@@ -136,7 +125,7 @@ template <uint32_t Bytes>
 Step LoadDirect(VM& vm, Instruction i)
 {
     uint32_t a = i.Imm12();
-    if (!M::Regs(i.rC) || !InMemory(a, Bytes))
+    if (!InMemory(a, Bytes))
         return Stop;
     vm.registers[i.rC] = Load(vm.memory, a, Bytes);
     return Next;
@@ -145,8 +134,6 @@ Step LoadDirect(VM& vm, Instruction i)
 template <uint32_t Bytes>
 Step LoadIndirect(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB))
-        return Stop;
     uint32_t a = vm.registers[i.rA];
     if (!InMemory(a, Bytes))
         return Stop;
@@ -158,7 +145,7 @@ template <uint32_t Bytes>
 Step StoreDirect(VM& vm, Instruction i)
 {
     uint32_t a = i.Imm23();
-    if (!M::Regs(i.rA) || !InMemory(a, Bytes))
+    if (!InMemory(a, Bytes))
         return Stop;
     Store(vm.memory, a, Bytes, vm.registers[i.rA]);
     return Next;
@@ -167,8 +154,6 @@ Step StoreDirect(VM& vm, Instruction i)
 template <uint32_t Bytes>
 Step StoreIndirect(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB))
-        return Stop;
     uint32_t a = vm.registers[i.rB];
     if (!InMemory(a, Bytes))
         return Stop;
@@ -178,7 +163,7 @@ Step StoreIndirect(VM& vm, Instruction i)
 
 Step PushReg(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA) || !MachineInstructions::Push(vm, vm.registers[i.rA]))
+    if (!MachineInstructions::Push(vm, vm.registers[i.rA]))
         return Stop;
     return Next;
 }
@@ -186,7 +171,7 @@ Step PushReg(VM& vm, Instruction i)
 Step PopReg(VM& vm, Instruction i)
 {
     uint32_t value;
-    if (!M::Regs(i.rA) || !MachineInstructions::Pop(vm, value))
+    if (!MachineInstructions::Pop(vm, value))
         return Stop;
     vm.registers[i.rA] = value;
     return Next;
@@ -214,8 +199,6 @@ Step Call(VM& vm, Instruction i)
 // jumps to the lowered stack position.
 Step CallR(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA))
-        return Stop;
     if (!MachineInstructions::Push(vm, vm.registers[vm.programCounter]))
         return Stop;
     vm.registers[vm.programCounter] = vm.registers[i.rA];
@@ -237,16 +220,12 @@ Step Unassigned(VM&, Instruction) { return Stop; }
 
 Step Swap(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB))
-        return Stop;
     std::swap(vm.registers[i.rA], vm.registers[i.rB]);
     return Next;
 }
 
 Step Set(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA))
-        return Stop;
     vm.registers[i.rA] = i.Imm23();
     return Next;
 }
@@ -254,24 +233,18 @@ Step Set(VM& vm, Instruction i)
 // The assembler stores the upper half of the float's bit pattern.
 Step SetF(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA))
-        return Stop;
     vm.registers[i.rA] = static_cast<uint32_t>(i.Imm23()) << 16;
     return Next;
 }
 
 Step I2F(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB))
-        return Stop;
     vm.registers[i.rB] = AsBits(static_cast<float>(S(vm.registers[i.rA])));
     return Next;
 }
 
 Step F2I(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB))
-        return Stop;
     vm.registers[i.rB] = static_cast<uint32_t>(FloatToInt(AsFloat(vm.registers[i.rA])));
     return Next;
 }
@@ -280,8 +253,6 @@ Step F2I(VM& vm, Instruction i)
 template <double (*F)(double, double)>
 Step FloatBinary(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB, i.rC))
-        return Stop;
     vm.registers[i.rC] = AsBits(F(AsFloat(vm.registers[i.rA]), AsFloat(vm.registers[i.rB])));
     return Next;
 }
@@ -289,8 +260,6 @@ Step FloatBinary(VM& vm, Instruction i)
 template <double (*F)(double)>
 Step FloatUnary(VM& vm, Instruction i)
 {
-    if (!M::Regs(i.rA, i.rB))
-        return Stop;
     vm.registers[i.rB] = AsBits(F(AsFloat(vm.registers[i.rA])));
     return Next;
 }
@@ -344,85 +313,30 @@ bool MachineInstructions::Pop(VM& vm, uint32_t& value)
 
 namespace {
 
-// Indexed by opcode - 1.
-constexpr MachineInstructions::Handler TABLE[] = {
-    Binary<Add>,            // 1 add
-    Binary<Sub>,            // 2 sub
-    Binary<Mul>,            // 3 mul
-    Divide<false>,          // 4 div
-    Divide<true>,           // 5 mod
-    Abs,                    // 6 abs
-    Increment<1u>,          // 7 inc
-    Increment<0xFFFFFFFFu>, // 8 dec
-    Binary<Lsh>,            // 9 lsh
-    Binary<Rsh>,            // 10 rsh
-    Binary<And>,            // 11 and
-    Binary<Or>,             // 12 or
-    Binary<Xor>,            // 13 xor
-    Not,                    // 14 not
-    Cmp,                    // 15 cmp
-    LoadDirect<1>,          // 16 ld8
-    LoadDirect<2>,          // 17 ld16
-    LoadDirect<4>,          // 18 ld32
-    LoadIndirect<1>,        // 19 ld8r
-    LoadIndirect<2>,        // 20 ld16r
-    LoadIndirect<4>,        // 21 ld32r
-    StoreDirect<1>,         // 22 st8
-    StoreDirect<2>,         // 23 st16
-    StoreDirect<4>,         // 24 st32
-    StoreIndirect<1>,       // 25 st8r
-    StoreIndirect<2>,       // 26 st16r
-    StoreIndirect<4>,       // 27 st32r
-    PushReg,                // 28 push
-    PopReg,                 // 29 pop
-    Jump<0>,                // 30 jmp
-    Jump<1>,                // 31 jmp_eq
-    Jump<2>,                // 32 jmp_lt
-    Jump<4>,                // 33 jmp_gt
-    Jump<8>,                // 34 jmp_lte
-    Jump<16>,               // 35 jmp_qte
-    Call,                   // 36 call
-    CallR,                  // 37 callr
-    Ret,                    // 38 ret
-    M::Nlink,               // 39 nlink
-    M::Nrel,                // 40 nrel
-    M::Nsa,                 // 41 nsa
-    M::Ndsa,                // 42 ndsa
-    M::Nlthis,              // 43 nlthis
-    M::Ncall,               // 44 ncall
-    Halt,                   // 45 halt
-    Swap,                   // 46 swap
-    Nothing,                // 47 pusha
-    Nothing,                // 48 popa
-    Set,                    // 49 set
-    SetF,                   // 50 setf
-    I2F,                    // 51 i2f
-    F2I,                    // 52 f2i
-    M::M2xm,                // 53 m2xm
-    M::Xm2m,                // 54 xm2m
-    Unassigned, Unassigned, Unassigned, Unassigned, Unassigned, Unassigned, Unassigned, Unassigned,
-    Unassigned,             // 55 to 63
-    FloatBinary<FAdd>,      // 64 fadd
-    FloatBinary<FSub>,      // 65 fsub
-    FloatBinary<FMul>,      // 66 fmul
-    FloatBinary<FDiv>,      // 67 fdiv
-    FloatUnary<FSqrt>,      // 68 fsqrt
-    FloatUnary<FAbs>,       // 69 fabs
-    FloatUnary<FRound>,     // 70 fround
-    FloatUnary<FFloor>,     // 71 ffloor
-    FloatUnary<FCeil>,      // 72 fceil
-    FloatUnary<FSin>,       // 73 fsin
-    FloatUnary<FCos>,       // 74 fcos
-    FloatUnary<FTan>,       // 75 ftan
-    FloatUnary<FAsin>,      // 76 fasin
-    FloatUnary<FAcos>,      // 77 facos
-    FloatUnary<FAtan>,      // 78 fatan
-    FloatUnary<FExp>,       // 79 fexp
-    FloatUnary<FLog2>,      // 80 flog2
-    FloatUnary<FLog10>,     // 81 flog10
-    FloatUnary<FLn>,        // 82 fln
+struct Dispatch {
+    MachineInstructions::Handler handler = Unassigned;
+    // The instruction word with bits 5 to 7 set in each register field the handler reads: any of
+    // them set in the fetched word names no register.
+    uint32_t registerCheck = 0;
 };
-static_assert(std::size(TABLE) == OPCODE_TABLE_SIZE);
+
+constexpr uint32_t RegisterCheck(uint8_t reads)
+{
+    constexpr uint8_t HIGH_BITS = 0xE0;
+    return std::bit_cast<uint32_t>(Instruction{0, reads & READS_A ? HIGH_BITS : uint8_t{0},
+                                               reads & READS_B ? HIGH_BITS : uint8_t{0},
+                                               reads & READS_C ? HIGH_BITS : uint8_t{0}});
+}
+
+// Indexed by opcode - 1; unassigned opcodes end the run.
+constexpr auto DISPATCH = [] {
+    std::array<Dispatch, OPCODE_TABLE_SIZE> table{};
+#define TAMRIK_DISPATCH_ENTRY(number, name, mnemonic, operands, reads, handler) \
+    table[number - 1] = Dispatch{handler, RegisterCheck(reads)};
+    TAMRIK_INSTRUCTION_SET(TAMRIK_DISPATCH_ENTRY)
+#undef TAMRIK_DISPATCH_ENTRY
+    return table;
+}();
 
 } // namespace
 
@@ -435,8 +349,9 @@ void MachineInstructions::Loop(VM& vm)
         uint32_t& pc = registers[vm.programCounter];
         if (!InMemory(pc, 4))
             return;
-        Instruction i{memory[pc], memory[pc + 1], memory[pc + 2], memory[pc + 3]};
-        uint32_t slot = i.opcode - 1u;
+        Instruction i;
+        std::memcpy(&i, memory + pc, sizeof i);
+        const uint32_t slot = i.opcode - 1u;
         if (slot >= static_cast<uint32_t>(OPCODE_TABLE_SIZE))
             return;
         if (limited) {
@@ -444,7 +359,11 @@ void MachineInstructions::Loop(VM& vm)
                 return;
             --vm.instructionsLeft;
         }
-        Step step = TABLE[slot](vm, i);
+        const Dispatch& entry = DISPATCH[slot];
+        // A register field of 32 or more names no register; an instruction that reads one ends the run.
+        if (std::bit_cast<uint32_t>(i) & entry.registerCheck)
+            return;
+        Step step = entry.handler(vm, i);
         if (step == Step::Next) {
             registers[vm.programCounter] += 4;
         } else if (step != Step::Jumped) {

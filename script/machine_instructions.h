@@ -1,4 +1,6 @@
 // The machine's instruction handlers and its dispatch loop (private to script/).
+// Where they live: instructions.cpp the loop, the stack primitives and the handlers of the
+// arithmetic, memory, flow and float instructions; native_calls.cpp the native-call handlers.
 #pragma once
 #include "script/byte_code.h"
 #include "script/virtual_machine.h"
@@ -7,14 +9,8 @@ namespace Tamrik {
 
 struct MachineInstructions {
     using Step = CVirtualMachine::Step;
+    // The loop has checked the register fields the instruction set lists for the handler.
     using Handler = Step (*)(CVirtualMachine&, Instruction);
-
-    // A register field of 32 or more names no register; an instruction that uses one ends the run.
-    template <class... Fields>
-    static bool Regs(Fields... fields)
-    {
-        return (0u | ... | static_cast<unsigned>(fields)) < 32;
-    }
 
     // Fetch, decode and dispatch until the run ends.
     static void Loop(CVirtualMachine& vm);

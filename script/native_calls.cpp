@@ -24,8 +24,6 @@ bool IsOwnModule(const char* name)
 
 Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
-        return Step::Stop;
     const char* name = vm.words.StringAt(vm.registers[i.rA]);
     if (!name)
         return Step::Stop;
@@ -34,15 +32,13 @@ Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
 }
 
 // The module handle is not reference-counted: releasing it changes nothing.
-Step MachineInstructions::Nrel(CVirtualMachine&, Instruction i)
+Step MachineInstructions::Nrel(CVirtualMachine&, Instruction)
 {
-    return Regs(i.rA) ? Step::Next : Step::Stop;
+    return Step::Next;
 }
 
 Step MachineInstructions::Nsa(CVirtualMachine& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB, i.rC))
-        return Step::Stop;
     const char* name = vm.words.StringAt(vm.registers[i.rB]);
     if (!name)
         return Step::Stop;
@@ -52,8 +48,6 @@ Step MachineInstructions::Nsa(CVirtualMachine& vm, Instruction i)
 
 Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
-        return Step::Stop;
     const char* text = vm.words.StringAt(vm.registers[i.rA]);
     if (!text)
         return Step::Stop;
@@ -68,8 +62,6 @@ Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
 
 Step MachineInstructions::Nlthis(CVirtualMachine& vm, Instruction i)
 {
-    if (!Regs(i.rA))
-        return Step::Stop;
     vm.callObject = vm.registers[i.rA];
     char line[64];
     std::snprintf(line, sizeof line, "\n\tnlthis - %d.\n", static_cast<int32_t>(vm.callObject));
@@ -82,8 +74,6 @@ Step MachineInstructions::Nlthis(CVirtualMachine& vm, Instruction i)
 // or text ends the run.
 Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
 {
-    if (!Regs(i.rA))
-        return Step::Stop;
     uint32_t function = vm.registers[i.rA];
     char line[64];
     std::snprintf(line, sizeof line, "\n\tncall - fptr = %d, thispointer = %d.\n", static_cast<int32_t>(function),
@@ -121,16 +111,12 @@ Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
 
 Step MachineInstructions::M2xm(CVirtualMachine& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
-        return Step::Stop;
     vm.registers[i.rB] = NativeWords::FromMachineAddress(vm.registers[i.rA]);
     return Step::Next;
 }
 
 Step MachineInstructions::Xm2m(CVirtualMachine& vm, Instruction i)
 {
-    if (!Regs(i.rA, i.rB))
-        return Step::Stop;
     vm.registers[i.rB] = NativeWords::ToMachineAddress(vm.registers[i.rA]);
     return Step::Next;
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "core/log.h"
-#include "core/system.h"
 #include "script/machine_instructions.h"
 
 namespace Tamrik {
@@ -66,8 +65,7 @@ int32_t CVirtualMachine::StackDepth() const
 
 void CVirtualMachine::Log(const char* text) const
 {
-    if (owner && owner->log)
-        owner->log->Write(text);
+    WriteToLog(owner, text);
 }
 
 void CVirtualMachine::LoadProgram(const ByteCode* program)

@@ -1,4 +1,9 @@
 // The script machine that runs the GUI's handler programs: memory, registers, stack, object registry.
+// Where the operations live (script/):
+//   virtual_machine.cpp  construction, the object registry, LoadProgram, runs and nested runs
+//   instructions.cpp     the dispatch loop and the effects of the instructions (MachineInstructions)
+//   native_calls.cpp     the native-call instructions nlink ... ncall, m2xm and xm2m
+//   opcodes.h            the instruction set, one line per instruction
 #pragma once
 #include <cstdint>
 #include <map>
@@ -80,6 +85,8 @@ public:
     uint8_t flagsRegister = 29;
     uint8_t programCounter = 31;
     ObjectRegistry registry;
+    // The system object creates, owns and deletes the machine, and the machine logs through it
+    // (WriteToLog): a cycle of the design, kept; the machine uses nothing else of its owner.
     CSystem* owner;
 
 protected:

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "core/log.h"
-#include "core/system.h"
 #include "script/virtual_machine.h"
 
 namespace Tamrik {
@@ -19,34 +18,27 @@ struct Mnemonic {
     int32_t nextState;
 };
 
-// Next state 1 means the instruction has no operands and is emitted at once.
-const Mnemonic MNEMONICS[] = {
-    {"add", OP_ADD, 2},       {"sub", OP_SUB, 2},         {"mul", OP_MUL, 2},
-    {"div", OP_DIV, 2},       {"mod", OP_MOD, 2},         {"lsh", OP_LSH, 2},
-    {"rsh", OP_RSH, 2},       {"and", OP_AND, 2},         {"or", OP_OR, 2},
-    {"xor", OP_XOR, 2},       {"nsa", OP_NSA, 2},         {"fadd", OP_FADD, 2},
-    {"fsub", OP_FSUB, 2},     {"fmul", OP_FMUL, 2},       {"fdiv", OP_FDIV, 2},
-    {"abs", OP_ABS, 3},       {"not", OP_NOT, 3},         {"cmp", OP_CMP, 3},
-    {"ld8r", OP_LD8R, 3},     {"ld16r", OP_LD16R, 3},     {"ld32r", OP_LD32R, 3},
-    {"st8r", OP_ST8R, 3},     {"st16r", OP_ST16R, 3},     {"st32r", OP_ST32R, 3},
-    {"nlink", OP_NLINK, 3},   {"ndsa", OP_NDSA, 3},       {"swap", OP_SWAP, 3},
-    {"i2f", OP_I2F, 3},       {"f2i", OP_F2I, 3},         {"m2xm", OP_M2XM, 3},
-    {"xm2m", OP_XM2M, 3},     {"fsqrt", OP_FSQRT, 3},     {"fabs", OP_FABS, 3},
-    {"fround", OP_FROUND, 3}, {"ffloor", OP_FFLOOR, 3},   {"fceil", OP_FCEIL, 3},
-    {"fsin", OP_FSIN, 3},     {"fcos", OP_FCOS, 3},       {"ftan", OP_FTAN, 3},
-    {"fasin", OP_FASIN, 3},   {"facos", OP_FACOS, 3},     {"fatan", OP_FATAN, 3},
-    {"fexp", OP_FEXP, 3},     {"flog2", OP_FLOG2, 3},     {"flog10", OP_FLOG10, 3},
-    {"fln", OP_FLN, 3},       {"inc", OP_INC, 4},         {"dec", OP_DEC, 4},
-    {"push", OP_PUSH, 4},     {"pop", OP_POP, 4},         {"callr", OP_CALLR, 4},
-    {"nrel", OP_NREL, 4},     {"nlthis", OP_NLTHIS, 4},   {"ncall", OP_NCALL, 4},
-    {"st8", OP_ST8, 5},       {"st16", OP_ST16, 5},       {"st32", OP_ST32, 5},
-    {"ld8", OP_LD8, 6},       {"ld16", OP_LD16, 6},       {"ld32", OP_LD32, 6},
-    {"set", OP_SET, 7},       {"setf", OP_SETF, 20},      {"jmp", OP_JMP, 8},
-    {"jmp_eq", OP_JMP_EQ, 8}, {"jmp_lt", OP_JMP_LT, 8},   {"jmp_gt", OP_JMP_GT, 8},
-    {"jmp_lte", OP_JMP_LTE, 8}, {"jmp_qte", OP_JMP_QTE, 8}, {"call", OP_CALL, 8},
-    {"ret", OP_RET, 1},       {"halt", OP_HALT, 1},       {"pusha", OP_PUSHA, 1},
-    {"popa", OP_POPA, 1},
-};
+// The state that reads an instruction's first operand; 1 means it has none and is emitted at once.
+constexpr int32_t FirstOperandState(OperandForm operands)
+{
+    switch (operands) {
+    case OPERANDS_A_B_C: return 2;
+    case OPERANDS_A_B: return 3;
+    case OPERANDS_A: return 4;
+    case OPERANDS_A_ADDRESS: return 5;
+    case OPERANDS_ADDRESS_C: return 6;
+    case OPERANDS_A_NUMBER: return 7;
+    case OPERANDS_TARGET: return 8;
+    case OPERANDS_A_FLOAT: return 20;
+    case OPERANDS_NONE: break;
+    }
+    return 1;
+}
+
+#define TAMRIK_MNEMONIC(number, name, mnemonic, operands, reads, handler) \
+    Mnemonic{mnemonic, number, FirstOperandState(operands)},
+constexpr Mnemonic MNEMONICS[] = {TAMRIK_INSTRUCTION_SET(TAMRIK_MNEMONIC)};
+#undef TAMRIK_MNEMONIC
 
 // Directives carry no opcode; their states are 14 to 17.
 const Mnemonic DIRECTIVES[] = {{"b", 0, 14}, {"w", 0, 15}, {"dw", 0, 16}, {"s", 0, 17}};
@@ -120,8 +112,7 @@ const Mnemonic* Find(const Mnemonic* table, size_t count, const std::string& tok
 
 void WriteLog(CVirtualMachine* machine, const char* text)
 {
-    if (machine && machine->owner && machine->owner->log)
-        machine->owner->log->Write(text);
+    WriteToLog(machine ? machine->owner : nullptr, text);
 }
 
 // Splits source into tokens; unclosedQuote tells that the last string ran into the end of the text.

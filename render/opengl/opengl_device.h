@@ -1,5 +1,13 @@
 // The OpenGL render device: fixed-function drawing with two texture units, vertex buffers for
 // the level's faces, one display list per glyph, and a context on the main window.
+// Where the operations live (render/opengl/):
+//   opengl_device.cpp     construction, Create, Destroy, BeginFrame, EndFrame, Set2DMode, Set3DMode,
+//                         UpdateCamera
+//   opengl_2d.cpp         DrawSplash, DrawQuad
+//   opengl_level.cpp      LoadLevelGeometry, RenderLevel, ReleaseLevelGeometry
+//   opengl_shaders.cpp    LoadShaders, SetLights and the shader logs
+//   opengl_text_font.cpp  CreateTextFont, DrawString, ReleaseTextFont
+//   opengl_textures.cpp   the level's, the GUI's and the splash picture's textures
 #pragma once
 #include <cstdint>
 

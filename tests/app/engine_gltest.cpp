@@ -17,6 +17,7 @@
 #include "gui/gui.h"
 #include "render/render_device.h"
 #include "tests/support/child_process.h"
+#include "tests/support/recording_device.h"
 #include "tests/support/recording_log.h"
 #include "tests/support/test_paths.h"
 #include "tests/support/x11_window.h"
@@ -227,53 +228,15 @@ TEST(MainWindow, AKeyOrButtonTappedBetweenTwoPollsGoesDownAndUpOnSuccessivePolls
     EXPECT_TRUE(system.mainWindow->Destroy());
 }
 
-// A device that records the slots the engine calls; it can fail its creation or end the loop.
-class ScriptedDevice : public CRenderDevice {
+// A recording device whose first frame ends the run, as a handler program calling Terminate would.
+class TerminatingDevice : public kestrova_test::RecordingDevice {
 public:
-    ScriptedDevice(CSystem* system, bool createSucceeds, std::vector<std::string>* calls)
-        : CRenderDevice(system), createSucceeds(createSucceeds), calls(calls) {}
-
-    bool Create(CMainWindow* window) override
-    {
-        mainWindow = window;
-        calls->push_back("Create");
-        return createSucceeds;
-    }
-    bool Destroy() override
-    {
-        calls->push_back("Destroy");
-        return false;
-    }
-    void LoadGUITextures(CGUI* gui) override
-    {
-        calls->push_back("LoadGUITextures");
-        CRenderDevice::LoadGUITextures(gui);
-    }
-    void Set2DMode() override {}
-    void Set3DMode() override {}
-    void LoadShaders() override {}
-    void SetLights(Light*, int32_t) override {}
-    void DrawString(const char*, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-    void DrawSplash() override {}
-    void DrawQuad(ScreenQuad*, Texture*) override {}
-    void CreateTextFont() override { calls->push_back("CreateTextFont"); }
-    void LoadLevelTextures() override {}
-    void LoadLevelGeometry() override {}
-    void ReleaseTextFont() override { calls->push_back("ReleaseTextFont"); }
-    void ReleaseLevelTextures() override { calls->push_back("ReleaseLevelTextures"); }
-    void ReleaseLevelGeometry() override { calls->push_back("ReleaseLevelGeometry"); }
+    using RecordingDevice::RecordingDevice;
     void BeginFrame() override
     {
-        calls->push_back("BeginFrame");
-        // As a handler program calling Terminate during the first pass would.
+        RecordingDevice::BeginFrame();
         system->Terminate();
     }
-    void EndFrame() override { calls->push_back("EndFrame"); }
-    void RenderLevel() override {}
-
-private:
-    bool createSucceeds;
-    std::vector<std::string>* calls;
 };
 
 // Puts a scripted device in the place of the one the engine chose; the old one's listener
@@ -298,7 +261,8 @@ TEST(EngineRun, ADeviceThatCannotBeCreatedIsNotCalledAgainAndTheWindowCloses)
     std::vector<std::string> calls;
     CEngine engine;
     InstallRecordingLog(engine.system);
-    CRenderDevice* device = new ScriptedDevice(engine.system, false, &calls);
+    auto* device = new TerminatingDevice(engine.system, &calls);
+    device->createSucceeds = false;
     ReplaceDevice(engine, device);
 
     engine.Run();
@@ -317,12 +281,16 @@ TEST(EngineRun, TerminateDuringTheFirstPassStillDrawsThatFrameThenTearsDownInOrd
     std::vector<std::string> calls;
     CEngine engine;
     InstallRecordingLog(engine.system);
-    ReplaceDevice(engine, new ScriptedDevice(engine.system, true, &calls));
+    auto* device = new TerminatingDevice(engine.system, &calls);
+    device->destroySucceeds = false;
+    ReplaceDevice(engine, device);
 
     engine.Run();
 
     EXPECT_EQ(calls, (std::vector<std::string>{"Create", "CreateTextFont", "LoadGUITextures",
-                                               "BeginFrame", "EndFrame", "ReleaseLevelGeometry",
+                                               "BeginFrame", "Set2DMode", "DrawSplash",
+                                               "DrawString Reading BSP file... @266,450 0,0,0",
+                                               "EndFrame", "ReleaseLevelGeometry",
                                                "ReleaseLevelTextures", "ReleaseTextFont",
                                                "Destroy"}));
     EXPECT_TRUE(engine.gui->GetActive());

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "script/byte_code.h"
-#include "tests/fuzz/fuzz_system.h"
+#include "tests/fuzz/script_fuzzing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    kestrova_fuzz::FuzzSystem system;
+    kestrova_test::FuzzSystem system;
     Tamrik::ByteCode program;
     program.size = static_cast<uint32_t>(size);
     program.data = new uint8_t[size];

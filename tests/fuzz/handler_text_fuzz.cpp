@@ -5,13 +5,13 @@
 #include <string>
 
 #include "script/xml_easm.h"
-#include "tests/fuzz/fuzz_system.h"
+#include "tests/fuzz/script_fuzzing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Handler texts are NUL-terminated; a NUL inside the input ends the text there.
     std::string text(reinterpret_cast<const char*>(data), size);
-    kestrova_fuzz::FuzzSystem system;
+    kestrova_test::FuzzSystem system;
     std::unique_ptr<Tamrik::ByteCode> program(Tamrik::CXMLeasm::Assemble(text.c_str(), system.vm));
     if (program) {
         system.vm->LoadProgram(program.get());

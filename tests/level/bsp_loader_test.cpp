@@ -12,8 +12,8 @@
 #include "tests/support/test_paths.h"
 
 using namespace Tamrik;
-using level_test::LevelFile;
-using level_test::LumpBytes;
+using kestrova_test::LevelFile;
+using kestrova_test::LumpBytes;
 using kestrova_test::ReadFile;
 using kestrova_test::ScratchDir;
 using kestrova_test::WriteFile;

@@ -175,14 +175,14 @@ TEST(ParseEntities, HugeNumbersSaturateInsteadOfOverflowing)
 TEST(ReadEntities, SwitchesSitAtTheirModelsBoxCentre)
 {
     kestrova_test::ScratchDir scratch;
-    using level_test::LumpBytes;
+    using kestrova_test::LumpBytes;
     LumpBytes l[LUMP_COUNT];
     l[LUMP_ENTITY].Raw(std::string("{ \"classname\" \"func_button\" \"model\" \"*1\" \"target\" \"3\" }"
                                    "{ \"classname\" \"func_button\" \"target\" \"4\" }"
                                    "{ \"classname\" \"func_button\" \"model\" \"*7\" }") + '\0');
     l[LUMP_MODEL].Float(0).Float(0).Float(0).Float(1).Float(1).Float(1).Int(0).Int(0).Int(0).Int(0);
     l[LUMP_MODEL].Float(10).Float(-20).Float(30).Float(20).Float(0).Float(31).Int(0).Int(0).Int(0).Int(0);
-    kestrova_test::WriteFile("b.bsp", level_test::LevelFile(l));
+    kestrova_test::WriteFile("b.bsp", kestrova_test::LevelFile(l));
     CBSPLoader level(nullptr);
     level.levelFile = std::fopen("b.bsp", "rb");
     ASSERT_TRUE(level.Load("b.bsp"));

@@ -6,7 +6,7 @@
 
 #include "level/bsp_loader.h"
 
-namespace level_test {
+namespace kestrova_test {
 
 class LumpBytes {
 public:
@@ -83,4 +83,4 @@ inline void ValidLevel(LumpBytes (&l)[Tamrik::LUMP_COUNT])
     l[LUMP_VISDATA].Int(1).Int(1).Raw(std::string(1, '\x01'));
 }
 
-} // namespace level_test
+} // namespace kestrova_test

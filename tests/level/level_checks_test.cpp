@@ -14,8 +14,8 @@
 #include "tests/support/test_paths.h"
 
 using namespace Tamrik;
-using level_test::LevelFile;
-using level_test::LumpBytes;
+using kestrova_test::LevelFile;
+using kestrova_test::LumpBytes;
 using kestrova_test::ReadFile;
 using kestrova_test::ScratchDir;
 using kestrova_test::WriteFile;
@@ -27,7 +27,7 @@ bool Accepted(const std::function<void(CBSPLoader&)>& breakIt, std::string* faul
 {
     ScratchDir scratch;
     LumpBytes l[LUMP_COUNT];
-    level_test::ValidLevel(l);
+    kestrova_test::ValidLevel(l);
     WriteFile("level.bsp", LevelFile(l));
     CBSPLoader loader(nullptr);
     loader.levelFile = std::fopen("level.bsp", "rb");
@@ -103,7 +103,7 @@ TEST(LevelChecks, ANodeWithTwoParentsIsRefused)
 {
     ScratchDir scratch;
     LumpBytes l[LUMP_COUNT];
-    level_test::ValidLevel(l);
+    kestrova_test::ValidLevel(l);
     l[LUMP_NODE] = LumpBytes();
     l[LUMP_NODE].Int(0).Int(1).Int(2).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
     l[LUMP_NODE].Int(0).Int(2).Int(-1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
@@ -120,7 +120,7 @@ TEST(ReadBSPFile, ReadsTheMapOfTheSettingsAndDumpsOnlyWhenAskedExactly)
 {
     ScratchDir scratch;
     LumpBytes l[LUMP_COUNT];
-    level_test::ValidLevel(l);
+    kestrova_test::ValidLevel(l);
     WriteFile("maps/level.bsp", LevelFile(l));
     IniMap settings;
     settings["Game"]["Map"] = "maps/level.bsp";
@@ -160,7 +160,7 @@ TEST(ReadBSPFile, ARefusedLevelIsUnloadedLikeAMissingOneWithOneLogLine)
 {
     ScratchDir scratch;
     LumpBytes l[LUMP_COUNT];
-    level_test::ValidLevel(l);
+    kestrova_test::ValidLevel(l);
     l[LUMP_LEAFFACE] = LumpBytes();
     l[LUMP_LEAFFACE].Int(7);
     WriteFile("bad.bsp", LevelFile(l));

@@ -66,12 +66,12 @@ void WriteTGA(const std::string& path, uint8_t blue)
 TEST(ReadTextures, EachTextureTriesTgaThenJpgAndAlwaysGetsARecord)
 {
     ScratchDir scratch;
-    using level_test::LumpBytes;
+    using kestrova_test::LumpBytes;
     LumpBytes l[LUMP_COUNT];
     l[LUMP_TEXTURE].Name("textures/base/wall").Int(0).Int(1);
     l[LUMP_TEXTURE].Name("textures/base/none").Int(0).Int(1);
     l[LUMP_TEXTURE].Name("textures/base/broken").Int(0).Int(1);
-    WriteFile("t.bsp", level_test::LevelFile(l));
+    WriteFile("t.bsp", kestrova_test::LevelFile(l));
     WriteTGA("textures/base/wall.tga", 9);
     WriteFile("textures/base/wall.jpg", "not read at all");
     WriteFile("textures/base/broken.tga", "bad");

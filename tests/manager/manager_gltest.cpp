@@ -26,13 +26,14 @@
 #include "tests/support/x11_window.h"
 #include "tests/support/xorg_dummy_server.h"
 
+using namespace kestrova_test;
+
 namespace {
 
-using namespace kestrova_test;
 namespace fs = std::filesystem;
 
-const char* const kTitle = "Opcije Kestrova-a";
-const char* const kQuestion = "Test rezolucije";
+const char* const TITLE = "Opcije Kestrova-a";
+const char* const QUESTION = "Test rezolucije";
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -150,7 +151,7 @@ std::vector<Mode> ServerModes()
     return modes;
 }
 
-const char* const kSettings = "[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\r\n"
+const char* const SETTINGS = "[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\r\n"
                               "Depth = \"32\"\r\nRefreshRate = \"60\"\r\nFullscreen = \"%s\"\r\n"
                               "Renderer = \"OpenGL\"\r\n[Game]\r\nLog = \"false\"\r\n"
                               "Map = \"maps/demo.bsp\"\r\nDebugDump = \"false\"\r\n";
@@ -158,7 +159,7 @@ const char* const kSettings = "[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\
 std::string Settings(bool fullscreen)
 {
     char text[512];
-    std::snprintf(text, sizeof text, kSettings, fullscreen ? "true" : "false");
+    std::snprintf(text, sizeof text, SETTINGS, fullscreen ? "true" : "false");
     return text;
 }
 
@@ -190,7 +191,7 @@ protected:
         WriteFile(dir.Path() / "Settings.ini", settings);
         ASSERT_TRUE(tool.Start((RunDir() / "Kestrova_Manager").string(), dir.Path().string(),
                                {"ASAN_OPTIONS=detect_leaks=0", "NO_AT_BRIDGE=1"}));
-        ASSERT_TRUE(WaitForWindow(kTitle, 30000, &dialog)) << "no dialog";
+        ASSERT_TRUE(WaitForWindow(TITLE, 30000, &dialog)) << "no dialog";
         Pause(300);
     }
 
@@ -236,19 +237,19 @@ protected:
     // Confirms the newest open "Test rezolucije" box; false when none is open.
     bool AnswerNewestBox()
     {
-        std::vector<std::string> boxes = Windows(kQuestion);
+        std::vector<std::string> boxes = Windows(QUESTION);
         if (boxes.empty())
             return false;
         Xdo("windowfocus --sync " + boxes.back() + " key Return");
-        for (int waited = 0; waited < 3000 && Windows(kQuestion).size() == boxes.size(); waited += 50)
+        for (int waited = 0; waited < 3000 && Windows(QUESTION).size() == boxes.size(); waited += 50)
             Pause(50);
-        return Windows(kQuestion).size() < boxes.size();
+        return Windows(QUESTION).size() < boxes.size();
     }
 
     bool WaitForBoxes(size_t count, int timeoutMs)
     {
         for (int waited = 0; waited <= timeoutMs; waited += 50, Pause(50))
-            if (Windows(kQuestion).size() == count)
+            if (Windows(QUESTION).size() == count)
                 return true;
         return false;
     }
@@ -299,7 +300,7 @@ TEST_F(SettingsTool, ATriedModeComesBackWhenTheQuestionIsConfirmed)
     // Without "Fullscreen" ticked, "Testiraj" does nothing.
     ClickTest();
     Pause(500);
-    EXPECT_TRUE(Windows(kQuestion).empty());
+    EXPECT_TRUE(Windows(QUESTION).empty());
     EXPECT_EQ(ScreenSize(), startSize);
 
     ClickFullscreen();
@@ -308,7 +309,7 @@ TEST_F(SettingsTool, ATriedModeComesBackWhenTheQuestionIsConfirmed)
     ASSERT_TRUE(WaitForBoxes(1, 5000));
     EXPECT_TRUE(AnswerNewestBox());
     EXPECT_TRUE(WaitForScreen(startSize, 5000));
-    EXPECT_TRUE(Windows(kQuestion).empty());
+    EXPECT_TRUE(Windows(QUESTION).empty());
     ClickExit();
     EXPECT_EQ(tool.Wait(10000), 0);
 }
@@ -418,7 +419,7 @@ TEST_F(SettingsTool, LeavingByIzlazOrTheCloseBoxWritesNothing)
 
     StartTool(handWritten);
     ClickFullscreen();
-    ASSERT_TRUE(SendCloseRequest(kTitle));
+    ASSERT_TRUE(SendCloseRequest(TITLE));
     EXPECT_EQ(tool.Wait(10000), 0);
     EXPECT_EQ(ReadFile(dir.Path() / "Settings.ini"), handWritten);
     EXPECT_FALSE(fs::exists(dir.Path() / "Settings.ini.new"));

@@ -6,7 +6,8 @@
 #include "render/camera.h"
 #include "render/vector_math.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+
 namespace {
 
 constexpr float PI = 3.14159265358979f;
@@ -99,4 +100,3 @@ TEST(CameraMath, AngleBetweenNeverGivesNaN)
 }
 
 } // namespace
-} // namespace Tamrik

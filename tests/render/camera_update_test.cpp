@@ -11,7 +11,9 @@
 #include "render/vector_math.h"
 #include "test_level.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+using namespace kestrova_test;
+
 namespace {
 
 constexpr double FRAME = 1.0 / 60.0;
@@ -268,4 +270,3 @@ TEST_F(Room, ATraceReportsTheFirstBrushEnteredAndItsSide)
 }
 
 } // namespace
-} // namespace Tamrik

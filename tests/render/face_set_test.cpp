@@ -5,7 +5,8 @@
 
 #include "render/face_set.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+
 namespace {
 
 std::vector<int32_t> Members(const CFaceSet& set)
@@ -53,4 +54,3 @@ TEST(FaceSet, ClearingEmptiesItAndItRefillsDifferently)
 }
 
 } // namespace
-} // namespace Tamrik

@@ -7,11 +7,16 @@
 
 #include "level/bsp_loader.h"
 #include "render/camera.h"
-#include "scene_device.h"
+#include "gui/gui.h"
+#include "level/entities.h"
+#include "tests/support/recording_device.h"
+#include "tests/support/test_system.h"
 #include "test_level.h"
 #include "tests/support/test_paths.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+using namespace kestrova_test;
+
 namespace {
 
 class FrameDriver : public ::testing::Test {
@@ -53,8 +58,8 @@ protected:
     }
 
     kestrova_test::ScratchDir scratch; // no Settings.ini, no level: every step finds nothing
-    ManualClockSystem system;
-    SceneDevice device{&system};
+    TestSystem system;
+    RecordingDevice device{&system};
     CGUI gui{&system};
 };
 
@@ -177,4 +182,3 @@ TEST_F(FrameDriver, AMissingLevelStillLeadsToTheWaitAndToFrames)
 }
 
 } // namespace
-} // namespace Tamrik

@@ -5,7 +5,8 @@
 #include "render/frame_rate.h"
 #include "render/start_position.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+
 namespace {
 
 TEST(StartPosition, TheFirstPlayerStartsOriginMovesPositionAndLookAtAlike)
@@ -85,4 +86,3 @@ TEST(FrameRate, AZeroFrequencyLeavesTheLineAlone)
 }
 
 } // namespace
-} // namespace Tamrik

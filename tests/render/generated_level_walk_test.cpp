@@ -20,7 +20,9 @@
 #include "tests/support/level_walk.h"
 #include "tests/support/test_paths.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+using namespace kestrova_test;
+
 namespace {
 
 // Rooms (0..256) and (272..528) along x, 256 deep and 192 high, a doorway at y 80..176.
@@ -174,4 +176,3 @@ TEST(RandomWalks, NeverLeaveTheDemoOrTheGridLevelNorEndAFrameInABrush)
 }
 
 } // namespace
-} // namespace Tamrik

@@ -12,7 +12,9 @@
 #include "render/camera.h"
 #include "render/light_selection.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+using namespace kestrova_test;
+
 namespace {
 
 using kestrova_test::DeviceTest;
@@ -208,4 +210,3 @@ TEST_F(BrokenFragmentSource, ShowsTheCompilerMessageBetweenTheFramesAndKeepsTheP
 }
 
 } // namespace
-} // namespace Tamrik

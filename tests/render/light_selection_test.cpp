@@ -8,7 +8,8 @@
 #include "render/light_selection.h"
 #include "render/switch_use.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+
 namespace {
 
 class Scene : public ::testing::Test {
@@ -153,4 +154,3 @@ TEST_F(Scene, TwoSwitchesInReachForOneLightCancelOut)
 }
 
 } // namespace
-} // namespace Tamrik

@@ -8,34 +8,13 @@
 #include "render/camera.h"
 #include "render/render_device.h"
 #include "script/virtual_machine.h"
+#include "tests/support/recording_device.h"
 #include "tests/support/test_paths.h"
 
-namespace {
-
 using namespace Tamrik;
+using namespace kestrova_test;
 
-// A device that draws nothing, for the parts every back-end shares.
-class BareDevice : public CRenderDevice {
-public:
-    using CRenderDevice::CRenderDevice;
-    bool Create(CMainWindow*) override { return true; }
-    void Set2DMode() override {}
-    void Set3DMode() override {}
-    void LoadShaders() override {}
-    void SetLights(Light*, int32_t) override {}
-    void DrawString(const char*, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-    void DrawSplash() override {}
-    void DrawQuad(ScreenQuad*, Texture*) override {}
-    void CreateTextFont() override {}
-    void LoadLevelTextures() override {}
-    void LoadLevelGeometry() override {}
-    void ReleaseTextFont() override {}
-    void ReleaseLevelTextures() override {}
-    void ReleaseLevelGeometry() override {}
-    void BeginFrame() override {}
-    void EndFrame() override {}
-    void RenderLevel() override {}
-};
+namespace {
 
 class InspectableSystem : public CWin32System {
 public:
@@ -56,7 +35,7 @@ protected:
 
 TEST_F(RenderDevice, StartsWaitingWithEverythingEmpty)
 {
-    BareDevice device(&system);
+    RecordingDevice device(&system);
     EXPECT_FALSE(device.GetShaderUsage());
     EXPECT_FALSE(device.shaderProgramLinked);
     EXPECT_EQ(device.loadingStep, LOADING_READ_BSP_FILE);
@@ -81,7 +60,7 @@ TEST_F(RenderDevice, StartsWaitingWithEverythingEmpty)
 
 TEST_F(RenderDevice, ListensToFourListsAndRegistersItself)
 {
-    BareDevice device(&system);
+    RecordingDevice device(&system);
     for (InputEvent kind : {INPUT_MOUSE_MOVE, INPUT_MOUSE_BUTTON_DOWN, INPUT_KEY_DOWN, INPUT_KEY_UP})
         EXPECT_EQ(system.Objects(kind), std::vector<void*>{&device}) << kind;
     for (InputEvent kind : {INPUT_MOUSE_BUTTON_UP, INPUT_MOUSE_WHEEL, INPUT_CHAR})
@@ -91,7 +70,7 @@ TEST_F(RenderDevice, ListensToFourListsAndRegistersItself)
 
 TEST_F(RenderDevice, ShaderUsageFollowsTheExportedSetter)
 {
-    BareDevice device(&system);
+    RecordingDevice device(&system);
     device.SetShaderUsage(true);
     EXPECT_TRUE(device.GetShaderUsage());
     device.SetShaderUsage(false);
@@ -103,7 +82,7 @@ TEST_F(RenderDevice, ReadsTheTwentyOneGUIPicturesAndReleasesThem)
     // One picture present, a 2 x 1 uncompressed 24-bit TGA; the rest missing.
     kestrova_test::WriteFile("gui/textures/checkbox.tga",
                              std::string("\0\0\2\0\0\0\0\0\0\0\0\0\2\0\1\0\x18\0" "\1\2\3\4\5\6", 24));
-    BareDevice device(&system);
+    RecordingDevice device(&system);
     CGUI* gui = reinterpret_cast<CGUI*>(&system); // only stored
     device.LoadGUITextures(gui);
     EXPECT_EQ(device.gui, gui);
@@ -130,7 +109,7 @@ TEST_F(RenderDevice, InitFontMakesRoomForOneTextureNamePerGlyph)
 {
     std::filesystem::create_directories("fonts");
     std::filesystem::copy_file(kestrova_test::RunDir() / "fonts/arial.ttf", "fonts/arial.ttf");
-    BareDevice device(&system);
+    RecordingDevice device(&system);
     device.InitFont();
     ASSERT_NE(device.font.glyphs, nullptr);
     ASSERT_NE(device.glyphTextures, nullptr);
@@ -140,7 +119,7 @@ TEST_F(RenderDevice, InitFontMakesRoomForOneTextureNamePerGlyph)
 
 TEST_F(RenderDevice, InitFontWithoutTheFontStillMakesTheNames)
 {
-    BareDevice device(&system);
+    RecordingDevice device(&system);
     device.InitFont();
     EXPECT_EQ(device.font.glyphs, nullptr);
     EXPECT_EQ(device.font.count, 255);

@@ -6,7 +6,9 @@
 
 #include "level/bsp_loader.h"
 
-namespace Tamrik {
+namespace kestrova_test {
+
+using namespace Tamrik;
 
 // Collects records, then hands them to a CBSPLoader as if it had read them from a file.
 struct TestLevel {
@@ -137,4 +139,4 @@ struct TestLevel {
     }
 };
 
-} // namespace Tamrik
+} // namespace kestrova_test

@@ -5,10 +5,15 @@
 #include <cstdlib>
 
 #include "render/camera.h"
-#include "scene_device.h"
+#include "gui/gui.h"
+#include "level/entities.h"
+#include "tests/support/recording_device.h"
+#include "tests/support/test_system.h"
 #include "tests/support/test_paths.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+using namespace kestrova_test;
+
 namespace {
 
 constexpr int32_t KEY_UP = 200, KEY_DOWN = 208, KEY_LEFT = 203, KEY_RIGHT = 205, KEY_F9 = 67, KEY_F10 = 68;
@@ -41,8 +46,8 @@ protected:
     }
 
     kestrova_test::ScratchDir scratch;
-    ManualClockSystem system;
-    SceneDevice device{&system};
+    TestSystem system;
+    RecordingDevice device{&system};
     CGUI gui{&system};
     CCamera& camera = *device.camera;
 };
@@ -160,4 +165,3 @@ TEST_F(ViewerInput, TheLeftButtonUsesSwitchesWithTheGUIShownOrNotButNotDuringLoa
 }
 
 } // namespace
-} // namespace Tamrik

@@ -9,7 +9,9 @@
 #include "render/visibility.h"
 #include "test_level.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+using namespace kestrova_test;
+
 namespace {
 
 std::vector<int32_t> Members(const CFaceSet& set)
@@ -171,4 +173,3 @@ TEST(Visibility, ALevelThatWasNotReadHasNoFaces)
 }
 
 } // namespace
-} // namespace Tamrik

@@ -19,10 +19,11 @@
 #include "tests/support/test_paths.h"
 #include "tests/support/x11_window.h"
 
-namespace Tamrik {
+using namespace Tamrik;
+using namespace kestrova_test;
+
 namespace {
 
-using namespace kestrova_test;
 namespace fs = std::filesystem;
 
 constexpr int WIDTH = 800;
@@ -372,4 +373,3 @@ TEST_F(WalkThrough, WithDirect3DAUserSeesWhatOpenGLShowsWalksAndF9ChangesNothing
 }
 
 } // namespace
-} // namespace Tamrik

@@ -1,7 +1,10 @@
 // The handler-language assembler: bytes it writes, and the errors it logs.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/script/script_test_support.h"
+#include "tests/support/disassembler.h"
 #include "tests/support/test_paths.h"
 
 using namespace kestrova_test;
@@ -153,6 +156,40 @@ TEST(Assembler, AssemblesWithoutAMachineOrALog)
     TestSystem system(false);
     system.vm->owner = nullptr;
     EXPECT_EQ(Assemble("nop", system.vm), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Every row of the instruction set assembles to its own opcode, and the disassembly of the result
+// assembles to the same bytes again.
+TEST(Assembler, EveryListedInstructionAssemblesAndReadsBackFromItsDisassembly)
+{
+    using namespace Tamrik;
+    std::string text;
+    for (const InstructionInfo& info : INSTRUCTION_SET) {
+        const char* operands[] = {"", "r1 r2 r3", "r4 r5", "r6", "r7 1000", "2000 r8", "r9 65535", "r10 300", "300"};
+        text += std::string(info.mnemonic) + " " + operands[info.operands] + "\n";
+    }
+    Program program = Assemble(text);
+    ASSERT_NE(program, nullptr);
+    ASSERT_EQ(program->size, 4 * std::size(INSTRUCTION_SET));
+    for (size_t k = 0; k < std::size(INSTRUCTION_SET); ++k)
+        EXPECT_EQ(program->data[4 * k], INSTRUCTION_SET[k].opcode) << INSTRUCTION_SET[k].mnemonic;
+
+    // Each line is "address: b0 b1 b2 b3  text".
+    std::string again;
+    std::istringstream lines(Disassemble(program->data, program->size));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string skipped, rest;
+        for (int k = 0; k < 5; ++k)
+            fields >> skipped;
+        std::getline(fields, rest);
+        again += rest + "\n";
+    }
+    EXPECT_EQ(Bytes(Assemble(again)), Bytes(program)) << again;
 }
 
 } // namespace

@@ -69,64 +69,12 @@ TEST_F(Instructions, CmpWritesTheFiveLowFlagBitsAndKeepsTheOthers)
     EXPECT_EQ(static_cast<uint32_t>(R(29)), 0x80000000u | 20u);
 }
 
-TEST_F(Instructions, EachConditionalJumpTestsOnlyItsOwnBit)
-{
-    // With only bit 8 set, jmp_eq, jmp_lt, jmp_gt and jmp_qte fall through and jmp_lte jumps.
-    // Addresses: 0 set, 4 jmp_eq, 8 jmp_lt, 12 jmp_gt, 16 jmp_qte, 20 jmp_lte, 24 halt, 28 set, 32 halt.
-    Run("set r29 8 jmp_eq 24 jmp_lt 24 jmp_gt 24 jmp_qte 24 jmp_lte 28 halt set r1 1 halt");
-    EXPECT_EQ(R(1), 1);
-    EXPECT_EQ(R(31), 36);
-}
-
-TEST_F(Instructions, LoadsAndStoresAreLittleEndianAtAnyAddress)
-{
-    // Data at 4: 1 2 3 4 5; code goes on at 9.
-    Run("jmp 9 b 1 w 770 w 1284 ld16 5 r1 ld32 5 r2 ld8 8 r3 set r4 65535 st16 r4 1001 "
-        "ld32 1000 r5 set r6 2001 st32r r2 r6 ld32r r6 r7 st8r r4 r6 ld16r r6 r8 halt");
-    EXPECT_EQ(R(1), 0x0302);
-    EXPECT_EQ(R(2), 0x05040302);
-    EXPECT_EQ(R(3), 5);
-    EXPECT_EQ(R(5), 0x00FFFF00);
-    EXPECT_EQ(R(7), 0x05040302);
-    EXPECT_EQ(R(8), 0x03FF);
-}
-
-TEST_F(Instructions, CallPushesItsOwnAddressAndRetContinuesBehindIt)
-{
-    // 0..36: ten nothing-doing pushes of r0 and pops back; call at 40 to 52; 44 halt; 48 data;
-    // 52 copies the pushed word and returns.
-    Run("pusha pusha pusha pusha pusha pusha pusha pusha pusha pusha call 52 halt dw 0 "
-        "pop r5 push r5 ret");
-    EXPECT_EQ(R(5), 40);
-    EXPECT_EQ(R(31), 48);
-    EXPECT_EQ(system.vm->StackDepth(), 0);
-
-    // callr takes its target from a register; r1 = 12 (the pop r5 push r5 ret behind the halt).
-    Run("set r1 12 callr r1 halt pop r5 push r5 ret");
-    EXPECT_EQ(R(5), 4);
-    EXPECT_EQ(R(31), 12);
-
-    // callr r30 reads the stack register after its push: the target is the lowered position.
-    Run("callr r30");
-    EXPECT_EQ(R(30), 65532);
-    EXPECT_EQ(R(31), 65532);
-}
-
 TEST_F(Instructions, PushaAndPopaChangeNothingButThePC)
 {
     Run("set r1 65535 pusha popa halt");
     EXPECT_EQ(R(1), 65535);
     EXPECT_EQ(system.vm->StackDepth(), 0);
     EXPECT_EQ(R(31), 16);
-}
-
-TEST_F(Instructions, AJumpIntoDataDecodesItAsAnOpcode)
-{
-    // 0 jmp 5; 4..7 the bytes 0, 7, 3, 3 (0x03030700); 8 halt. At 5 they read as inc r3; the run
-    // then ends at 9, inside the halt's zero bytes.
-    Run("jmp 5 dw 50530048 halt");
-    EXPECT_EQ(R(3), 1);
-    EXPECT_EQ(R(31), 9);
 }
 
 TEST_F(Instructions, WritingThePCContinuesAtTheWrittenValuePlusFour)

@@ -128,35 +128,6 @@ protected:
     FakeCheckBox check;
 };
 
-// Written as a handler author would: instructions first, strings behind the halt, addresses
-// counted by hand (9 instructions = 36 bytes; "Kestrova.exe" and its NUL 13 bytes; the export
-// name 34 bytes).
-TEST_F(NativeCalls, AHandlerCallsTerminateOnTheSystemObject)
-{
-    AssembleAndRun(vm(), R"(
-        set r1 36
-        nlink r1 r2
-        set r3 49
-        nsa r2 r3 r4
-        set r5 83
-        ndsa r5 r6
-        nlthis r6
-        ncall r4
-        halt
-        s "Kestrova.exe"
-        s "?Terminate@CSystem@Tamrik@@QAEXXZ"
-        s "System"
-    )");
-    EXPECT_TRUE(system.quit);
-    EXPECT_EQ(R(0), 0);
-    EXPECT_EQ(R(31), 36);
-    std::string word = std::to_string(R(6));
-    std::string function = std::to_string(R(4));
-    EXPECT_EQ(ReadFile("log.txt"), "\r\n\tndsa - object = 'System'.\r\n"
-                                   "\r\n\tnlthis - " + word + ".\r\n"
-                                   "\r\n\tncall - fptr = " + function + ", thispointer = " + word + ".\r\n");
-}
-
 TEST_F(NativeCalls, FailedLookupsGiveZeroAndTheRunGoesOn)
 {
     Handler h;

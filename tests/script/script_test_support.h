@@ -1,4 +1,4 @@
-// A system object for script tests (no window, no timer) and helpers to assemble and run handlers.
+// Helpers of the script tests: assemble, load and run handlers, read registers.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -8,28 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "core/log.h"
-#include "core/system.h"
 #include "script/byte_code.h"
 #include "script/virtual_machine.h"
 #include "script/xml_easm.h"
+#include "tests/support/test_system.h"
 
 namespace kestrova_test {
-
-class TestSystem : public Tamrik::CSystem {
-public:
-    // With logging on, the log goes to "log.txt" in the working directory (use a ScratchDir).
-    explicit TestSystem(bool logging = false)
-    {
-        (*settings)["Game"]["Log"] = logging ? "true" : "false";
-        log = new Tamrik::CLog(this);
-        vm = new Tamrik::CWin32VirtualMachine(this);
-        vm->RegisterObject("System", this);
-    }
-    void Sleep(uint32_t) override {}
-    int64_t GetCounter() override { return 0; }
-    int64_t GetFrequency() override { return 1; }
-};
 
 using Program = std::unique_ptr<Tamrik::ByteCode>;
 

@@ -13,7 +13,7 @@ namespace kestrova_test {
 
 namespace {
 
-const char* const kConfig = R"(Section "Device"
+const char* const CONFIG = R"(Section "Device"
     Identifier "dummy"
     Driver "dummy"
     VideoRam 64000
@@ -55,7 +55,7 @@ bool XorgDummyServer::Start()
     if (!mkdtemp(pattern))
         return false;
     folder = pattern;
-    std::ofstream(folder + "/xorg.conf") << kConfig;
+    std::ofstream(folder + "/xorg.conf") << CONFIG;
     for (int number = 60; number < 160; ++number)
         if (StartOn(number))
             return true;

@@ -11,9 +11,9 @@
 namespace {
 
 // Not the dialog's 736 x 320: the tool scales whatever it finds to that rectangle.
-constexpr int kWidth = 640;
-constexpr int kHeight = 280;
-constexpr int kFrame = 8;
+constexpr int WIDTH = 640;
+constexpr int HEIGHT = 280;
+constexpr int FRAME = 8;
 
 struct Color {
     float r, g, b;
@@ -58,7 +58,7 @@ Color Land(float x, float y)
 Color Pixel(int px, int py)
 {
     const Color frame{0.08f, 0.24f, 0.31f};
-    if (px < kFrame || py < kFrame || px >= kWidth - kFrame || py >= kHeight - kFrame)
+    if (px < FRAME || py < FRAME || px >= WIDTH - FRAME || py >= HEIGHT - FRAME)
         return frame;
     float x = px + 0.5f, y = py + 0.5f;
     const float shore = 200.0f;
@@ -91,17 +91,17 @@ int main(int argc, char** argv)
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
     jpeg_stdio_dest(&info, file);
-    info.image_width = kWidth;
-    info.image_height = kHeight;
+    info.image_width = WIDTH;
+    info.image_height = HEIGHT;
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 92, TRUE);
     jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(kWidth * 3);
+    std::vector<JSAMPLE> row(WIDTH * 3);
     while (info.next_scanline < info.image_height) {
         int y = static_cast<int>(info.next_scanline);
-        for (int x = 0; x < kWidth; ++x) {
+        for (int x = 0; x < WIDTH; ++x) {
             Color c = Pixel(x, y);
             row[x * 3 + 0] = static_cast<JSAMPLE>(std::lround(std::clamp(c.r, 0.0f, 1.0f) * 255));
             row[x * 3 + 1] = static_cast<JSAMPLE>(std::lround(std::clamp(c.g, 0.0f, 1.0f) * 255));
