@@ -9,7 +9,7 @@
 
 #include "level/bsp_loader.h"
 #include "render/direct3d/direct3d_device.h"
-#include "tests/render/scene_device.h"
+#include "tests/support/test_system.h"
 
 using Tamrik::CDirect3DRenderDevice;
 
@@ -235,7 +235,7 @@ TEST(Direct3DCreate, AWindowWithoutADeviceWindowGivesTheDeviceMessageAndFalse)
 {
     // The box's caption and text go to standard error where no box may be shown.
     setenv("KESTROVA_NO_MESSAGE_BOX", "1", 1);
-    Tamrik::ManualClockSystem system;
+    kestrova_test::TestSystem system;
     CDirect3DRenderDevice device(&system);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(device.Create(system.mainWindow)); // never opened: no window to draw in
