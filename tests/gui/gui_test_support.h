@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -156,6 +157,54 @@ protected:
     ScratchDir dir;
     TestSystem system{true};
     Tamrik::CGUI gui{&system};
+};
+
+// A window that records the events it receives as "name:event".
+class Probe : public Tamrik::CGUI::CWindow {
+public:
+    Probe(Tamrik::CGUI* owner, std::string name, std::vector<std::string>* events)
+        : CWindow(owner), name(std::move(name)), events(events)
+    {
+    }
+    void OnMouseButtonDown(int, int) override { Record("down"); }
+    void OnMouseButtonUp(int, int) override { Record("up"); }
+    void OnMouseMove(int a, int b) override { Record("move" + std::to_string(a) + "," + std::to_string(b)); }
+    void OnMouseRolloverStart(int, int) override { Record("enter"); }
+    void OnMouseRolloverEnd(int, int) override { Record("leave"); }
+    void OnGainFocus(int, int) override { Record("gain"); }
+    void OnLoseFocus(int, int) override { Record("lose"); }
+    void OnDrag(int dx, int dy) override
+    {
+        Record("drag" + std::to_string(dx) + "," + std::to_string(dy));
+        CWindow::OnDrag(dx, dy);
+    }
+
+private:
+    void Record(const std::string& e) { events->push_back(name + ":" + e); }
+    std::string name;
+    std::vector<std::string>* events;
+};
+
+// A GUI of probes placed by hand.
+class ProbeTest : public GUITest {
+protected:
+    // A probe at (left, top) of size w x h, under parent or at the top level, shown.
+    Probe* Add(const std::string& name, Tamrik::CGUI::CWindow* parent, int left, int top, int w, int h)
+    {
+        auto* p = new Probe(&gui, name, &events);
+        p->parent = parent;
+        if (parent)
+            parent->children.push_back(p);
+        else
+            gui.windows.push_back(p);
+        p->SetPosition(left, top);
+        p->SetSize(w, h);
+        p->visible = true;
+        return p;
+    }
+    std::vector<std::string> Take() { return std::exchange(events, {}); }
+
+    std::vector<std::string> events;
 };
 
 } // namespace kestrova_test
