@@ -106,11 +106,6 @@ inline Rect RectOf(const Tamrik::CGUI::CWindow* w)
     return {p[0].x, p[0].y, p[3].x, p[1].y};
 }
 
-inline std::ostream& operator<<(std::ostream& os, const Rect& r)
-{
-    return os << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
-}
-
 class GUITest : public ::testing::Test {
 protected:
     GUITest()
