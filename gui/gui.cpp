@@ -53,7 +53,10 @@ bool CGUI::GetActive()
 
 void CGUI::BringToFront(CWindow* window)
 {
-    windows.remove(window);
+    if (window == unlistedWindow)
+        unlistedWindow = nullptr;
+    else
+        windows.remove(window);
     windows.push_back(window);
 }
 

@@ -68,6 +68,10 @@ private:
     void AssembleEvent(CXMLNode* element, CWindow* parent);
     void ApplyAttributes(CXMLNode* element, CWindow* window);
 
+    // A top-level window that the builder is making and that no list holds yet: showing it
+    // appends it without searching the list, which keeps a build of many windows linear.
+    CWindow* unlistedWindow = nullptr;
+
     // The hit test's two levels, kept between calls so that a mouse move allocates nothing.
     std::vector<CWindow*> hitLevel;
     std::vector<CWindow*> hitNextLevel;
