@@ -50,7 +50,7 @@ public:
     // The window under cursor corner 0, null for none.
     CWindow* HitTest();
 
-    // Removes every entry of window from the top-level list and appends it once at the back.
+    // Moves window to the back of the top-level list, listing it if it is not listed.
     void BringToFront(CWindow* window);
 
     InputListener listeners[INPUT_EVENT_COUNT];

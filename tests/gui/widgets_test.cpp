@@ -20,7 +20,6 @@ TEST_F(ProbeTest, ShowingAWindowNotifiesItsSubtreeDeepestFirst)
     Probe* w = Add("w", top, 0, 0, 10, 10);
     for (const char* name : {"a", "b", "c", "d"})
         Add(name, w, 0, 0, 10, 10);
-    gui.windows.push_back(top); // listed twice: showing lists it once
     gui.focusedWindow = other;
     Take();
     w->SetVisible(true);
