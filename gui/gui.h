@@ -72,6 +72,10 @@ private:
     // appends it without searching the list, which keeps a build of many windows linear.
     CWindow* unlistedWindow = nullptr;
 
+    // Changes whenever a window's focus handlers change, which stales the windows' cached
+    // focus ancestors.
+    uint64_t focusEpoch = 1;
+
     // The hit test's two levels, kept between calls so that a mouse move allocates nothing.
     std::vector<CWindow*> hitLevel;
     std::vector<CWindow*> hitNextLevel;
