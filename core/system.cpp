@@ -148,7 +148,7 @@ int64_t CWin32System::GetCounter()
 
 int64_t CWin32System::GetFrequency()
 {
-    return platform::kMonotonicFrequency;
+    return platform::MONOTONIC_FREQUENCY;
 }
 
 } // namespace Tamrik

@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 512;
+constexpr int WIDTH = 1024;
+constexpr int HEIGHT = 512;
 
 struct Color {
     float r, g, b;
@@ -27,14 +27,14 @@ Color Mix(Color a, Color b, float t)
 
 // Straight (not premultiplied) RGBA in 0..255, top row first while drawing.
 struct Canvas {
-    std::vector<float> rgba = std::vector<float>(static_cast<size_t>(kWidth) * kHeight * 4, 0.0f);
+    std::vector<float> rgba = std::vector<float>(static_cast<size_t>(WIDTH) * HEIGHT * 4, 0.0f);
 
     // Paints colour over the pixel with the given coverage (0..1).
     void Blend(int x, int y, Color c, float coverage)
     {
-        if (coverage <= 0.0f || x < 0 || y < 0 || x >= kWidth || y >= kHeight)
+        if (coverage <= 0.0f || x < 0 || y < 0 || x >= WIDTH || y >= HEIGHT)
             return;
-        float* p = &rgba[(static_cast<size_t>(y) * kWidth + x) * 4];
+        float* p = &rgba[(static_cast<size_t>(y) * WIDTH + x) * 4];
         float a = std::min(coverage, 1.0f);
         float outA = a + p[3] / 255.0f * (1.0f - a);
         if (outA <= 0.0f)
@@ -50,10 +50,10 @@ struct Canvas {
     // colour that may vary over the picture.
     void Fill(const std::function<bool(float, float)>& inside,
               const std::function<Color(float, float)>& paint, int x0 = 0, int y0 = 0,
-              int x1 = kWidth, int y1 = kHeight)
+              int x1 = WIDTH, int y1 = HEIGHT)
     {
-        for (int y = std::max(y0, 0); y < std::min(y1, kHeight); ++y) {
-            for (int x = std::max(x0, 0); x < std::min(x1, kWidth); ++x) {
+        for (int y = std::max(y0, 0); y < std::min(y1, HEIGHT); ++y) {
+            for (int x = std::max(x0, 0); x < std::min(x1, WIDTH); ++x) {
                 int hits = 0;
                 for (int sy = 0; sy < 4; ++sy)
                     for (int sx = 0; sx < 4; ++sx)
@@ -124,12 +124,12 @@ bool WriteTGA(const Canvas& canvas, const std::filesystem::path& path)
     if (!file)
         return false;
     uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                          kWidth & 0xFF, kWidth >> 8, kHeight & 0xFF, kHeight >> 8, 32, 8};
+                          WIDTH & 0xFF, WIDTH >> 8, HEIGHT & 0xFF, HEIGHT >> 8, 32, 8};
     std::fwrite(header, 1, sizeof header, file);
-    std::vector<uint8_t> row(static_cast<size_t>(kWidth) * 4);
-    for (int y = kHeight - 1; y >= 0; --y) {
-        for (int x = 0; x < kWidth; ++x) {
-            const float* p = &canvas.rgba[(static_cast<size_t>(y) * kWidth + x) * 4];
+    std::vector<uint8_t> row(static_cast<size_t>(WIDTH) * 4);
+    for (int y = HEIGHT - 1; y >= 0; --y) {
+        for (int x = 0; x < WIDTH; ++x) {
+            const float* p = &canvas.rgba[(static_cast<size_t>(y) * WIDTH + x) * 4];
             auto byte = [](float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 255.0f))); };
             row[x * 4 + 0] = byte(p[2]);
             row[x * 4 + 1] = byte(p[1]);
@@ -158,12 +158,12 @@ int main(int argc, char** argv)
     const Color mist{168, 180, 204};
 
     Canvas canvas;
-    auto night = [&](float, float y) { return Mix(nightTop, nightBottom, y / kHeight); };
+    auto night = [&](float, float y) { return Mix(nightTop, nightBottom, y / HEIGHT); };
 
     // The card: an amber rim around a night-blue body, transparent outside the corners.
-    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 0, 0, kWidth, kHeight, 56); },
+    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 0, 0, WIDTH, HEIGHT, 56); },
                 [&](float, float) { return amber; });
-    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 10, 10, kWidth - 10, kHeight - 10, 46); },
+    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 10, 10, WIDTH - 10, HEIGHT - 10, 46); },
                 night);
 
     // The setting sun, its lower half sliced by bands of the night sky.
