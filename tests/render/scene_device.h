@@ -52,7 +52,12 @@ public:
                         std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b));
     }
     void DrawSplash() override { calls.push_back("DrawSplash"); }
-    void DrawQuad(ScreenQuad*, Texture*) override { calls.push_back("DrawQuad"); }
+    void DrawQuad(ScreenQuad* quad, Texture* texture) override
+    {
+        calls.push_back("DrawQuad");
+        quads.push_back(*quad);
+        quadTextures.push_back(texture);
+    }
     void CreateTextFont() override {}
     void LoadLevelTextures() override { calls.push_back("LoadLevelTextures"); }
     void LoadLevelGeometry() override { calls.push_back("LoadLevelGeometry"); }
@@ -76,6 +81,8 @@ public:
 
     std::vector<std::string> calls;
     std::vector<Light> lastLights;
+    std::vector<ScreenQuad> quads;
+    std::vector<Texture*> quadTextures;
 };
 
 } // namespace Tamrik
