@@ -10,6 +10,7 @@
 #include "render/bitmap_font.h"
 #include "render/face_set.h"
 #include "image/image.h"
+#include "render/gui_types.h"
 #include "render/screen_quad.h"
 
 namespace Tamrik {
@@ -20,10 +21,6 @@ class CGUI;
 class CMainWindow;
 class CMaterialLibrary;
 class CSystem;
-
-// Index 0 to 20 of a GUI picture, -1 for none.
-using GUITextureId = int32_t;
-constexpr int32_t GUI_TEXTURE_COUNT = 21;
 
 struct GUITextureEntry {
     Texture* texture = nullptr; // owned
