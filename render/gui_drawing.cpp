@@ -35,6 +35,7 @@ void CRenderDevice::DrawWindow(Window* window)
         return;
     // Depth first, each window before its children and the children in list order, as a
     // recursion would draw them: children are pushed last first.
+    const int32_t lineHeight = font.GetLineHeight(); // the same for every line: measured once
     guiDrawStack.clear();
     guiDrawStack.push_back(window);
     while (!guiDrawStack.empty()) {
@@ -48,7 +49,7 @@ void CRenderDevice::DrawWindow(Window* window)
         }
         if (!w->text.empty()) {
             const char* text = w->text.c_str();
-            const ScreenPoint at = PlaceText(w->corners, w->textLayout, font.GetTextWidth(text), font.GetLineHeight());
+            const ScreenPoint at = PlaceText(w->corners, w->textLayout, font.GetTextWidth(text), lineHeight);
             DrawString(text, at.x, at.y, w->textColor[0], w->textColor[1], w->textColor[2]);
         }
         for (auto child = w->children.rbegin(); child != w->children.rend(); ++child) {
