@@ -31,6 +31,9 @@ public:
 
     // Builds the windows of "gui/gui.xml".
     void Load();
+    // Builds the windows of an element tree (the root's children are the top-level windows);
+    // null builds nothing.
+    void Build(CXMLNode* root);
     // The window for one element (null for an "event" element or an unknown name).
     CWindow* CreateWindowFromXML(CXMLNode* element, CWindow* parent);
 
@@ -61,6 +64,10 @@ public:
     bool dragging = false;
 
 private:
+    // An "event" element: its text assembled into a handler slot of parent.
+    void AssembleEvent(CXMLNode* element, CWindow* parent);
+    void ApplyAttributes(CXMLNode* element, CWindow* window);
+
     // The hit test's two levels, kept between calls so that a mouse move allocates nothing.
     std::vector<CWindow*> hitLevel;
     std::vector<CWindow*> hitNextLevel;

@@ -1,0 +1,169 @@
+// Windows and widgets: defaults, geometry, visibility notifications, skins and checked states.
+#include <gtest/gtest.h>
+
+#include "gui/button.h"
+#include "gui/check_box.h"
+#include "gui/dialog.h"
+#include "gui/radio_button.h"
+#include "tests/gui/gui_test_support.h"
+
+using namespace kestrova_test;
+using Tamrik::CGUI;
+
+namespace {
+
+using Widgets = GUITest;
+
+TEST_F(Widgets, GeometryMovesSubtreesAndSizesOnlyTheWindow)
+{
+    Build(R"(<gui><label name="p" position="10x30"><label name="c" position="0x0" size="5x5"/></label></gui>)");
+    CGUI::CWindow* p = Window("p");
+    CGUI::CWindow* c = Window("c");
+    p->SetSize(100, 20);
+    EXPECT_EQ(RectOf(p), (Rect{10, 30, 110, 50}));
+    EXPECT_EQ(RectOf(c), (Rect{10, 30, 15, 35}));
+    p->SetPosition(200, 100);
+    EXPECT_EQ(RectOf(c), (Rect{200, 100, 205, 105}));
+    c->SetPosition(1, 2);
+    EXPECT_EQ(RectOf(c), (Rect{201, 102, 206, 107}));
+    p->Stretch(-150, 5);
+    EXPECT_EQ(RectOf(p), (Rect{200, 100, 150, 125}));
+    EXPECT_EQ(RectOf(c), (Rect{201, 102, 206, 107}));
+}
+
+TEST_F(ProbeTest, ShowingAWindowNotifiesItsSubtreeDeepestFirst)
+{
+    Probe* other = Add("other", nullptr, 0, 0, 10, 10);
+    Probe* top = Add("top", nullptr, 0, 0, 10, 10);
+    Probe* w = Add("w", top, 0, 0, 10, 10);
+    for (const char* name : {"a", "b", "c", "d"})
+        Add(name, w, 0, 0, 10, 10);
+    gui.windows.push_back(top); // listed twice: showing lists it once
+    gui.focusedWindow = other;
+    Take();
+    w->SetVisible(true);
+    std::vector<std::string> expected;
+    for (std::string c : {"a", "b", "c", "d"})
+        expected.insert(expected.end(), {"other:lose", c + ":gain", "w:gain", "top:gain"});
+    expected.insert(expected.end(), {"other:lose", "w:gain", "top:gain"});
+    EXPECT_EQ(Take(), expected);
+    EXPECT_EQ(gui.windows, (std::list<CGUI::CWindow*>{other, top}));
+    EXPECT_EQ(gui.focusedWindow, other);
+
+    gui.focusedWindow = nullptr;
+    w->children[1]->SetVisible(false);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"b:lose", "w:lose", "top:lose"}));
+    EXPECT_FALSE(w->children[1]->visible);
+    EXPECT_TRUE(w->visible);
+}
+
+TEST_F(Widgets, NewWidgetsHaveTheirSizesAndSkins)
+{
+    CGUI::CWindow w(&gui);
+    EXPECT_EQ(RectOf(&w), (Rect{0, 0, 64, 64}));
+    EXPECT_EQ(w.texture, -1);
+    EXPECT_EQ(w.textLayout, Tamrik::CENTER);
+    EXPECT_FALSE(w.visible);
+    CGUI::CButton b(&gui);
+    EXPECT_EQ(RectOf(&b), (Rect{0, 0, 256, 64}));
+    EXPECT_EQ(b.texture, 5);
+    CGUI::CDialog d(&gui);
+    EXPECT_EQ(RectOf(&d), (Rect{0, 0, 512, 512}));
+    EXPECT_EQ(d.texture, 12);
+    ASSERT_EQ(d.children.size(), 4u);
+    EXPECT_EQ(d.children[0], d.tray);
+    EXPECT_EQ(RectOf(d.tray), (Rect{0, 0, 512, 24}));
+    EXPECT_EQ(RectOf(d.leftFrame), (Rect{0, 24, 2, 510}));
+    EXPECT_EQ(RectOf(d.rightFrame), (Rect{510, 24, 512, 510}));
+    EXPECT_EQ(RectOf(d.bottomFrame), (Rect{0, 510, 512, 512}));
+    EXPECT_EQ(d.tray->texture, 9);
+    EXPECT_EQ(d.bottomFrame->texture, 11);
+    CGUI::CRadioButtonGroup g(&gui);
+    EXPECT_EQ(g.texture, -1);
+}
+
+TEST_F(Widgets, ADialogSizesItsCaptionAndFramesAndSwitchesSkinsWithTheFocus)
+{
+    CGUI::CDialog d(&gui);
+    d.SetSize(300, 200);
+    EXPECT_EQ(RectOf(&d), (Rect{0, 0, 300, 200}));
+    EXPECT_EQ(RectOf(d.tray), (Rect{0, 0, 300, 24}));
+    EXPECT_EQ(RectOf(d.leftFrame), (Rect{0, 24, 2, 198}));
+    EXPECT_EQ(RectOf(d.rightFrame), (Rect{298, 24, 300, 198}));
+    EXPECT_EQ(RectOf(d.bottomFrame), (Rect{0, 198, 300, 200}));
+    d.OnGainFocus(0, 0);
+    EXPECT_EQ(d.tray->texture, 8);
+    EXPECT_EQ(d.leftFrame->texture, 10);
+    d.OnLoseFocus(0, 0);
+    EXPECT_EQ(d.tray->texture, 9);
+    EXPECT_EQ(d.rightFrame->texture, 11);
+    d.SetTextColor(1, 2, 3);
+    EXPECT_EQ(d.tray->textColor[2], 3);
+    EXPECT_EQ(d.textColor[2], 255);
+}
+
+TEST_F(Widgets, ACheckBoxTogglesOnButtonUpAndItsSkinFollowsCursorAndState)
+{
+    Build(R"(<gui><checkbox name="c" visible="true" position="10x10"/></gui>)");
+    auto* c = As<CGUI::CCheckBox>("c");
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->texture, 13);
+    ClickAt(15, 15);
+    EXPECT_TRUE(c->IsChecked());
+    EXPECT_EQ(c->texture, 16);
+    MoveTo(100, 100);
+    EXPECT_EQ(c->texture, 14);
+    ClickAt(15, 15);
+    EXPECT_FALSE(c->IsChecked());
+    EXPECT_EQ(c->texture, 15);
+}
+
+TEST_F(Widgets, OneRadioButtonOfAParentStaysCheckedAndTheGroupReportsItsPosition)
+{
+    Build(R"(<gui><radiobuttongroup name="g" visible="true" size="200x20">
+        <label visible="true"/>
+        <radiobutton name="a" position="20x0" visible="true"/>
+        <radiobutton name="b" position="40x0" visible="true"/>
+        <checkbox name="x" position="60x0" visible="true"/>
+        <radiobutton name="c" position="80x0" visible="true"/>
+    </radiobuttongroup></gui>)");
+    auto* g = As<CGUI::CRadioButtonGroup>("g");
+    auto* a = As<CGUI::CRadioButton>("a");
+    auto* b = As<CGUI::CRadioButton>("b");
+    auto* c = As<CGUI::CRadioButton>("c");
+    auto* x = As<CGUI::CCheckBox>("x");
+    ASSERT_TRUE(g && a && b && c && x);
+    EXPECT_EQ(g->GetCheckedIndex(), -1);
+    ClickAt(42, 5);
+    EXPECT_EQ(g->GetCheckedIndex(), 2);
+    EXPECT_EQ(b->texture, 20);
+    ClickAt(62, 5);
+    EXPECT_TRUE(x->checked);
+    ClickAt(82, 5);
+    EXPECT_EQ(g->GetCheckedIndex(), 4);
+    EXPECT_FALSE(b->checked);
+    EXPECT_EQ(b->texture, 17);
+    EXPECT_TRUE(x->checked);
+    ClickAt(82, 5); // a checked one stays checked
+    EXPECT_TRUE(c->checked);
+    MoveTo(300, 300);
+    EXPECT_EQ(c->texture, 18);
+    ClickAt(22, 5);
+    EXPECT_EQ(g->GetCheckedIndex(), 1);
+}
+
+TEST_F(Widgets, AButtonShowsItsStatesAndItsHandlersSeeTheNewSkin)
+{
+    Build(R"(<gui><button name="b" visible="true"/></gui>)");
+    CGUI::CWindow* b = Window("b");
+    MoveTo(10, 10);
+    EXPECT_EQ(b->texture, 6);
+    gui.HandleMouseButtonDown(0, 0);
+    EXPECT_EQ(b->texture, 7);
+    gui.HandleMouseButtonUp(0, 0);
+    EXPECT_EQ(b->texture, 6);
+    MoveTo(300, 300);
+    EXPECT_EQ(b->texture, 5);
+}
+
+} // namespace
