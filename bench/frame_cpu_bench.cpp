@@ -49,7 +49,7 @@ void Frame(benchmark::State& state, const std::string& path)
     camera.moveForward = true;
     CFaceSet visibleFaces;
     char statusText[256] = "";
-    Light lights[kMaxFrameLights];
+    Light lights[MAX_FRAME_LIGHTS];
     int64_t visible = 0;
     int64_t listed = 0;
     int64_t frames = 0;
@@ -83,11 +83,11 @@ void Frame(benchmark::State& state, const std::string& path)
     state.counters["allocs_per_frame"] = frames ? static_cast<double>(allocations) / frames : 0;
 }
 
-const std::string kLevels = std::string(KESTROVA_RUN_DIR) + "/../levels/";
+const std::string LEVELS = std::string(KESTROVA_RUN_DIR) + "/../levels/";
 
-void BM_FrameTwoRooms(benchmark::State& state) { Frame(state, kLevels + "two_rooms.bsp"); }
+void BM_FrameTwoRooms(benchmark::State& state) { Frame(state, LEVELS + "two_rooms.bsp"); }
 void BM_FrameDemo(benchmark::State& state) { Frame(state, std::string(KESTROVA_RUN_DIR) + "/maps/demo.bsp"); }
-void BM_FrameGrid(benchmark::State& state) { Frame(state, kLevels + "grid.bsp"); }
+void BM_FrameGrid(benchmark::State& state) { Frame(state, LEVELS + "grid.bsp"); }
 
 BENCHMARK(BM_FrameTwoRooms)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameDemo)->Unit(benchmark::kMicrosecond);

@@ -16,7 +16,7 @@ using namespace Tamrik;
 
 namespace {
 
-const std::string kLevel = std::string(KESTROVA_RUN_DIR) + "/../levels/grid.bsp";
+const std::string LEVEL = std::string(KESTROVA_RUN_DIR) + "/../levels/grid.bsp";
 
 // Bytes the loaded arrays take: records times their in-memory size, plus text and visibility.
 size_t HeldBytes(const CBSPLoader& level)
@@ -34,7 +34,7 @@ size_t HeldBytes(const CBSPLoader& level)
 void LoadGridLevel(benchmark::State& state)
 {
     IniMap settings;
-    settings["Game"]["Map"] = kLevel;
+    settings["Game"]["Map"] = LEVEL;
     CBSPLoader level(nullptr);
     size_t held = 0;
     for (auto _ : state) {
@@ -47,7 +47,7 @@ void LoadGridLevel(benchmark::State& state)
         level.Unload();
         state.ResumeTiming();
     }
-    const double fileSize = static_cast<double>(std::filesystem::file_size(kLevel));
+    const double fileSize = static_cast<double>(std::filesystem::file_size(LEVEL));
     state.counters["file_MB"] = fileSize / 1e6;
     state.counters["held_MB"] = static_cast<double>(held) / 1e6;
     state.counters["held_per_file_byte"] = static_cast<double>(held) / fileSize;
@@ -62,7 +62,7 @@ BENCHMARK(LoadGridLevel)->Unit(benchmark::kMillisecond);
 void LoadGridLevelWithEntities(benchmark::State& state)
 {
     IniMap settings;
-    settings["Game"]["Map"] = kLevel;
+    settings["Game"]["Map"] = LEVEL;
     CBSPLoader level(nullptr);
     for (auto _ : state) {
         ReadBSPFile(level, settings, nullptr);

@@ -23,10 +23,10 @@ public:
     int64_t GetFrequency() override { return 1; }
 };
 
-constexpr int64_t kIterations = 50000;
+constexpr int64_t ITERATIONS = 50000;
 
 // Six instructions per pass: integer arithmetic, a compare and a conditional jump.
-const char* kIntegerLoop = R"(
+const char* INTEGER_LOOP = R"(
     set r1 0
     set r2 50000
     set r3 3
@@ -40,7 +40,7 @@ const char* kIntegerLoop = R"(
 )";
 
 // Ten per pass: memory traffic through register addresses, the stack, and a call.
-const char* kMemoryLoop = R"(
+const char* MEMORY_LOOP = R"(
     set r1 0
     set r2 50000
     set r7 1000
@@ -58,7 +58,7 @@ const char* kMemoryLoop = R"(
 )";
 
 // Seven per pass: single-precision arithmetic and conversions.
-const char* kFloatLoop = R"(
+const char* FLOAT_LOOP = R"(
     set r1 0
     set r2 50000
     setf r3 3
@@ -85,12 +85,12 @@ void RunLoop(benchmark::State& state, const char* text, int64_t perPass)
         system.vm->Run();
         benchmark::DoNotOptimize(system.vm->registers[6]);
     }
-    state.SetItemsProcessed(state.iterations() * kIterations * perPass);
+    state.SetItemsProcessed(state.iterations() * ITERATIONS * perPass);
 }
 
-void BM_IntegerLoop(benchmark::State& state) { RunLoop(state, kIntegerLoop, 6); }
-void BM_MemoryAndCallLoop(benchmark::State& state) { RunLoop(state, kMemoryLoop, 10); }
-void BM_FloatLoop(benchmark::State& state) { RunLoop(state, kFloatLoop, 7); }
+void BM_IntegerLoop(benchmark::State& state) { RunLoop(state, INTEGER_LOOP, 6); }
+void BM_MemoryAndCallLoop(benchmark::State& state) { RunLoop(state, MEMORY_LOOP, 10); }
+void BM_FloatLoop(benchmark::State& state) { RunLoop(state, FLOAT_LOOP, 7); }
 
 BENCHMARK(BM_IntegerLoop);
 BENCHMARK(BM_MemoryAndCallLoop);

@@ -164,7 +164,7 @@ int64_t CWin32System::GetCounter()
 
 int64_t CWin32System::GetFrequency()
 {
-    return platform::kMonotonicFrequency;
+    return platform::MONOTONIC_FREQUENCY;
 }
 
 } // namespace Tamrik

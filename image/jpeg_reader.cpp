@@ -26,7 +26,7 @@ void ErrorExit(j_common_ptr info)
 void OutputMessage(j_common_ptr) {}
 
 // Pictures beyond this many pixels are refused rather than allocated.
-constexpr size_t kMaxPixels = size_t(1) << 24;
+constexpr size_t MAX_PIXELS = size_t(1) << 24;
 
 } // namespace
 
@@ -63,7 +63,7 @@ bool LoadJPEG(Image* image, const char* path)
     jpeg_read_header(&info, TRUE);
     // Checked before decompression starts, which allocates for the whole picture.
     if (info.image_width == 0 || info.image_height == 0 ||
-        size_t(info.image_width) * info.image_height > kMaxPixels) {
+        size_t(info.image_width) * info.image_height > MAX_PIXELS) {
         jpeg_destroy_decompress(&info);
         std::fclose(file);
         return false;
@@ -75,7 +75,7 @@ bool LoadJPEG(Image* image, const char* path)
     const size_t components = static_cast<size_t>(info.output_components);
     // Grey-scale is stored as RGB; three components as they come; anything else as four.
     const size_t bytes = components == 3 || components == 1 ? 3 : 4;
-    if (width == 0 || height == 0 || width * height > kMaxPixels || components > 4) {
+    if (width == 0 || height == 0 || width * height > MAX_PIXELS || components > 4) {
         jpeg_destroy_decompress(&info);
         std::fclose(file);
         return false;

@@ -9,8 +9,8 @@ namespace Tamrik {
 
 namespace {
 
-const uint8_t kUncompressedHeader[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-const uint8_t kRunLengthHeader[12] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const uint8_t UNCOMPRESSED_HEADER[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const uint8_t RUN_LENGTH_HEADER[12] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 // Bytes left in the file from the current position; lets a header's size be checked against
 // the file before anything is allocated for it.
@@ -78,9 +78,9 @@ bool LoadTGA(Image* image, const char* path)
         std::fclose(file);
         return false;
     }
-    if (std::memcmp(start, kRunLengthHeader, sizeof(start)) == 0) {
+    if (std::memcmp(start, RUN_LENGTH_HEADER, sizeof(start)) == 0) {
         runLength = true;
-    } else if (std::memcmp(start, kUncompressedHeader, sizeof(start)) != 0) {
+    } else if (std::memcmp(start, UNCOMPRESSED_HEADER, sizeof(start)) != 0) {
         std::fclose(file);
         return false;
     }

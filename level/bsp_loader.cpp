@@ -8,9 +8,9 @@ namespace Tamrik {
 
 namespace {
 
-const int32_t kRecordSizes[LUMP_COUNT] = {0, 72, 16, 36, 48, 4, 4, 40, 12, 8, 44, 4, 72, 104, 49152, 8, 0};
+const int32_t RECORD_SIZES[LUMP_COUNT] = {0, 72, 16, 36, 48, 4, 4, 40, 12, 8, 44, 4, 72, 104, 49152, 8, 0};
 
-const char* const kLumpNames[LUMP_COUNT] = {
+const char* const LUMP_NAMES[LUMP_COUNT] = {
     "Entity", "Texture", "Plane", "Node", "Leaf", "Leafface", "Leafbrush", "Model", "Brush",
     "Brushside", "Vertex", "Meshvert", "Effect", "Face", "Lightmap", "Lightvol", "Visdata"};
 
@@ -23,7 +23,7 @@ CBSPLoader::CBSPLoader(CSystem*)
       meshverts(nullptr), effects(nullptr), faces(nullptr), lightmaps(nullptr),
       lightvols(nullptr), visdata(nullptr)
 {
-    std::memcpy(recordSizes, kRecordSizes, sizeof(recordSizes));
+    std::memcpy(recordSizes, RECORD_SIZES, sizeof(recordSizes));
     std::memset(&header, 0, sizeof(header));
 }
 
@@ -162,7 +162,7 @@ bool CBSPLoader::Load(const char* path)
             length = recordSizes[i];
             count = entry.length / recordSizes[i];
         }
-        Dump("\nLoading %s lump...\n", kLumpNames[i]);
+        Dump("\nLoading %s lump...\n", LUMP_NAMES[i]);
         Dump("\tRecordNum = %d\n\tRecordLength = %d\n\n", count, length);
         switch (i) {
         case LUMP_ENTITY: ReadEntityLump(entry.length); break;

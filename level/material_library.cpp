@@ -20,10 +20,10 @@ CMaterialLibrary::~CMaterialLibrary()
 
 void CMaterialLibrary::Parse()
 {
-    static const char* const kKeys[4] = {"ambient", "diffuse", "specular", "emission"};
+    static const char* const KEYS[4] = {"ambient", "diffuse", "specular", "emission"};
     for (auto& [name, section] : document) {
         for (int k = 0; k < 4; ++k) {
-            const std::string& value = section[kKeys[k]];
+            const std::string& value = section[KEYS[k]];
             Material& material = materials[name];
             float* colour = k == 0   ? material.ambient
                             : k == 1 ? material.diffuse

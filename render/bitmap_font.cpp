@@ -14,7 +14,7 @@ namespace {
 
 // At 16 pixels a sane glyph is a few dozen pixels wide; a font file that asks for more is
 // broken, and its glyph stays empty rather than costing megabytes per character.
-constexpr int32_t kMaxGlyphSide = 256;
+constexpr int32_t MAX_GLYPH_SIDE = 256;
 
 void RenderGlyph(FT_Face face, uint32_t code, Glyph& glyph)
 {
@@ -30,9 +30,9 @@ void RenderGlyph(FT_Face face, uint32_t code, Glyph& glyph)
     // file asks for.
     FT_BBox box;
     FT_Glyph_Get_CBox(outline, FT_GLYPH_BBOX_PIXELS, &box);
-    if (box.xMax - box.xMin > kMaxGlyphSide || box.yMax - box.yMin > kMaxGlyphSide ||
-        box.xMin < -kMaxGlyphSide * 4 || box.xMax > kMaxGlyphSide * 4 ||
-        box.yMin < -kMaxGlyphSide * 4 || box.yMax > kMaxGlyphSide * 4) {
+    if (box.xMax - box.xMin > MAX_GLYPH_SIDE || box.yMax - box.yMin > MAX_GLYPH_SIDE ||
+        box.xMin < -MAX_GLYPH_SIDE * 4 || box.xMax > MAX_GLYPH_SIDE * 4 ||
+        box.yMin < -MAX_GLYPH_SIDE * 4 || box.yMax > MAX_GLYPH_SIDE * 4) {
         FT_Done_Glyph(outline);
         return;
     }
@@ -49,7 +49,7 @@ void RenderGlyph(FT_Face face, uint32_t code, Glyph& glyph)
     int32_t width = static_cast<int32_t>(source.width);
     int32_t rows = static_cast<int32_t>(source.rows);
     bool usable = source.pixel_mode == FT_PIXEL_MODE_GRAY && source.buffer && width > 0 &&
-                  rows > 0 && width <= kMaxGlyphSide && rows <= kMaxGlyphSide;
+                  rows > 0 && width <= MAX_GLYPH_SIDE && rows <= MAX_GLYPH_SIDE;
     if (usable) {
         glyph.width = width;
         glyph.rows = rows;

@@ -65,12 +65,12 @@ void TurnAndMoveCamera(CCamera& camera, CBSPLoader* level, double dt, char* stat
 
     float m[3];
     WantedDirection(camera, m);
-    const float s = kCameraSpeed * static_cast<float>(dt);
+    const float s = CAMERA_SPEED * static_cast<float>(dt);
     for (int i = 0; i < 3; ++i)
         m[i] *= s;
 
     CTrace trace(level);
-    trace.radius = kCameraRadius;
+    trace.radius = CAMERA_RADIUS;
     const bool hasTree = level && level->nodes && level->leafs && level->RecordCount(LUMP_NODE) > 0 &&
                          level->RecordCount(LUMP_LEAF) > 0;
     if (!hasTree) {

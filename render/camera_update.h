@@ -8,9 +8,9 @@ class CBSPLoader;
 class CCamera;
 
 // Walking speed in level units per second.
-constexpr float kCameraSpeed = 200.0f;
+constexpr float CAMERA_SPEED = 200.0f;
 // Radius of the sphere the camera sweeps through the level.
-constexpr float kCameraRadius = 10.0f;
+constexpr float CAMERA_RADIUS = 10.0f;
 
 // Turns the camera by its gathered angles (and clears them), then moves it by its flags over dt
 // seconds, sliding along the solid brushes in its way, and writes the collision line into

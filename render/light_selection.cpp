@@ -6,16 +6,16 @@
 
 namespace Tamrik {
 
-void ResetFrameLights(Light lights[kMaxFrameLights], CEntitySet& entities)
+void ResetFrameLights(Light lights[MAX_FRAME_LIGHTS], CEntitySet& entities)
 {
     const Light defaults;
-    for (int32_t i = 0; i < kMaxFrameLights; ++i)
+    for (int32_t i = 0; i < MAX_FRAME_LIGHTS; ++i)
         lights[i] = defaults;
     for (int32_t i = 0; i < entities.lightCount; ++i)
         entities.lights[i].culled = 1;
 }
 
-int32_t BuildLightList(Light lights[kMaxFrameLights], const CCamera& camera, CEntitySet& entities)
+int32_t BuildLightList(Light lights[MAX_FRAME_LIGHTS], const CCamera& camera, CEntitySet& entities)
 {
     const float* p = camera.position;
     const float* t = camera.lookAt;
@@ -45,7 +45,7 @@ int32_t BuildLightList(Light lights[kMaxFrameLights], const CCamera& camera, CEn
     int32_t count = 1;
     for (int32_t i = 0; i < entities.lightCount; ++i) {
         Light& light = entities.lights[i];
-        if (light.culled == 0 && count < kMaxFrameLights)
+        if (light.culled == 0 && count < MAX_FRAME_LIGHTS)
             lights[count++] = light;
         light.culled = 1;
     }

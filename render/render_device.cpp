@@ -13,7 +13,7 @@ namespace Tamrik {
 
 namespace {
 
-const char* const kGUITextureFiles[GUI_TEXTURE_COUNT] = {
+const char* const GUI_TEXTURE_FILES[GUI_TEXTURE_COUNT] = {
     "gui/textures/cursor.tga",
     "gui/textures/cursor_resize_vertical.tga",
     "gui/textures/cursor_resize_horizontal.tga",
@@ -60,7 +60,7 @@ CRenderDevice::CRenderDevice(CSystem* system)
     camera = new CCamera();
     materials = new CMaterialLibrary();
     gui = nullptr;
-    loadingStep = 0;
+    loadingStep = LOADING_READ_BSP_FILE;
     splash.handle = 0;
     lastCameraUpdate = 0;
     toggledLightId = 1;
@@ -105,11 +105,11 @@ void CRenderDevice::LoadGUITextures(CGUI* gui)
     this->gui = gui;
     for (GUITextureId id = 0; id < GUI_TEXTURE_COUNT; ++id) {
         Texture* texture = new Texture();
-        LoadTGA(texture, kGUITextureFiles[id]);
+        LoadTGA(texture, GUI_TEXTURE_FILES[id]);
         GUITextureEntry& entry = guiTextures[id];
         FreeGUITexture(entry);
         entry.texture = texture;
-        entry.path = kGUITextureFiles[id];
+        entry.path = GUI_TEXTURE_FILES[id];
     }
 }
 

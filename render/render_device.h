@@ -27,6 +27,19 @@ struct GUITextureEntry {
     std::string path;
 };
 
+// The values of CRenderDevice::loadingStep: one loading step per frame, in this order, then frames.
+enum LoadingStep : int32_t {
+    LOADING_READ_BSP_FILE = 0,
+    LOADING_READ_TEXTURES = 1,
+    LOADING_READ_MODELS = 2,
+    LOADING_READ_ENTITIES = 3,
+    LOADING_LOAD_TEXTURES = 4,
+    LOADING_LOAD_MODELS = 5,
+    LOADING_START_POSITION = 6,
+    LOADING_WAIT_FOR_KEY = 7,
+    LOADING_DONE = 8,
+};
+
 class CRenderDevice {
 public:
     explicit CRenderDevice(CSystem* system);
@@ -68,7 +81,8 @@ public:
     void HandleKeyDown(int32_t scanCode, int32_t unused);
     void HandleKeyUp(int32_t scanCode, int32_t unused);
 
-    // Loading steps 0, 1 and 3: each advances loadingStep by one however it ends.
+    // The loading steps LOADING_READ_BSP_FILE, LOADING_READ_TEXTURES and LOADING_READ_ENTITIES:
+    // each advances loadingStep by one however it ends.
     bool ReadBSPFile();
     void ReadTextures();
     void ReadEntities();
@@ -99,7 +113,7 @@ public:
     CCamera* camera;
     CBSPLoader* level;
     CMaterialLibrary* materials;
-    int32_t loadingStep;
+    int32_t loadingStep; // a LoadingStep
     CMainWindow* mainWindow;
     CSystem* system;
     CGUI* gui;

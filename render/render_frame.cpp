@@ -21,7 +21,7 @@ namespace {
 // One for the whole program, as the rate is.
 CFrameRate g_FrameRate;
 
-const char* const kLoadingMessages[8] = {
+const char* const LOADING_MESSAGES[LOADING_DONE] = {
     "Reading BSP file...",  "Reading textures...", "Reading models...",  "Reading entities...",
     "Loading textures...",  "Loading models...",   nullptr,              "Press any key to continue...",
 };
@@ -49,58 +49,58 @@ void CRenderDevice::ReadEntities()
 
 void CRenderDevice::RenderFrame()
 {
-    if (loadingStep < 8) {
+    if (loadingStep < LOADING_DONE) {
         BeginFrame();
         Set2DMode();
         DrawSplash();
         const int32_t step = loadingStep;
-        if (kLoadingMessages[step]) {
+        if (LOADING_MESSAGES[step]) {
             const uint32_t width = mainWindow ? static_cast<uint32_t>(mainWindow->width) : 0;
             const uint32_t height = mainWindow ? static_cast<uint32_t>(mainWindow->height) : 0;
-            DrawString(kLoadingMessages[step], static_cast<int32_t>(width / 3), static_cast<int32_t>((3 * height) / 4),
+            DrawString(LOADING_MESSAGES[step], static_cast<int32_t>(width / 3), static_cast<int32_t>((3 * height) / 4),
                        0, 0, 0);
         }
         switch (step) {
-        case 0:
+        case LOADING_READ_BSP_FILE:
             EndFrame();
             ReadBSPFile();
             break;
-        case 1:
+        case LOADING_READ_TEXTURES:
             EndFrame();
             ReadTextures();
             break;
-        case 2:
+        case LOADING_READ_MODELS:
             EndFrame();
             ++loadingStep;
             break;
-        case 3:
+        case LOADING_READ_ENTITIES:
             EndFrame();
             ReadEntities();
             break;
-        case 4:
+        case LOADING_LOAD_TEXTURES:
             EndFrame();
             LoadLevelTextures();
             ++loadingStep;
             break;
-        case 5:
+        case LOADING_LOAD_MODELS:
             EndFrame();
             LoadLevelGeometry();
             ++loadingStep;
             break;
-        case 6:
+        case LOADING_START_POSITION:
             // Begun and drawn but never shown: the next call begins a new frame.
             ApplyStartPosition(level->EntityText(), *camera);
             ++loadingStep;
             break;
         default:
-            // Step 7 waits for a key (HandleKeyDown).
+            // LOADING_WAIT_FOR_KEY: HandleKeyDown ends the wait.
             EndFrame();
             break;
         }
         return;
     }
 
-    Light lights[kMaxFrameLights];
+    Light lights[MAX_FRAME_LIGHTS];
     ResetFrameLights(lights, entities);
     const uint64_t t1 = static_cast<uint64_t>(system->GetCounter());
 

@@ -9,8 +9,8 @@ namespace Tamrik {
 
 namespace {
 
-constexpr float kEpsilon = 0.03125f;
-constexpr int32_t kSolid = 1;
+constexpr float EPSILON = 0.03125f;
+constexpr int32_t SOLID = 1;
 
 float Clamp01(float f)
 {
@@ -79,13 +79,13 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         if (d1 < d2) {
             near = n.children[1];
             far = n.children[0];
-            f1 = (d1 - r + kEpsilon) / (d1 - d2);
-            f2 = (d1 + r + kEpsilon) / (d1 - d2);
+            f1 = (d1 - r + EPSILON) / (d1 - d2);
+            f2 = (d1 + r + EPSILON) / (d1 - d2);
         } else if (d1 > d2) {
             near = n.children[0];
             far = n.children[1];
-            f1 = (d1 + r + kEpsilon) / (d1 - d2);
-            f2 = (d1 - r - kEpsilon) / (d1 - d2);
+            f1 = (d1 + r + EPSILON) / (d1 - d2);
+            f2 = (d1 - r - EPSILON) / (d1 - d2);
         } else {
             near = n.children[0];
             far = n.children[1];
@@ -95,7 +95,7 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         f1 = Clamp01(f1);
         f2 = Clamp01(f2);
 
-        if (depth >= kMaxDepth)
+        if (depth >= MAX_DEPTH)
             return;
         float mid[3];
         ++depth;
@@ -122,7 +122,7 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         const BSPBrush& candidate = level->brushes[b];
         if (candidate.n_brushsides < 1 || candidate.texture < 0 || candidate.texture >= textureCount)
             continue;
-        if (level->textures[candidate.texture].contents & kSolid)
+        if (level->textures[candidate.texture].contents & SOLID)
             TraceBrush(b, start, end);
     }
 }
@@ -157,13 +157,13 @@ void CTrace::TraceBrush(int32_t b, const float start[3], const float end[3])
         if (ds <= 0.0f && de <= 0.0f)
             continue;
         if (ds > de) {
-            const float f = (ds - kEpsilon) / (ds - de);
+            const float f = (ds - EPSILON) / (ds - de);
             if (f > sf) {
                 sf = f;
                 hit = i;
             }
         } else {
-            const float f = (ds + kEpsilon) / (ds - de);
+            const float f = (ds + EPSILON) / (ds - de);
             if (f < ef)
                 ef = f;
         }

@@ -28,7 +28,7 @@ private:
     // A tree visits each node at most once per trace, so a walk that takes more steps than
     // the tree has nodes and leaves is going round a loop in a broken file; the depth cap keeps
     // the recursion off the end of the stack on a deep or cyclic tree.
-    static constexpr int kMaxDepth = 1024;
+    static constexpr int MAX_DEPTH = 1024;
 
     int32_t nodeCount = 0;
     int32_t leafCount = 0;

@@ -7,7 +7,7 @@ namespace Tamrik {
 
 namespace {
 
-std::span<const ExportRow> g_extraRows;
+std::span<const ExportRow> g_ExtraRows;
 
 // Visits the program's rows, then the tests' rows, with each row's running index; stops when
 // visit returns true.
@@ -19,7 +19,7 @@ const ExportRow* FindRow(Visit&& visit)
         for (const ExportRow& row : group())
             if (visit(row, index++))
                 return &row;
-    for (const ExportRow& row : g_extraRows)
+    for (const ExportRow& row : g_ExtraRows)
         if (visit(row, index++))
             return &row;
     return nullptr;
@@ -29,7 +29,7 @@ const ExportRow* FindRow(Visit&& visit)
 
 void SetExtraExportsForTesting(std::span<const ExportRow> rows)
 {
-    g_extraRows = rows;
+    g_ExtraRows = rows;
 }
 
 uint32_t FindExport(const char* name)

@@ -344,7 +344,7 @@ bool MachineInstructions::Pop(VM& vm, uint32_t& value)
 namespace {
 
 // Indexed by opcode - 1.
-constexpr MachineInstructions::Handler kTable[] = {
+constexpr MachineInstructions::Handler TABLE[] = {
     Binary<Add>,            // 1 add
     Binary<Sub>,            // 2 sub
     Binary<Mul>,            // 3 mul
@@ -421,7 +421,7 @@ constexpr MachineInstructions::Handler kTable[] = {
     FloatUnary<FLog10>,     // 81 flog10
     FloatUnary<FLn>,        // 82 fln
 };
-static_assert(std::size(kTable) == OPCODE_TABLE_SIZE);
+static_assert(std::size(TABLE) == OPCODE_TABLE_SIZE);
 
 } // namespace
 
@@ -445,7 +445,7 @@ void MachineInstructions::Loop(VM& vm)
             }
             --vm.instructionsLeft;
         }
-        Step step = kTable[slot](vm, i);
+        Step step = TABLE[slot](vm, i);
         if (step == Step::Next) {
             registers[vm.programCounter] += 4;
         } else if (step != Step::Jumped) {

@@ -7,13 +7,13 @@ namespace Tamrik {
 using ScriptClass = const void*;
 
 template <class T>
-inline constexpr char kScriptClassTag = 0;
+inline constexpr char SCRIPT_CLASS_TAG = 0;
 
 // One distinct tag per class; works on incomplete (forward-declared) classes.
 template <class T>
 constexpr ScriptClass ScriptClassOf()
 {
-    return &kScriptClassTag<T>;
+    return &SCRIPT_CLASS_TAG<T>;
 }
 
 } // namespace Tamrik

@@ -20,7 +20,7 @@ struct Mnemonic {
 };
 
 // Next state 1 means the instruction has no operands and is emitted at once.
-const Mnemonic kMnemonics[] = {
+const Mnemonic MNEMONICS[] = {
     {"add", OP_ADD, 2},       {"sub", OP_SUB, 2},         {"mul", OP_MUL, 2},
     {"div", OP_DIV, 2},       {"mod", OP_MOD, 2},         {"lsh", OP_LSH, 2},
     {"rsh", OP_RSH, 2},       {"and", OP_AND, 2},         {"or", OP_OR, 2},
@@ -49,7 +49,7 @@ const Mnemonic kMnemonics[] = {
 };
 
 // Directives carry no opcode; their states are 14 to 17.
-const Mnemonic kDirectives[] = {{"b", 0, 14}, {"w", 0, 15}, {"dw", 0, 16}, {"s", 0, 17}};
+const Mnemonic DIRECTIVES[] = {{"b", 0, 14}, {"w", 0, 15}, {"dw", 0, 16}, {"s", 0, 17}};
 
 bool IsTokenChar(unsigned char c)
 {
@@ -236,9 +236,9 @@ void CXMLeasm::ProcessToken(const std::string& token)
 
     switch (state) {
     case 1: {
-        const Mnemonic* m = Find(kMnemonics, std::size(kMnemonics), token);
+        const Mnemonic* m = Find(MNEMONICS, std::size(MNEMONICS), token);
         if (!m)
-            m = Find(kDirectives, std::size(kDirectives), token);
+            m = Find(DIRECTIVES, std::size(DIRECTIVES), token);
         if (!m) {
             Fail("[XMLeasm] Error: unrecognised token ", token, ".\n");
             return;

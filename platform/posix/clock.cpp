@@ -10,7 +10,7 @@ int64_t MonotonicCounter()
 {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * kMonotonicFrequency + ts.tv_nsec;
+    return static_cast<int64_t>(ts.tv_sec) * MONOTONIC_FREQUENCY + ts.tv_nsec;
 }
 
 void SleepMilliseconds(uint32_t milliseconds)

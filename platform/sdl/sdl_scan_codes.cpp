@@ -15,7 +15,7 @@ struct ScanCodePair {
     uint8_t directInput;
 };
 
-constexpr ScanCodePair kScanCodes[] = {
+constexpr ScanCodePair SCAN_CODES[] = {
     {SDL_SCANCODE_ESCAPE, 0x01},
     {SDL_SCANCODE_1, 0x02}, {SDL_SCANCODE_2, 0x03}, {SDL_SCANCODE_3, 0x04},
     {SDL_SCANCODE_4, 0x05}, {SDL_SCANCODE_5, 0x06}, {SDL_SCANCODE_6, 0x07},
@@ -89,13 +89,13 @@ constexpr ScanCodePair kScanCodes[] = {
 constexpr std::array<uint8_t, SDL_NUM_SCANCODES> BuildTable()
 {
     std::array<uint8_t, SDL_NUM_SCANCODES> table{};
-    for (const ScanCodePair& pair : kScanCodes)
+    for (const ScanCodePair& pair : SCAN_CODES)
         table[pair.sdl] = pair.directInput;
     return table;
 }
 
 // Built at compile time, so it is ready before any static constructor could poll the keyboard.
-constexpr std::array<uint8_t, SDL_NUM_SCANCODES> kTable = BuildTable();
+constexpr std::array<uint8_t, SDL_NUM_SCANCODES> TABLE = BuildTable();
 
 } // namespace
 
@@ -103,7 +103,7 @@ uint8_t DirectInputScanCode(int sdlScancode)
 {
     if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES)
         return 0;
-    return kTable[static_cast<size_t>(sdlScancode)];
+    return TABLE[static_cast<size_t>(sdlScancode)];
 }
 
 } // namespace platform

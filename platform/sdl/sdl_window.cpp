@@ -12,7 +12,7 @@ namespace {
 
 // Larger windows are refused: X11 cannot address them and the GL drawable behind them would
 // take gigabytes.
-constexpr int32_t kMaxWindowSide = 16384;
+constexpr int32_t MAX_WINDOW_SIDE = 16384;
 
 // Input reaches the program by polling the keyboard and mouse state, which SDL updates while it
 // pumps events; the input events themselves would only pile up in the queue, where one message
@@ -81,7 +81,7 @@ Window* CreateMainWindow(const char* title, const WindowSettings& settings, Wind
         *error = WindowError::DisplayMode;
         return nullptr;
     }
-    if (settings.width > kMaxWindowSide || settings.height > kMaxWindowSide) {
+    if (settings.width > MAX_WINDOW_SIDE || settings.height > MAX_WINDOW_SIDE) {
         *error = WindowError::CreateWindow;
         return nullptr;
     }

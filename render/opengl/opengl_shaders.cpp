@@ -17,7 +17,7 @@ namespace Tamrik {
 namespace {
 
 // Shader sources are small; a file beyond this is not one of ours and is not read.
-constexpr long kMaxShaderSource = 1L << 20;
+constexpr long MAX_SHADER_SOURCE = 1L << 20;
 
 // The whole file as one NUL-terminated text (malloc'd), or null when it does not open.
 char* ReadShaderSource(const char* path)
@@ -27,7 +27,7 @@ char* ReadShaderSource(const char* path)
         return nullptr;
     std::fseek(file, 0, SEEK_END);
     long size = std::ftell(file);
-    if (size < 0 || size > kMaxShaderSource)
+    if (size < 0 || size > MAX_SHADER_SOURCE)
         size = 0;
     std::rewind(file);
     char* text = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));

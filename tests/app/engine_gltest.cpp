@@ -29,11 +29,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kStartLines[] = ".:: CEngine::Run() started ::.\r\nmain_thread: Creating main window...\r\n";
-const char kEndLines[] =
+const char START_LINES[] = ".:: CEngine::Run() started ::.\r\nmain_thread: Creating main window...\r\n";
+const char END_LINES[] =
     "main_thread: Destroying main window...\r\n.:: CEngine::Run() finished ::.\r\n\r\n\r\n";
 
-const char kWindowed800x600[] =
+const char WINDOWED_800X600[] =
     "[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\r\nDepth = \"32\"\r\nRefreshRate = \"60\"\r\n"
     "Fullscreen = \"false\"\r\nRenderer = \"OpenGL\"\r\n[Game]\r\nLog = \"true\"\r\n";
 
@@ -66,16 +66,16 @@ bool AllLineEndsAreCrLf(const std::string& text)
 
 void ExpectCompleteRunLog(const std::string& log)
 {
-    EXPECT_EQ(log.rfind(kStartLines, 0), 0u) << log;
-    ASSERT_GE(log.size(), sizeof(kEndLines) - 1) << log;
-    EXPECT_EQ(log.substr(log.size() - (sizeof(kEndLines) - 1)), kEndLines) << log;
+    EXPECT_EQ(log.rfind(START_LINES, 0), 0u) << log;
+    ASSERT_GE(log.size(), sizeof(END_LINES) - 1) << log;
+    EXPECT_EQ(log.substr(log.size() - (sizeof(END_LINES) - 1)), END_LINES) << log;
     EXPECT_EQ(log.find("Failed"), std::string::npos) << log;
     EXPECT_TRUE(AllLineEndsAreCrLf(log)) << log;
 }
 
 TEST(Program, OpensAnExactClientAreaAndEndsCleanlyOnACloseRequest)
 {
-    RunDirCopy dir(kWindowed800x600);
+    RunDirCopy dir(WINDOWED_800X600);
     kestrova_test::ChildProcess program;
     ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
                               {"KESTROVA_NO_MESSAGE_BOX=1"}));
@@ -93,7 +93,7 @@ TEST(Program, OpensAnExactClientAreaAndEndsCleanlyOnACloseRequest)
 
 TEST(Program, EndsCleanlyOnSigterm)
 {
-    RunDirCopy dir(kWindowed800x600);
+    RunDirCopy dir(WINDOWED_800X600);
     kestrova_test::ChildProcess program;
     ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
                               {"KESTROVA_NO_MESSAGE_BOX=1"}));
@@ -240,7 +240,7 @@ void ReplaceDevice(CEngine& engine, CRenderDevice* device)
 TEST(EngineRun, ADeviceThatCannotBeCreatedIsNotCalledAgainAndTheWindowCloses)
 {
     kestrova_test::ScratchDir scratch;
-    WriteFile("Settings.ini", kWindowed800x600);
+    WriteFile("Settings.ini", WINDOWED_800X600);
     std::vector<std::string> calls;
     CEngine engine;
     InstallRecordingLog(engine.system);
@@ -252,14 +252,14 @@ TEST(EngineRun, ADeviceThatCannotBeCreatedIsNotCalledAgainAndTheWindowCloses)
     EXPECT_EQ(calls, (std::vector<std::string>{"Create"}));
     EXPECT_FALSE(engine.gui->GetActive());
     EXPECT_EQ(ReadFile("log.txt"),
-              std::string(kStartLines) + "Failed creating render device!\r\n" + kEndLines);
+              std::string(START_LINES) + "Failed creating render device!\r\n" + END_LINES);
     EXPECT_FALSE(kestrova_test::WindowExists("Tamrik"));
 }
 
 TEST(EngineRun, TerminateDuringTheFirstPassStillDrawsThatFrameThenTearsDownInOrder)
 {
     kestrova_test::ScratchDir scratch;
-    WriteFile("Settings.ini", kWindowed800x600);
+    WriteFile("Settings.ini", WINDOWED_800X600);
     std::vector<std::string> calls;
     CEngine engine;
     InstallRecordingLog(engine.system);
@@ -275,10 +275,10 @@ TEST(EngineRun, TerminateDuringTheFirstPassStillDrawsThatFrameThenTearsDownInOrd
     EXPECT_EQ(engine.device->gui, engine.gui);
     // The GUI logs its activation; the scripted Destroy fails: the line is logged and the
     // tear-down goes on.
-    EXPECT_EQ(ReadFile("log.txt"), std::string(kStartLines) +
+    EXPECT_EQ(ReadFile("log.txt"), std::string(START_LINES) +
                                        "\r\n\r\nvoid CGUI::SetActive(bool status) is invoked!\r\n\r\n" +
                                        "render_thread: Failed destroying render device!\r\n" +
-                                       kEndLines);
+                                       END_LINES);
 }
 
 } // namespace

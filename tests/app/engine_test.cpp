@@ -23,7 +23,7 @@ using kestrova_test::WriteFile;
 
 namespace {
 
-const char kWarning[] = "Warning: unknown renderer specified, switching to default.\r\n";
+const char WARNING[] = "Warning: unknown renderer specified, switching to default.\r\n";
 
 struct RendererCase {
     const char* renderer;   // the whole [Display] Renderer line, or "" for none
@@ -52,7 +52,7 @@ TEST(EngineConstruction, TheRendererSettingChoosesTheDeviceAndWarnsAboutUnknownV
             << c.renderer;
         EXPECT_EQ(dynamic_cast<COpenGLRenderDevice*>(engine.device) != nullptr, !c.direct3D)
             << c.renderer;
-        EXPECT_EQ(ReadFile("log.txt"), c.warning ? kWarning : "") << c.renderer;
+        EXPECT_EQ(ReadFile("log.txt"), c.warning ? WARNING : "") << c.renderer;
     }
 }
 

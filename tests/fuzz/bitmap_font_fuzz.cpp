@@ -11,21 +11,21 @@
 
 namespace {
 
-char g_folder[] = "/tmp/kestrova-font-fuzz-XXXXXX";
+char g_Folder[] = "/tmp/kestrova-font-fuzz-XXXXXX";
 
 void RemoveScratchFolder()
 {
     std::error_code ec;
-    std::filesystem::remove_all(g_folder, ec);
+    std::filesystem::remove_all(g_Folder, ec);
 }
 
 // The font is read relative to the working directory: one private folder for the whole run.
 bool EnterScratchFolder()
 {
-    if (!mkdtemp(g_folder))
+    if (!mkdtemp(g_Folder))
         return false;
     std::atexit(RemoveScratchFolder);
-    if (chdir(g_folder) != 0)
+    if (chdir(g_Folder) != 0)
         return false;
     std::filesystem::create_directories("fonts");
     return true;

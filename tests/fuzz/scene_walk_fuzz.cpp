@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     camera.moveForward = true;
     camera.moveLeft = true;
     CFaceSet faces;
-    Light lights[kMaxFrameLights];
+    Light lights[MAX_FRAME_LIGHTS];
     char status[256];
     int32_t toggledId = 1;
     bool toggledOn = false;
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TurnAndMoveCamera(camera, &level, 0.05, status, sizeof status);
         CollectVisible(level, camera.position, entities, faces);
         const int32_t count = BuildLightList(lights, camera, entities);
-        if (count < 1 || count > kMaxFrameLights)
+        if (count < 1 || count > MAX_FRAME_LIGHTS)
             __builtin_trap();
         for (int32_t face : faces)
             if (face < 0 || face >= level.RecordCount(LUMP_FACE))

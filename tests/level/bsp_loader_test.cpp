@@ -70,7 +70,7 @@ std::string DumpLevel()
     return LevelFile(l);
 }
 
-const char* const kDumpText =
+const char* const DUMP_TEXT =
     "Header:\n\tmagic = IBSP\n\tversion = 0x2E\n\n"
     "\tdirentry[0].offset = 144\n\tdirentry[0].length = 4\n"
     "\tdirentry[1].offset = 148\n\tdirentry[1].length = 72\n"
@@ -134,7 +134,7 @@ TEST(BSPLoader, EveryLumpIsReadInFieldOrderAndDumpedExactly)
     WriteFile("maps/small.bsp", DumpLevel());
     CBSPLoader loader(nullptr);
     ASSERT_TRUE(LoadPath(loader, "maps/small.bsp", true));
-    EXPECT_EQ(ReadFile("maps/small.txt"), Crlf(kDumpText));
+    EXPECT_EQ(ReadFile("maps/small.txt"), Crlf(DUMP_TEXT));
 
     EXPECT_EQ(loader.RecordCount(LUMP_LIGHTVOL), 2);
     EXPECT_EQ(loader.lightvols[1].ambient[0], 0x11);

@@ -9,7 +9,7 @@
 namespace Tamrik {
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+constexpr float PI = 3.14159265358979f;
 
 TEST(CameraMath, ANewCameraStandsAtTheOriginLookingAlongX)
 {
@@ -47,7 +47,7 @@ TEST(CameraMath, RotationIsRightHandedAndNormalizesTheAxis)
 {
     float axis[3] = {0, 0, 5};
     float v[3] = {1, 0, 0};
-    RotateAroundAxis(axis, v, kPi / 2);
+    RotateAroundAxis(axis, v, PI / 2);
     EXPECT_NEAR(v[0], 0.0f, 1e-6f);
     EXPECT_NEAR(v[1], 1.0f, 1e-6f);
     EXPECT_NEAR(v[2], 0.0f, 1e-6f);
@@ -56,7 +56,7 @@ TEST(CameraMath, RotationIsRightHandedAndNormalizesTheAxis)
     // About x: y goes to z.
     float xAxis[3] = {1, 0, 0};
     float w[3] = {0, 1, 0};
-    RotateAroundAxis(xAxis, w, kPi / 2);
+    RotateAroundAxis(xAxis, w, PI / 2);
     EXPECT_NEAR(w[1], 0.0f, 1e-6f);
     EXPECT_NEAR(w[2], 1.0f, 1e-6f);
 }
@@ -67,7 +67,7 @@ TEST(CameraMath, RotationKeepsLengthAndAFullTurnReturns)
     float v[3] = {-4, 0.5f, 2};
     const float before = SquareRoot(Dot(v, v));
     for (int i = 0; i < 8; ++i)
-        RotateAroundAxis(axis, v, kPi / 4);
+        RotateAroundAxis(axis, v, PI / 4);
     EXPECT_NEAR(SquareRoot(Dot(v, v)), before, 1e-4f);
     EXPECT_NEAR(v[0], -4.0f, 1e-4f);
     EXPECT_NEAR(v[1], 0.5f, 1e-4f);
@@ -78,13 +78,13 @@ TEST(CameraMath, AngleBetweenLeavesItsArgumentsAlone)
 {
     const float a[3] = {2, 0, 0};
     const float b[3] = {0, 0, 7};
-    EXPECT_NEAR(AngleBetween(a, b), kPi / 2, 1e-6f);
+    EXPECT_NEAR(AngleBetween(a, b), PI / 2, 1e-6f);
     EXPECT_EQ(a[0], 2.0f);
     EXPECT_EQ(b[2], 7.0f);
     const float c[3] = {-1, 0, 0};
-    EXPECT_NEAR(AngleBetween(a, c), kPi, 1e-3f);
+    EXPECT_NEAR(AngleBetween(a, c), PI, 1e-3f);
     const float d[3] = {1, 1, 0};
-    EXPECT_NEAR(AngleBetween(a, d), kPi / 4, 1e-6f);
+    EXPECT_NEAR(AngleBetween(a, d), PI / 4, 1e-6f);
 }
 
 TEST(CameraMath, AngleBetweenNeverGivesNaN)
@@ -92,10 +92,10 @@ TEST(CameraMath, AngleBetweenNeverGivesNaN)
     // Vectors whose normalized dot product rounds past -1 or 1.
     const float a[3] = {0.1f, 0.7f, -0.3f};
     const float b[3] = {-0.1f, -0.7f, 0.3f};
-    EXPECT_NEAR(AngleBetween(a, b), kPi, 1e-3f);
+    EXPECT_NEAR(AngleBetween(a, b), PI, 1e-3f);
     EXPECT_NEAR(AngleBetween(a, a), 0.0f, 1e-3f);
     const float zero[3] = {0, 0, 0};
-    EXPECT_NEAR(AngleBetween(a, zero), kPi / 2, 1e-6f);
+    EXPECT_NEAR(AngleBetween(a, zero), PI / 2, 1e-6f);
 }
 
 } // namespace

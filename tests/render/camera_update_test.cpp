@@ -14,9 +14,9 @@
 namespace Tamrik {
 namespace {
 
-constexpr double kFrame = 1.0 / 60.0;
-constexpr float kStep = 200.0f / 60.0f;
-constexpr float kPi = 3.14159265358979f;
+constexpr double FRAME = 1.0 / 60.0;
+constexpr float STEP = 200.0f / 60.0f;
+constexpr float PI = 3.14159265358979f;
 
 // All brushes in one leaf in front of a plane far below everything.
 class Room : public ::testing::Test {
@@ -49,7 +49,7 @@ protected:
     void Frames(int n)
     {
         for (int i = 0; i < n; ++i)
-            TurnAndMoveCamera(camera, &level, kFrame, status, sizeof status);
+            TurnAndMoveCamera(camera, &level, FRAME, status, sizeof status);
     }
 
     void Face(float x, float y, float z)
@@ -77,7 +77,7 @@ TEST_F(Room, WithNoArrowKeyTheCameraOnlyTurns)
 {
     Box(100, -500, -100, 116, 500, 100, solid);
     Finish();
-    camera.yawDelta = kPi / 2;
+    camera.yawDelta = PI / 2;
     Frames(1);
     EXPECT_NEAR(camera.forward[0], 0.0f, 1e-6f);
     EXPECT_NEAR(camera.forward[1], 1.0f, 1e-6f);
@@ -123,7 +123,7 @@ TEST_F(Room, WalkingStraightIntoAWallStopsInFrontOfIt)
         Frames(1);
         ASSERT_LE(camera.position[0], 90.0f) << "frame " << i;
     }
-    EXPECT_GT(camera.position[0], 90.0f - kStep);
+    EXPECT_GT(camera.position[0], 90.0f - STEP);
     EXPECT_NEAR(camera.position[1], 0.0f, 1e-3f);
 }
 
@@ -134,7 +134,7 @@ TEST_F(Room, WalkingIntoAWallAtAnAngleSlidesAtFullSpeed)
     Face(1, 1, 0);
     camera.moveForward = true;
     Frames(60); // long enough to reach the wall
-    ASSERT_GT(camera.position[0], 90.0f - kStep);
+    ASSERT_GT(camera.position[0], 90.0f - STEP);
 
     const float x = camera.position[0];
     const float y = camera.position[1];
@@ -181,8 +181,8 @@ TEST_F(Room, ALevelThatWasNotReadLetsTheCameraTurnButNotMove)
     CBSPLoader empty(nullptr);
     camera.moveForward = true;
     camera.yawDelta = 0.5f;
-    TurnAndMoveCamera(camera, &empty, kFrame, status, sizeof status);
-    TurnAndMoveCamera(camera, nullptr, kFrame, status, sizeof status);
+    TurnAndMoveCamera(camera, &empty, FRAME, status, sizeof status);
+    TurnAndMoveCamera(camera, nullptr, FRAME, status, sizeof status);
     EXPECT_EQ(camera.position[0], 0.0f);
     EXPECT_EQ(camera.position[1], 0.0f);
     EXPECT_NEAR(camera.forward[1], std::sin(0.5f), 1e-6f);

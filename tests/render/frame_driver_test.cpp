@@ -78,9 +78,9 @@ TEST_F(FrameDriver, LoadingTakesOneStepPerFrameWithItsMessageInBlack)
         EXPECT_EQ(Frame(), expected) << "step " << step;
     }
     // The wait redraws its message until a key goes down.
-    EXPECT_EQ(device.loadingStep, 7);
+    EXPECT_EQ(device.loadingStep, LOADING_WAIT_FOR_KEY);
     Frame();
-    EXPECT_EQ(device.loadingStep, 7);
+    EXPECT_EQ(device.loadingStep, LOADING_WAIT_FOR_KEY);
 }
 
 TEST_F(FrameDriver, TheMessageSitsAtAThirdAcrossAndThreeQuartersDown)
@@ -95,9 +95,9 @@ TEST_F(FrameDriver, StepSixMovesTheCameraToThePlayerStart)
     TestLevel built;
     built.entityText = "{\n\"classname\" \"info_player_deathmatch\"\n\"origin\" \"100 -20 64\"\n}\n";
     built.LoadInto(*device.level);
-    device.loadingStep = 6;
+    device.loadingStep = LOADING_START_POSITION;
     Frame();
-    EXPECT_EQ(device.loadingStep, 7);
+    EXPECT_EQ(device.loadingStep, LOADING_WAIT_FOR_KEY);
     EXPECT_EQ(device.camera->position[0], 100.0f);
     EXPECT_EQ(device.camera->position[1], -20.0f);
     EXPECT_EQ(device.camera->position[2], 64.0f);
@@ -107,7 +107,7 @@ TEST_F(FrameDriver, StepSixMovesTheCameraToThePlayerStart)
 TEST_F(FrameDriver, AFrameRunsInOrderAndDrawsTheThreeLines)
 {
     LoadRooms();
-    device.loadingStep = 8;
+    device.loadingStep = LOADING_DONE;
     const std::vector<std::string> expected = {
         "BeginFrame", "Set3DMode", "UpdateCamera", "SetLights 2", "RenderLevel 0 1 3", "Set2DMode",
         "DrawString FPS: 0 @5,5 255,255,255", "DrawString  @5,25 255,255,255",
@@ -126,7 +126,7 @@ TEST_F(FrameDriver, AFrameRunsInOrderAndDrawsTheThreeLines)
 
 TEST_F(FrameDriver, TheLightLineShowsTheLastToggle)
 {
-    device.loadingStep = 8;
+    device.loadingStep = LOADING_DONE;
     device.toggledLightId = 3;
     device.toggledLightOn = true;
     EXPECT_EQ(Frame()[8], "DrawString light3 on @5,45 255,255,255");
@@ -153,7 +153,7 @@ TEST_F(FrameDriver, AnActiveGUIIsDrawnBetweenTheLevelAndTheTextLinesAnInactiveOn
 TEST_F(FrameDriver, TheFirstCameraUpdateOnlyStartsTheClock)
 {
     LoadRooms();
-    device.loadingStep = 8;
+    device.loadingStep = LOADING_DONE;
     device.camera->moveForward = true;
     device.camera->yawDelta = 1.0f;
     system.counter = 5000;
@@ -172,7 +172,7 @@ TEST_F(FrameDriver, TheFirstCameraUpdateOnlyStartsTheClock)
 
 TEST_F(FrameDriver, AFrameOnALevelThatWasNotReadTurnsTheCameraAndDrawsItsLines)
 {
-    device.loadingStep = 8;
+    device.loadingStep = LOADING_DONE;
     device.camera->moveForward = true;
     Frame();
     system.counter += 500;
@@ -189,9 +189,9 @@ TEST_F(FrameDriver, AMissingLevelStillLeadsToTheWaitAndToFrames)
 {
     for (int i = 0; i < 8; ++i)
         Frame();
-    EXPECT_EQ(device.loadingStep, 7);
+    EXPECT_EQ(device.loadingStep, LOADING_WAIT_FOR_KEY);
     device.HandleKeyDown(57, 0);
-    EXPECT_EQ(device.loadingStep, 8);
+    EXPECT_EQ(device.loadingStep, LOADING_DONE);
     EXPECT_EQ(Frame().back(), "EndFrame");
 }
 

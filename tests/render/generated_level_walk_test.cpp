@@ -74,7 +74,7 @@ TEST_F(TwoRooms, WalkingIntoACornerSlidesAlongTheWallsIntoIt)
 TEST_F(TwoRooms, OnlyTheLightThatIsOnIsListedUntilASwitchReachedOnFootTurnsTheOtherOn)
 {
     CFaceSet faces;
-    Light lights[kMaxFrameLights];
+    Light lights[MAX_FRAME_LIGHTS];
     ResetFrameLights(lights, entities);
     CollectVisible(level, camera.position, entities, faces);
     EXPECT_FALSE(faces.empty());

@@ -19,12 +19,12 @@ using kestrova_test::DeviceTest;
 using kestrova_test::ReadFile;
 using kestrova_test::WriteFile;
 
-const char* const kVertexFrame = "\r\n--Vertex Shader Info--\r\n";
-const char* const kVertexEnd = "\r\n----------------------\r\n";
-const char* const kFragmentFrame = "\r\n--Fragment Shader Info--\r\n";
-const char* const kFragmentEnd = "\r\n------------------------\r\n";
-const char* const kProgramFrame = "\r\n--Shader Program Info--\r\n";
-const char* const kProgramEnd = "\r\n-----------------------\r\n";
+const char* const VERTEX_FRAME = "\r\n--Vertex Shader Info--\r\n";
+const char* const VERTEX_END = "\r\n----------------------\r\n";
+const char* const FRAGMENT_FRAME = "\r\n--Fragment Shader Info--\r\n";
+const char* const FRAGMENT_END = "\r\n------------------------\r\n";
+const char* const PROGRAM_FRAME = "\r\n--Shader Program Info--\r\n";
+const char* const PROGRAM_END = "\r\n-----------------------\r\n";
 
 class ShaderPath : public DeviceTest {
 protected:
@@ -43,12 +43,12 @@ TEST_F(ShaderPath, TheProjectsSourcesLinkAndLogSixFramingLinesWithoutErrors)
 {
     EXPECT_TRUE(device->shaderProgramLinked);
     const std::string log = ReadFile("log.txt");
-    const size_t vertex = log.find(kVertexFrame);
-    const size_t vertexEnd = log.find(kVertexEnd);
-    const size_t fragment = log.find(kFragmentFrame);
-    const size_t fragmentEnd = log.find(kFragmentEnd);
-    const size_t program = log.find(kProgramFrame);
-    const size_t programEnd = log.find(kProgramEnd);
+    const size_t vertex = log.find(VERTEX_FRAME);
+    const size_t vertexEnd = log.find(VERTEX_END);
+    const size_t fragment = log.find(FRAGMENT_FRAME);
+    const size_t fragmentEnd = log.find(FRAGMENT_END);
+    const size_t program = log.find(PROGRAM_FRAME);
+    const size_t programEnd = log.find(PROGRAM_END);
     ASSERT_NE(vertex, std::string::npos) << log;
     EXPECT_LT(vertex, vertexEnd);
     EXPECT_LT(vertexEnd, fragment);
@@ -91,9 +91,9 @@ TEST_F(ShaderPath, SetLightsFeedsTheCameraTheAmbientAndTheFirstLight)
     device->camera->position[0] = 10;
     device->camera->position[1] = 20;
     device->camera->position[2] = 30;
-    Light lights[kMaxFrameLights];
+    Light lights[MAX_FRAME_LIGHTS];
     ResetFrameLights(lights, device->entities);
-    for (int i = 0; i < kMaxFrameLights; ++i)
+    for (int i = 0; i < MAX_FRAME_LIGHTS; ++i)
         lights[i].origin[0] = static_cast<float>(i);
     lights[0].origin[1] = 5;
     lights[0].spotDirection[2] = -1;
@@ -169,9 +169,9 @@ TEST_F(MissingFragmentSource, LogsTheVertexBlockOnlyAndKeepsThePathOff)
 {
     EXPECT_FALSE(device->shaderProgramLinked);
     const std::string log = ReadFile("log.txt");
-    EXPECT_NE(log.find(kVertexFrame), std::string::npos);
-    EXPECT_EQ(log.find(kFragmentFrame), std::string::npos);
-    EXPECT_EQ(log.find(kProgramFrame), std::string::npos);
+    EXPECT_NE(log.find(VERTEX_FRAME), std::string::npos);
+    EXPECT_EQ(log.find(FRAGMENT_FRAME), std::string::npos);
+    EXPECT_EQ(log.find(PROGRAM_FRAME), std::string::npos);
     Light lights[1];
     device->SetShaderUsage(true);
     device->SetLights(lights, 1);
@@ -199,12 +199,12 @@ TEST_F(BrokenFragmentSource, ShowsTheCompilerMessageBetweenTheFramesAndKeepsTheP
 {
     EXPECT_FALSE(device->shaderProgramLinked);
     const std::string log = ReadFile("log.txt");
-    const size_t fragment = log.find(kFragmentFrame);
-    const size_t fragmentEnd = log.find(kFragmentEnd);
+    const size_t fragment = log.find(FRAGMENT_FRAME);
+    const size_t fragmentEnd = log.find(FRAGMENT_END);
     ASSERT_NE(fragment, std::string::npos);
     ASSERT_NE(fragmentEnd, std::string::npos);
     EXPECT_NE(log.substr(fragment, fragmentEnd - fragment).find("undeclared"), std::string::npos) << log;
-    EXPECT_NE(log.find(kProgramEnd), std::string::npos);
+    EXPECT_NE(log.find(PROGRAM_END), std::string::npos);
 }
 
 } // namespace

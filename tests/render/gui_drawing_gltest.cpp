@@ -15,8 +15,8 @@ using kestrova_test::Rgb;
 namespace Tamrik {
 namespace {
 
-constexpr int32_t kKeyF10 = 68;
-const Rgb kGrey = {230, 230, 230};
+constexpr int32_t KEY_F10 = 68;
+const Rgb GREY = {230, 230, 230};
 
 class GUIPicture : public DeviceTest {
 protected:
@@ -127,11 +127,11 @@ TEST_F(GUIPicture, TheDialogItsWidgetsAndTheirTextsLieOverTheBackgroundAndTheCur
     const Rgb well = Pixel(128, 158);
     EXPECT_LT(well[0] + well[1] + well[2], 200);
     // Outside the dialog the background is untouched.
-    EXPECT_TRUE(kestrova_test::Near(Pixel(90, 150), kGrey, 1));
+    EXPECT_TRUE(kestrova_test::Near(Pixel(90, 150), GREY, 1));
     // The cursor: the arrow's white inside with a black rim, its corner the point of the arrow.
     EXPECT_GT(Pixel(703, 508)[0], 220);
     EXPECT_LT(Pixel(700, 515)[0], 60);
-    EXPECT_TRUE(kestrova_test::Near(Pixel(720, 503), kGrey, 1)); // transparent beside it
+    EXPECT_TRUE(kestrova_test::Near(Pixel(720, 503), GREY, 1)); // transparent beside it
 }
 
 TEST_F(GUIPicture, TheCursorIsDrawnOverTheWindowsBeneathIt)
@@ -219,14 +219,14 @@ TEST_F(GUIFrame, F10PutsTheGUIAwayAndBringsItBack)
     };
     EXPECT_TRUE(captionShown());
 
-    device->HandleKeyDown(kKeyF10, 0);
-    device->HandleKeyUp(kKeyF10, 0);
+    device->HandleKeyDown(KEY_F10, 0);
+    device->HandleKeyUp(KEY_F10, 0);
     EXPECT_FALSE(gui->GetActive());
     EXPECT_FALSE(captionShown());
     EXPECT_TRUE(kestrova_test::Near(Pixel(703, 508), {0, 0, 0}, 0)); // the cursor went too
 
-    device->HandleKeyDown(kKeyF10, 0);
-    device->HandleKeyUp(kKeyF10, 0);
+    device->HandleKeyDown(KEY_F10, 0);
+    device->HandleKeyUp(KEY_F10, 0);
     EXPECT_TRUE(gui->GetActive());
     EXPECT_TRUE(captionShown());
 }

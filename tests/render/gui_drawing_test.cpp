@@ -119,11 +119,11 @@ TEST_F(GUIDrawing, PicturesWithoutAnEntryAreNotDrawn)
 
 TEST_F(GUIDrawing, AHundredThousandNestedWindowsAreDrawnWithoutRecursing)
 {
-    constexpr int kDepth = 100000;
+    constexpr int DEPTH = 100000;
     CGUI::CWindow* top = Window(nullptr, 0, 0, GUI_TEXTURE_NONE, "");
     CGUI::CWindow* deepest = top;
     std::vector<CGUI::CWindow*> chain = {top};
-    for (int i = 1; i < kDepth; ++i) {
+    for (int i = 1; i < DEPTH; ++i) {
         deepest = Window(deepest, i % 700, i % 500, GUI_TEXTURE_NONE, "");
         chain.push_back(deepest);
     }

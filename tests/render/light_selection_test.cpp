@@ -38,7 +38,7 @@ protected:
 
     CEntitySet entities;
     CCamera camera;
-    Light list[kMaxFrameLights];
+    Light list[MAX_FRAME_LIGHTS];
     int32_t toggledLightId = 1;
     bool toggledLightOn = false;
 };

@@ -15,7 +15,7 @@ using kestrova_test::Rgb;
 
 namespace {
 
-const Rgb kSplashBackground = {255, 247, 240};
+const Rgb SPLASH_BACKGROUND = {255, 247, 240};
 
 class Splash : public DeviceTest {};
 
@@ -39,10 +39,10 @@ TEST_F(Splash, ShowsTheBackgroundAndTheLogoCentred)
     device->DrawSplash();
     SavePicture("splash");
 
-    EXPECT_TRUE(Near(Pixel(400, 0), kSplashBackground, 0));
-    EXPECT_TRUE(Near(Pixel(400, 43), kSplashBackground, 1));
-    EXPECT_TRUE(Near(Pixel(400, 556), kSplashBackground, 1));
-    EXPECT_TRUE(Near(Pixel(799, 599), kSplashBackground, 0));
+    EXPECT_TRUE(Near(Pixel(400, 0), SPLASH_BACKGROUND, 0));
+    EXPECT_TRUE(Near(Pixel(400, 43), SPLASH_BACKGROUND, 1));
+    EXPECT_TRUE(Near(Pixel(400, 556), SPLASH_BACKGROUND, 1));
+    EXPECT_TRUE(Near(Pixel(799, 599), SPLASH_BACKGROUND, 0));
     int checked = 0;
     for (int y : {44, 100, 200, 300, 400, 555}) {
         for (int x : {0, 150, 262 - 112, 400, 650, 799}) {
@@ -66,8 +66,8 @@ TEST_F(Splash, OfAWindowLargerThanThePictureLeavesBackgroundAround)
     device->Set2DMode();
     device->DrawSplash();
     device->mainWindow->width = 800;
-    EXPECT_TRUE(Near(Pixel(87, 300), kSplashBackground, 1));
-    EXPECT_FALSE(Near(Pixel(89 + 20, 300), kSplashBackground, 20));
+    EXPECT_TRUE(Near(Pixel(87, 300), SPLASH_BACKGROUND, 1));
+    EXPECT_FALSE(Near(Pixel(89 + 20, 300), SPLASH_BACKGROUND, 20));
 }
 
 class SplashWithoutPicture : public DeviceTest {
@@ -84,8 +84,8 @@ TEST_F(SplashWithoutPicture, LogsTheFailureAndShowsOnlyTheBackground)
     device->BeginFrame();
     device->Set2DMode();
     device->DrawSplash();
-    EXPECT_TRUE(Near(Pixel(400, 300), kSplashBackground, 0));
-    EXPECT_TRUE(Near(Pixel(10, 590), kSplashBackground, 0));
+    EXPECT_TRUE(Near(Pixel(400, 300), SPLASH_BACKGROUND, 0));
+    EXPECT_TRUE(Near(Pixel(10, 590), SPLASH_BACKGROUND, 0));
 }
 
 class Text : public DeviceTest {};

@@ -59,7 +59,7 @@ TEST_F(RenderDevice, StartsWaitingWithEverythingEmpty)
     BareDevice device(&system);
     EXPECT_FALSE(device.GetShaderUsage());
     EXPECT_FALSE(device.shaderProgramLinked);
-    EXPECT_EQ(device.loadingStep, 0);
+    EXPECT_EQ(device.loadingStep, LOADING_READ_BSP_FILE);
     EXPECT_EQ(device.gui, nullptr);
     EXPECT_EQ(device.toggledLightId, 1);
     EXPECT_FALSE(device.toggledLightOn);

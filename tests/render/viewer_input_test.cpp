@@ -11,14 +11,14 @@
 namespace Tamrik {
 namespace {
 
-constexpr int32_t kUp = 200, kDown = 208, kLeft = 203, kRight = 205, kF9 = 67, kF10 = 68;
+constexpr int32_t KEY_UP = 200, KEY_DOWN = 208, KEY_LEFT = 203, KEY_RIGHT = 205, KEY_F9 = 67, KEY_F10 = 68;
 
 class ViewerInput : public ::testing::Test {
 protected:
     ViewerInput()
     {
         device.gui = &gui;
-        device.loadingStep = 8;
+        device.loadingStep = LOADING_DONE;
     }
 
     void GUIShown(bool shown) { gui.SetActive(shown); }
@@ -51,8 +51,8 @@ TEST_F(ViewerInput, DuringLoadingNothingReacts)
 {
     for (int32_t step = 0; step < 7; ++step) {
         device.loadingStep = step;
-        KeyDown(kUp);
-        KeyUp(kF9);
+        KeyDown(KEY_UP);
+        KeyUp(KEY_F9);
         system.FireMouseMove(30, 30);
         EXPECT_EQ(device.loadingStep, step);
     }
@@ -63,29 +63,29 @@ TEST_F(ViewerInput, DuringLoadingNothingReacts)
 
 TEST_F(ViewerInput, TheKeyThatEndsTheWaitOnlyEndsIt)
 {
-    device.loadingStep = 7;
-    KeyDown(kUp);
-    EXPECT_EQ(device.loadingStep, 8);
+    device.loadingStep = LOADING_WAIT_FOR_KEY;
+    KeyDown(KEY_UP);
+    EXPECT_EQ(device.loadingStep, LOADING_DONE);
     EXPECT_FALSE(camera.moveForward);
-    KeyUp(kUp);
+    KeyUp(KEY_UP);
     EXPECT_FALSE(camera.moveForward);
 }
 
 TEST_F(ViewerInput, OppositeArrowsNeverHoldBothFlags)
 {
-    KeyDown(kLeft);
-    KeyDown(kRight);
+    KeyDown(KEY_LEFT);
+    KeyDown(KEY_RIGHT);
     EXPECT_FALSE(camera.moveLeft);
     EXPECT_TRUE(camera.moveRight);
-    KeyUp(kRight);
+    KeyUp(KEY_RIGHT);
     EXPECT_FALSE(camera.moveRight);
     EXPECT_FALSE(camera.moveLeft); // Left is still held, but its flag went with Right
 
-    KeyDown(kUp);
-    KeyDown(kDown);
+    KeyDown(KEY_UP);
+    KeyDown(KEY_DOWN);
     EXPECT_FALSE(camera.moveForward);
     EXPECT_TRUE(camera.moveBack);
-    KeyUp(kDown);
+    KeyUp(KEY_DOWN);
     EXPECT_FALSE(camera.moveBack);
 }
 
@@ -101,51 +101,51 @@ TEST_F(ViewerInput, MouseLookTurnsThreeHundredCountsPerRadian)
 TEST_F(ViewerInput, WithTheGUIShownKeysAndMouseLookAreIgnoredButF10HidesIt)
 {
     GUIShown(true);
-    KeyDown(kUp);
+    KeyDown(KEY_UP);
     system.FireMouseMove(100, 100);
-    KeyUp(kF9);
+    KeyUp(KEY_F9);
     EXPECT_FALSE(camera.moveForward);
     EXPECT_EQ(camera.yawDelta, 0.0f);
     EXPECT_FALSE(device.shaderUsage);
-    KeyUp(kF10);
+    KeyUp(KEY_F10);
     EXPECT_FALSE(gui.GetActive());
-    KeyUp(kF10);
+    KeyUp(KEY_F10);
     EXPECT_TRUE(gui.GetActive());
 }
 
 TEST_F(ViewerInput, AnArrowReleasedWhileTheGUIIsShownKeepsItsFlag)
 {
-    KeyDown(kUp);
+    KeyDown(KEY_UP);
     GUIShown(true);
-    KeyUp(kUp);
+    KeyUp(KEY_UP);
     EXPECT_TRUE(camera.moveForward);
     GUIShown(false);
-    KeyDown(kUp);
-    KeyUp(kUp);
+    KeyDown(KEY_UP);
+    KeyUp(KEY_UP);
     EXPECT_FALSE(camera.moveForward);
 }
 
 TEST_F(ViewerInput, F9FlipsTheShaderSwitchOnRelease)
 {
-    KeyDown(kF9);
+    KeyDown(KEY_F9);
     EXPECT_FALSE(device.shaderUsage);
-    KeyUp(kF9);
+    KeyUp(KEY_F9);
     EXPECT_TRUE(device.shaderUsage);
-    KeyUp(kF9);
+    KeyUp(KEY_F9);
     EXPECT_FALSE(device.shaderUsage);
     device.SetShaderUsage(true);
-    KeyUp(kF9);
+    KeyUp(KEY_F9);
     EXPECT_FALSE(device.GetShaderUsage());
 }
 
 TEST_F(ViewerInput, TheLeftButtonUsesSwitchesWithTheGUIShownOrNotButNotDuringLoading)
 {
     AddSwitchAndLight(30, 3);
-    device.loadingStep = 7;
+    device.loadingStep = LOADING_WAIT_FOR_KEY;
     system.FireMouseButtonDown(0);
     EXPECT_EQ(device.entities.lights[0].state, 0);
 
-    device.loadingStep = 8;
+    device.loadingStep = LOADING_DONE;
     system.FireMouseButtonDown(1);
     EXPECT_EQ(device.entities.lights[0].state, 0);
     system.FireMouseButtonDown(0);

@@ -25,8 +25,8 @@ namespace {
 using namespace kestrova_test;
 namespace fs = std::filesystem;
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
+constexpr int WIDTH = 800;
+constexpr int HEIGHT = 600;
 
 void Pause(int ms)
 {
@@ -45,14 +45,14 @@ struct Shot {
     bool Take()
     {
         const std::string path = (fs::current_path() / "shot.ppm").string();
-        const std::string command = "import -window root -crop " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+        const std::string command = "import -window root -crop " + std::to_string(WIDTH) + "x" + std::to_string(HEIGHT) +
                                     "+0+0 +repage -depth 8 ppm:" + path + " >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0)
             return false;
         const std::string bytes = ReadFile(path);
         // "P6 <width> <height> <max>" and one white-space byte before the pixels.
         int w = 0, h = 0, max = 0, offset = 0;
-        if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &max, &offset) != 3 || w != kWidth || h != kHeight || max != 255)
+        if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &max, &offset) != 3 || w != WIDTH || h != HEIGHT || max != 255)
             return false;
         const size_t start = static_cast<size_t>(offset) + 1;
         if (bytes.size() < start + static_cast<size_t>(w) * h * 3)
@@ -61,7 +61,7 @@ struct Shot {
         return true;
     }
 
-    const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * kWidth + x) * 3]; }
+    const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * WIDTH + x) * 3]; }
 
     bool Is(int x, int y, int r, int g, int b) const
     {
@@ -119,7 +119,7 @@ double InkScore(const Shot& shot, const CBitmapFont& font, const std::string& te
                 if (g->bitmap[r * g->width + col] < 200)
                     continue;
                 const int px = gx + col, py = gy + r;
-                if (px < 0 || py < 0 || px >= kWidth || py >= kHeight)
+                if (px < 0 || py < 0 || px >= WIDTH || py >= HEIGHT)
                     continue;
                 const unsigned char* p = shot.At(px, py);
                 sum += std::min({p[0], p[1], p[2]});
@@ -214,7 +214,7 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     })) << "no wait message on the splash";
     EXPECT_TRUE(shot.Is(797, 597, 255, 247, 240));
     // Only the message is black: the rest of the splash has none.
-    EXPECT_EQ(shot.NearBlack(0, 0, kWidth, 440), 0);
+    EXPECT_EQ(shot.NearBlack(0, 0, WIDTH, 440), 0);
 
     // A key ends the wait; the level replaces the splash.
     Key("space");

@@ -20,13 +20,13 @@ protected:
 };
 
 // r1 = -7 and r2 = 2, built from what set can express.
-const char* kMinusSevenAndTwo = "set r1 7 set r9 0 sub r9 r1 r1 set r2 2 ";
+const char* MINUS_SEVEN_AND_TWO = "set r1 7 set r9 0 sub r9 r1 r1 set r2 2 ";
 // r3 = -2147483648.
-const char* kIntMin = "set r3 1 set r4 31 lsh r3 r4 r3 ";
+const char* INT_MIN_IN_R3 = "set r3 1 set r4 31 lsh r3 r4 r3 ";
 
 TEST_F(Instructions, ArithmeticWrapsAndDivisionTruncatesTowardZero)
 {
-    Run(std::string(kMinusSevenAndTwo) + "div r1 r2 r10 mod r1 r2 r11 mul r1 r2 r12 " + kIntMin +
+    Run(std::string(MINUS_SEVEN_AND_TWO) + "div r1 r2 r10 mod r1 r2 r11 mul r1 r2 r12 " + INT_MIN_IN_R3 +
         "dec r3 set r5 0 dec r5 inc r5 halt");
     EXPECT_EQ(R(10), -3);
     EXPECT_EQ(R(11), -1);
@@ -37,7 +37,7 @@ TEST_F(Instructions, ArithmeticWrapsAndDivisionTruncatesTowardZero)
 
 TEST_F(Instructions, AbsOfTheSmallestIntegerStaysIt)
 {
-    Run(std::string(kIntMin) + kMinusSevenAndTwo + "abs r3 r10 abs r1 r11 set r0 0 abs r0 r12 halt");
+    Run(std::string(INT_MIN_IN_R3) + MINUS_SEVEN_AND_TWO + "abs r3 r10 abs r1 r11 set r0 0 abs r0 r12 halt");
     EXPECT_EQ(R(10), std::numeric_limits<int32_t>::min());
     EXPECT_EQ(R(11), 7);
     EXPECT_EQ(R(12), 0);
@@ -45,7 +45,7 @@ TEST_F(Instructions, AbsOfTheSmallestIntegerStaysIt)
 
 TEST_F(Instructions, ShiftsUseTheLowFiveBitsOfTheCountAndRshKeepsTheSign)
 {
-    Run(std::string(kMinusSevenAndTwo) +
+    Run(std::string(MINUS_SEVEN_AND_TWO) +
         "set r5 3 set r6 33 lsh r5 r6 r10 set r6 32 lsh r5 r6 r11 set r6 1 rsh r1 r6 r12 "
         "set r6 65535 and r6 r5 r13 or r5 r2 r14 xor r5 r5 r15 not r5 r0 halt");
     EXPECT_EQ(R(10), 6);
@@ -63,9 +63,9 @@ TEST_F(Instructions, CmpWritesTheFiveLowFlagBitsAndKeepsTheOthers)
     const std::string flags = "set r29 1 set r20 31 lsh r29 r20 r29 set r20 31 or r29 r20 r29 ";
     Run(flags + "set r1 5 set r2 5 cmp r1 r2 halt");
     EXPECT_EQ(static_cast<uint32_t>(R(29)), 0x80000000u | 25u);
-    Run(flags + kMinusSevenAndTwo + "cmp r1 r2 halt");
+    Run(flags + MINUS_SEVEN_AND_TWO + "cmp r1 r2 halt");
     EXPECT_EQ(static_cast<uint32_t>(R(29)), 0x80000000u | 10u);
-    Run(flags + kMinusSevenAndTwo + "cmp r2 r1 halt");
+    Run(flags + MINUS_SEVEN_AND_TWO + "cmp r2 r1 halt");
     EXPECT_EQ(static_cast<uint32_t>(R(29)), 0x80000000u | 20u);
 }
 

@@ -59,7 +59,7 @@ struct FakeCheckBox : FakeWindow {
     bool checked = true;
 };
 
-const Tamrik::ExportRow kFakeRows[] = {
+const Tamrik::ExportRow FAKE_ROWS[] = {
     Export<&FakeWindow::SetText>("SetText"),
     Export<&FakeWindow::SetTextRef>("SetTextRef"),
     Export<&FakeWindow::GetText>("GetText"),
@@ -110,7 +110,7 @@ class NativeCalls : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Tamrik::SetExtraExportsForTesting(kFakeRows);
+        Tamrik::SetExtraExportsForTesting(FAKE_ROWS);
         a.vm = b.vm = check.vm = system.vm;
         vm().RegisterObjectAs<FakeWindow>("A", &a);
         vm().RegisterObjectAs<FakeWindow>("B", &b);

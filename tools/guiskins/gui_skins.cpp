@@ -20,15 +20,15 @@ using picture::InRoundedRect;
 using picture::Mix;
 using Polygon = std::vector<std::pair<float, float>>;
 
-const Color kBlack{0, 0, 0};
-const Color kWhite{255, 255, 255};
-const Color kCream{255, 247, 240};
-const Color kAmber{242, 166, 70};
-const Color kDeepAmber{196, 112, 40};
-const Color kNightTop{34, 44, 70};
-const Color kNightBottom{20, 26, 44};
-const Color kSlate{84, 96, 124};
-const Color kMist{170, 184, 212};
+const Color BLACK{0, 0, 0};
+const Color WHITE{255, 255, 255};
+const Color CREAM{255, 247, 240};
+const Color AMBER{242, 166, 70};
+const Color DEEP_AMBER{196, 112, 40};
+const Color NIGHT_TOP{34, 44, 70};
+const Color NIGHT_BOTTOM{20, 26, 44};
+const Color SLATE{84, 96, 124};
+const Color MIST{170, 184, 212};
 
 // Distance from (x, y) to the nearest edge of the polygon.
 float EdgeDistance(const Polygon& points, float x, float y)
@@ -52,15 +52,15 @@ auto Solid(Color c)
 }
 
 // A cursor shape: a soft shadow, a black outline and a white (or given) inside.
-void DrawOutlined(Canvas& canvas, const Polygon& shape, Color inside = kWhite)
+void DrawOutlined(Canvas& canvas, const Polygon& shape, Color inside = WHITE)
 {
     Polygon shadow = shape;
     for (auto& [x, y] : shadow) {
         x += 1.5f;
         y += 1.5f;
     }
-    canvas.Fill([&](float x, float y) { return InPolygon(shadow, x, y); }, Solid(kBlack), 0.3f);
-    canvas.Fill([&](float x, float y) { return InPolygon(shape, x, y); }, Solid(kBlack));
+    canvas.Fill([&](float x, float y) { return InPolygon(shadow, x, y); }, Solid(BLACK), 0.3f);
+    canvas.Fill([&](float x, float y) { return InPolygon(shape, x, y); }, Solid(BLACK));
     canvas.Fill([&](float x, float y) { return InPolygon(shape, x, y) && EdgeDistance(shape, x, y) >= 1.4f; },
                 Solid(inside));
 }
@@ -98,10 +98,10 @@ Canvas Hourglass()
     DrawOutlined(canvas, {{7, 2}, {25, 2}, {25, 6}, {23, 6}, {17.5f, 16}, {23, 26}, {25, 26}, {25, 30}, {7, 30},
                           {7, 26}, {9, 26}, {14.5f, 16}, {9, 6}, {7, 6}});
     canvas.Fill([](float x, float y) { return InPolygon({{11.5f, 8.5f}, {20.5f, 8.5f}, {16, 15}}, x, y); },
-                Solid(kAmber));
+                Solid(AMBER));
     canvas.Fill([](float x, float y) { return InPolygon({{16, 20}, {21.5f, 25.5f}, {10.5f, 25.5f}}, x, y); },
-                Solid(kAmber));
-    canvas.Fill([](float x, float y) { return x >= 15.4f && x <= 16.6f && y >= 14 && y <= 21; }, Solid(kAmber));
+                Solid(AMBER));
+    canvas.Fill([](float x, float y) { return x >= 15.4f && x <= 16.6f && y >= 14 && y <= 21; }, Solid(AMBER));
     return canvas;
 }
 
@@ -121,7 +121,7 @@ Canvas Button(const ButtonLook& look)
     // A soft sheen on the upper (or, pressed, the lower) half.
     const float sheenTop = look.pressed ? 40 : 5;
     canvas.Fill([&](float x, float y) { return InRoundedRect(x, y, 6, sheenTop, 250, sheenTop + 19, 8); },
-                Solid(kWhite), 0.12f);
+                Solid(WHITE), 0.12f);
     return canvas;
 }
 
@@ -130,8 +130,8 @@ Canvas Tray(Color top, Color bottom)
 {
     Canvas canvas(512, 32);
     canvas.Fill([](float, float) { return true; }, [&](float, float y) { return Mix(top, bottom, y / 32); }, 0.96f);
-    canvas.Fill([](float, float y) { return y < 2; }, Solid(kWhite), 0.35f);
-    canvas.Fill([](float, float y) { return y >= 30; }, Solid(kBlack), 0.4f);
+    canvas.Fill([](float, float y) { return y < 2; }, Solid(WHITE), 0.35f);
+    canvas.Fill([](float, float y) { return y >= 30; }, Solid(BLACK), 0.4f);
     return canvas;
 }
 
@@ -147,12 +147,12 @@ Canvas Body()
 {
     Canvas canvas(256, 256);
     canvas.Fill([](float, float) { return true; },
-                [](float, float y) { return Mix(kNightTop, kNightBottom, y / 256); }, 0.88f);
+                [](float, float y) { return Mix(NIGHT_TOP, NIGHT_BOTTOM, y / 256); }, 0.88f);
     return canvas;
 }
 
 // Check boxes and radio buttons share their colours: mist rim, amber when the cursor is on them.
-Color RimOf(bool highlighted) { return highlighted ? kAmber : kMist; }
+Color RimOf(bool highlighted) { return highlighted ? AMBER : MIST; }
 Color WellOf(bool highlighted) { return highlighted ? Color{44, 56, 88} : Color{22, 28, 46}; }
 
 Canvas CheckBox(bool checked, bool highlighted)
@@ -163,7 +163,7 @@ Canvas CheckBox(bool checked, bool highlighted)
     canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 2, 2, 14, 14, 2); }, Solid(WellOf(highlighted)));
     if (checked) {
         Polygon tick = {{3.2f, 8.2f}, {5.0f, 6.4f}, {7.0f, 8.6f}, {11.6f, 3.4f}, {13.2f, 5.0f}, {7.0f, 12.2f}};
-        canvas.Fill([&](float x, float y) { return InPolygon(tick, x, y); }, Solid(highlighted ? kCream : kAmber));
+        canvas.Fill([&](float x, float y) { return InPolygon(tick, x, y); }, Solid(highlighted ? CREAM : AMBER));
     }
     return canvas;
 }
@@ -177,7 +177,7 @@ Canvas RadioButton(bool checked, bool highlighted)
     canvas.Fill(disc(7.6f), Solid(RimOf(highlighted)));
     canvas.Fill(disc(6.0f), Solid(WellOf(highlighted)));
     if (checked)
-        canvas.Fill(disc(3.4f), Solid(highlighted ? kCream : kAmber));
+        canvas.Fill(disc(3.4f), Solid(highlighted ? CREAM : AMBER));
     return canvas;
 }
 
@@ -190,9 +190,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path folder = argv[1];
-    const ButtonLook plain{{76, 94, 134}, {44, 56, 88}, kMist, false};
-    const ButtonLook lit{{98, 120, 168}, {60, 76, 114}, kAmber, false};
-    const ButtonLook pressed{{34, 44, 70}, {58, 72, 108}, kDeepAmber, true};
+    const ButtonLook plain{{76, 94, 134}, {44, 56, 88}, MIST, false};
+    const ButtonLook lit{{98, 120, 168}, {60, 76, 114}, AMBER, false};
+    const ButtonLook pressed{{34, 44, 70}, {58, 72, 108}, DEEP_AMBER, true};
 
     // In the order of their ids.
     const std::vector<std::pair<const char*, Canvas>> pictures = {
@@ -206,8 +206,8 @@ int main(int argc, char** argv)
         {"button_depressed", Button(pressed)},
         {"dialog_tray_active", Tray({230, 140, 60}, {176, 90, 36})},
         {"dialog_tray_inactive", Tray({96, 108, 136}, {62, 72, 98})},
-        {"dialog_frame_active", Frame(kAmber)},
-        {"dialog_frame_inactive", Frame(kSlate)},
+        {"dialog_frame_active", Frame(AMBER)},
+        {"dialog_frame_inactive", Frame(SLATE)},
         {"dialog_body", Body()},
         {"checkbox", CheckBox(false, false)},
         {"checkbox_checked", CheckBox(true, false)},

@@ -28,9 +28,9 @@ using Tamrik::BSPVertex;
 
 namespace {
 
-constexpr int kSolid = -1;
-constexpr float kTextureScale = 128.0f; // level units per texture repeat
-constexpr int kMaxFaceExtent = 1024;    // keeps every face's lightmap inside one page
+constexpr int SOLID = -1;
+constexpr float TEXTURE_SCALE = 128.0f; // level units per texture repeat
+constexpr int MAX_FACE_EXTENT = 1024;    // keeps every face's lightmap inside one page
 
 class Builder {
 public:
@@ -58,7 +58,7 @@ private:
     BuiltLevel& out;
     std::vector<int> lines[3];
     int n[3] = {0, 0, 0};
-    std::vector<int> label;   // per cell: cluster, or kSolid
+    std::vector<int> label;   // per cell: cluster, or SOLID
     std::vector<int> brushOf; // per solid cell
     std::vector<std::vector<int>> cellFaces;
     std::map<std::tuple<int, int, int>, int> planeIndex;
@@ -100,7 +100,7 @@ private:
             lines[a].erase(std::unique(lines[a].begin(), lines[a].end()), lines[a].end());
             n[a] = static_cast<int>(lines[a].size()) - 1;
         }
-        label.assign(static_cast<size_t>(n[0]) * n[1] * n[2], kSolid);
+        label.assign(static_cast<size_t>(n[0]) * n[1] * n[2], SOLID);
         for (auto& [box, cluster] : air) {
             int lo[3], hi[3];
             for (int a = 0; a < 3; ++a) {
@@ -110,7 +110,7 @@ private:
             for (int k = lo[2]; k < hi[2]; ++k)
                 for (int j = lo[1]; j < hi[1]; ++j)
                     for (int i = lo[0]; i < hi[0]; ++i)
-                        if (label[Cell(i, j, k)] == kSolid)
+                        if (label[Cell(i, j, k)] == SOLID)
                             label[Cell(i, j, k)] = cluster;
         }
         cellFaces.resize(label.size());
@@ -148,7 +148,7 @@ private:
     {
         brushOf.assign(label.size(), -1);
         auto free = [&](int i, int j, int k) {
-            return label[Cell(i, j, k)] == kSolid && brushOf[Cell(i, j, k)] < 0;
+            return label[Cell(i, j, k)] == SOLID && brushOf[Cell(i, j, k)] < 0;
         };
         for (int k = 0; k < n[2]; ++k) {
             for (int j = 0; j < n[1]; ++j) {
@@ -227,14 +227,14 @@ private:
                 vertex.texcoord[0][0] = (corner[0] - u[0]) / (u[1] - u[0]);
                 vertex.texcoord[0][1] = (corner[1] - v[0]) / (v[1] - v[0]);
             } else if (axis == 2) {
-                vertex.texcoord[0][0] = p[0] / kTextureScale;
-                vertex.texcoord[0][1] = p[1] / kTextureScale;
+                vertex.texcoord[0][0] = p[0] / TEXTURE_SCALE;
+                vertex.texcoord[0][1] = p[1] / TEXTURE_SCALE;
             } else if (axis == 0) {
-                vertex.texcoord[0][0] = dir * p[1] / kTextureScale;
-                vertex.texcoord[0][1] = p[2] / kTextureScale;
+                vertex.texcoord[0][0] = dir * p[1] / TEXTURE_SCALE;
+                vertex.texcoord[0][1] = p[2] / TEXTURE_SCALE;
             } else {
-                vertex.texcoord[0][0] = -dir * p[0] / kTextureScale;
-                vertex.texcoord[0][1] = p[2] / kTextureScale;
+                vertex.texcoord[0][0] = -dir * p[0] / TEXTURE_SCALE;
+                vertex.texcoord[0][1] = p[2] / TEXTURE_SCALE;
             }
             std::memset(vertex.color, 255, sizeof(vertex.color));
             out.vertexes.push_back(vertex);
@@ -271,9 +271,9 @@ private:
                         below[ua] = above[ua] = iu;
                         below[va] = above[va] = iv;
                         const int lb = Label(below), la = Label(above);
-                        if (lb != kSolid && la == kSolid)
+                        if (lb != SOLID && la == SOLID)
                             mask[size_t(iv) * nu + iu] = {lb, -1};
-                        else if (lb == kSolid && la != kSolid)
+                        else if (lb == SOLID && la != SOLID)
                             mask[size_t(iv) * nu + iu] = {la, 1};
                     }
                 }
@@ -284,7 +284,7 @@ private:
                             continue;
                         int u1 = iu + 1, v1 = iv + 1;
                         while (u1 < nu && mask[size_t(iv) * nu + u1] == key &&
-                               lines[ua][u1 + 1] - lines[ua][iu] <= kMaxFaceExtent)
+                               lines[ua][u1 + 1] - lines[ua][iu] <= MAX_FACE_EXTENT)
                             ++u1;
                         auto rowMatches = [&](int row) {
                             for (int x = iu; x < u1; ++x)
@@ -292,7 +292,7 @@ private:
                                     return false;
                             return true;
                         };
-                        while (v1 < nv && rowMatches(v1) && lines[va][v1 + 1] - lines[va][iv] <= kMaxFaceExtent)
+                        while (v1 < nv && rowMatches(v1) && lines[va][v1 + 1] - lines[va][iv] <= MAX_FACE_EXTENT)
                             ++v1;
                         for (int y = iv; y < v1; ++y)
                             for (int x = iu; x < u1; ++x)
@@ -414,7 +414,7 @@ private:
                 }
             }
         }
-        if (cluster != kSolid) {
+        if (cluster != SOLID) {
             for (const SwitchParts& s : switchParts) {
                 if (!Touches(s.box, mins, maxs))
                     continue;

@@ -14,12 +14,12 @@ namespace levelgen {
 
 namespace {
 
-constexpr int kSize = 128;
+constexpr int SIZE = 128;
 
 struct Picture {
     int channels; // 1 grey, 3 RGB, 4 RGBA
     std::vector<float> texels; // rows bottom first, channels interleaved, 0..1
-    float* At(int x, int y) { return &texels[static_cast<size_t>((y * kSize + x) * channels)]; }
+    float* At(int x, int y) { return &texels[static_cast<size_t>((y * SIZE + x) * channels)]; }
 };
 
 // Deterministic value noise, tileable over the picture.
@@ -47,7 +47,7 @@ float Fractal(int x, int y, int seed)
 {
     float sum = 0, amplitude = 0.5f;
     for (int octave = 0, cells = 4; octave < 4; ++octave, cells *= 2, amplitude *= 0.5f)
-        sum += amplitude * Noise(x * cells / float(kSize), y * cells / float(kSize), cells, seed + octave);
+        sum += amplitude * Noise(x * cells / float(SIZE), y * cells / float(SIZE), cells, seed + octave);
     return sum;
 }
 
@@ -67,9 +67,9 @@ void Fill(Picture& p, float r, float g, float b, int x, int y, float shade)
 
 Picture Draw(int kind, int channels)
 {
-    Picture p{channels, std::vector<float>(static_cast<size_t>(kSize * kSize * channels))};
-    for (int y = 0; y < kSize; ++y) {
-        for (int x = 0; x < kSize; ++x) {
+    Picture p{channels, std::vector<float>(static_cast<size_t>(SIZE * SIZE * channels))};
+    for (int y = 0; y < SIZE; ++y) {
+        for (int x = 0; x < SIZE; ++x) {
             const float n = Fractal(x, y, kind * 17 + 3);
             switch (kind) {
             case 0: // plaster: warm, softly mottled
@@ -138,11 +138,11 @@ bool WriteTGA(const Picture& p, const std::string& path, bool runLength)
         return false;
     const int bytes = p.channels;
     uint8_t header[18] = {0, 0, uint8_t(runLength ? 10 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                          uint8_t(kSize & 255), uint8_t(kSize >> 8), uint8_t(kSize & 255),
-                          uint8_t(kSize >> 8), uint8_t(bytes * 8), uint8_t(bytes == 4 ? 8 : 0)};
+                          uint8_t(SIZE & 255), uint8_t(SIZE >> 8), uint8_t(SIZE & 255),
+                          uint8_t(SIZE >> 8), uint8_t(bytes * 8), uint8_t(bytes == 4 ? 8 : 0)};
     std::fwrite(header, 1, sizeof(header), file);
     std::vector<uint8_t> pixels;
-    for (int i = 0; i < kSize * kSize; ++i) {
+    for (int i = 0; i < SIZE * SIZE; ++i) {
         const float* t = &p.texels[static_cast<size_t>(i * bytes)];
         pixels.push_back(Byte(t[2]));
         pixels.push_back(Byte(t[1]));
@@ -155,7 +155,7 @@ bool WriteTGA(const Picture& p, const std::string& path, bool runLength)
     } else {
         // Runs of equal pixels become run packets, the rest raw packets; packets run on across
         // row ends.
-        const int count = kSize * kSize;
+        const int count = SIZE * SIZE;
         auto same = [&](int a, int b) {
             return std::equal(&pixels[size_t(a * bytes)], &pixels[size_t(a * bytes + bytes)], &pixels[size_t(b * bytes)]);
         };
@@ -193,18 +193,18 @@ bool WriteJPEG(const Picture& p, const std::string& path)
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
     jpeg_stdio_dest(&info, file);
-    info.image_width = kSize;
-    info.image_height = kSize;
+    info.image_width = SIZE;
+    info.image_height = SIZE;
     info.input_components = p.channels == 1 ? 1 : 3;
     info.in_color_space = p.channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 88, TRUE);
     jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(kSize * info.input_components));
+    std::vector<uint8_t> row(static_cast<size_t>(SIZE * info.input_components));
     while (info.next_scanline < info.image_height) {
         const int y = static_cast<int>(info.next_scanline);
-        for (int x = 0; x < kSize * info.input_components; ++x)
-            row[size_t(x)] = Byte(p.texels[size_t(y * kSize * p.channels + x)]);
+        for (int x = 0; x < SIZE * info.input_components; ++x)
+            row[size_t(x)] = Byte(p.texels[size_t(y * SIZE * p.channels + x)]);
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }

@@ -17,8 +17,8 @@ using picture::InPolygon;
 using picture::InRoundedRect;
 using picture::Mix;
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 512;
+constexpr int WIDTH = 1024;
+constexpr int HEIGHT = 512;
 
 // Draws text in one colour with its baseline at (x, baseline); returns false without a font.
 bool DrawText(Canvas& canvas, FT_Face face, const char* text, int x, int baseline, Color color)
@@ -64,13 +64,13 @@ int main(int argc, char** argv)
     const Color cream{255, 247, 240};
     const Color mist{168, 180, 204};
 
-    Canvas canvas(kWidth, kHeight);
-    auto night = [&](float, float y) { return Mix(nightTop, nightBottom, y / kHeight); };
+    Canvas canvas(WIDTH, HEIGHT);
+    auto night = [&](float, float y) { return Mix(nightTop, nightBottom, y / HEIGHT); };
 
     // The card: an amber rim around a night-blue body, transparent outside the corners.
-    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 0, 0, kWidth, kHeight, 56); },
+    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 0, 0, WIDTH, HEIGHT, 56); },
                 [&](float, float) { return amber; });
-    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 10, 10, kWidth - 10, kHeight - 10, 46); },
+    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 10, 10, WIDTH - 10, HEIGHT - 10, 46); },
                 night);
 
     // The setting sun, its lower half sliced by bands of the night sky.
