@@ -1,6 +1,8 @@
 // The real viewer driven like a user under the test's Xvfb: splash and wait message, a key ends
-// the wait, the arrow keys walk, a click at a switch toggles its light, F9 switches the shader
-// path, and closing the window ends the run with its whole tear-down in "log.txt".
+// the wait, F10 puts the GUI's panel away, the arrow keys walk, a click at a switch toggles its
+// light, F9 switches the shader path, and closing the window ends the run with its whole
+// tear-down in "log.txt"; the panel's check box switches the shader path and its quit button
+// ends the run.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -175,6 +177,36 @@ protected:
         return false;
     }
 
+    // Starts the viewer, checks the splash and its wait message and ends the wait with a key.
+    void StartAndEnterTheLevel(Shot& shot)
+    {
+        ASSERT_TRUE(viewer.Start((RunDir() / "Kestrova").string(), fs::current_path().string(),
+                                 {"KESTROVA_NO_MESSAGE_BOX=1", "LIBGL_ALWAYS_SOFTWARE=1", "SDL_AUDIODRIVER=dummy"}));
+        WindowGeometry geometry;
+        ASSERT_TRUE(WaitForWindow("Tamrik", 30000, &geometry));
+        // Keyboard focus follows the pointer on a display without a window manager.
+        Xdo("mousemove 400 300");
+
+        // The splash with "Press any key to continue..." in black at (266, 450).
+        ASSERT_TRUE(WaitFor(shot, 30000, [](const Shot& s) {
+            return s.Is(2, 2, 255, 247, 240) && s.NearBlack(266, 450, 466, 470) > 30;
+        })) << "no wait message on the splash";
+        EXPECT_TRUE(shot.Is(797, 597, 255, 247, 240));
+        // Only the message is black: the rest of the splash has none.
+        EXPECT_EQ(shot.NearBlack(0, 0, WIDTH, 440), 0);
+
+        // A key ends the wait; the level replaces the splash.
+        Key("space");
+        ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !s.Is(797, 597, 255, 247, 240); }));
+    }
+
+    // Moves the GUI cursor as the mouse does: by the pointer's motion, not to its place.
+    void MoveBy(int dx, int dy)
+    {
+        Xdo("mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy));
+        Pause(400);
+    }
+
     // The viewer polls the keyboard and the buttons once a frame, so keys and clicks are held
     // as long as a hand would hold them.
     void Key(const std::string& name)
@@ -200,28 +232,13 @@ protected:
 
 TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
 {
-    ASSERT_TRUE(viewer.Start((RunDir() / "Kestrova").string(), fs::current_path().string(),
-                             {"KESTROVA_NO_MESSAGE_BOX=1", "LIBGL_ALWAYS_SOFTWARE=1", "SDL_AUDIODRIVER=dummy"}));
-    WindowGeometry geometry;
-    ASSERT_TRUE(WaitForWindow("Tamrik", 30000, &geometry));
-    // Keyboard focus follows the pointer on a display without a window manager.
-    Xdo("mousemove 400 300");
-
-    // The splash with "Press any key to continue..." in black at (266, 450).
     Shot shot;
-    ASSERT_TRUE(WaitFor(shot, 30000, [](const Shot& s) {
-        return s.Is(2, 2, 255, 247, 240) && s.NearBlack(266, 450, 466, 470) > 30;
-    })) << "no wait message on the splash";
-    EXPECT_TRUE(shot.Is(797, 597, 255, 247, 240));
-    // Only the message is black: the rest of the splash has none.
-    EXPECT_EQ(shot.NearBlack(0, 0, WIDTH, 440), 0);
-
-    // A key ends the wait; the level replaces the splash.
-    Key("space");
-    ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !s.Is(797, 597, 255, 247, 240); }));
+    StartAndEnterTheLevel(shot);
+    if (HasFatalFailure())
+        return;
     EXPECT_EQ(BestLightLine(shot, font), "light1 off");
 
-    // F10 puts the GUI away, so the arrow keys walk.
+    // The GUI starts shown with its panel; F10 puts it away, so the arrow keys walk.
     Key("F10");
     Shot before;
     ASSERT_TRUE(before.Take());
@@ -273,6 +290,55 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     const size_t shaders = log.find("--Vertex Shader Info--");
     const size_t shadersEnd = log.find("\r\n-----------------------\r\n");
     EXPECT_EQ(log.substr(shaders, shadersEnd - shaders).find("rror"), std::string::npos) << log;
+}
+
+// The line of the panel that its handlers write, as the font would place it (x 520, centred in
+// the 24 pixels from y 218).
+std::string BestPanelLine(const Shot& shot, const CBitmapFont& font)
+{
+    const int y = 218 + (24 - font.GetLineHeight()) / 2;
+    return InkScore(shot, font, "GLSL shader path on", 520, y) > InkScore(shot, font, "GLSL shader path off", 520, y)
+               ? "on"
+               : "off";
+}
+
+TEST_F(WalkThrough, ThePanelsCheckBoxSwitchesTheShaderPathAndItsQuitButtonEndsTheRun)
+{
+    Shot shot;
+    StartAndEnterTheLevel(shot);
+    if (HasFatalFailure())
+        return;
+    // The panel at the right: its caption bar amber, as its dialog has the focus.
+    const unsigned char* caption = shot.At(510, 75);
+    EXPECT_GT(caption[0], 180);
+    EXPECT_LT(caption[2], 100);
+    EXPECT_EQ(BestPanelLine(shot, font), "off");
+
+    // The GUI cursor starts with its point at (320, 320); the check box is 16 x 16 at (520, 114).
+    MoveBy(208, -198);
+    Click();
+    ASSERT_TRUE(shot.Take());
+    // The line is what GetShaderUsage answered after the box's handler set it.
+    EXPECT_EQ(BestPanelLine(shot, font), "on");
+
+    // On to the quit button, 240 x 30 at (520, 362): the run ends as a close request ends it.
+    MoveBy(100, 255);
+    Click();
+    EXPECT_EQ(viewer.Wait(30000), 0);
+
+    const std::string log = ReadFile("log.txt");
+    EXPECT_EQ(log.find("[XMLParser]"), std::string::npos) << log;
+    EXPECT_EQ(log.find("XMLeasm"), std::string::npos) << log;
+    const std::vector<std::string> inOrder = {
+        ".:: CEngine::Run() started ::.", "void CGUI::SetActive(bool status) is invoked!",
+        "There are 7 textures to load.", "ndsa - object = 'shaderBox'", "ndsa - object = 'System'",
+        "main_thread: Destroying main window...", ".:: CEngine::Run() finished ::.\r\n\r\n\r\n"};
+    size_t at = 0;
+    for (const std::string& line : inOrder) {
+        const size_t found = log.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n" << log;
+        at = found + line.size();
+    }
 }
 
 } // namespace
