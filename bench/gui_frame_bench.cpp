@@ -15,8 +15,8 @@
 #include "gui/check_box.h"
 #include "gui/dialog.h"
 #include "gui/gui.h"
-#include "render/render_device.h"
 #include "script/virtual_machine.h"
+#include "tests/render/bare_device.h"
 
 namespace Tamrik {
 namespace {
@@ -37,26 +37,11 @@ public:
 };
 
 // Counts what it is asked to draw and draws nothing.
-class CountingDevice : public CRenderDevice {
+class CountingDevice : public BareDevice {
 public:
-    using CRenderDevice::CRenderDevice;
-    bool Create(CMainWindow*) override { return true; }
-    void Set2DMode() override {}
-    void Set3DMode() override {}
-    void LoadShaders() override {}
-    void SetLights(Light*, int32_t) override {}
+    using BareDevice::BareDevice;
     void DrawString(const char*, int32_t, int32_t, int32_t, int32_t, int32_t) override { ++strings; }
-    void DrawSplash() override {}
     void DrawQuad(ScreenQuad*, Texture* texture) override { quads += texture != nullptr; }
-    void CreateTextFont() override {}
-    void LoadLevelTextures() override {}
-    void LoadLevelGeometry() override {}
-    void ReleaseTextFont() override {}
-    void ReleaseLevelTextures() override {}
-    void ReleaseLevelGeometry() override {}
-    void BeginFrame() override {}
-    void EndFrame() override {}
-    void RenderLevel() override {}
 
     int64_t quads = 0;
     int64_t strings = 0;
