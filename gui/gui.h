@@ -71,6 +71,8 @@ private:
     // The hit test's two levels, kept between calls so that a mouse move allocates nothing.
     std::vector<CWindow*> hitLevel;
     std::vector<CWindow*> hitNextLevel;
+    // The pending windows of CWindow::Translate, kept for the same reason.
+    std::vector<CWindow*> translateStack;
 };
 
 } // namespace Tamrik

@@ -22,13 +22,13 @@ namespace Tamrik {
 
 namespace {
 
-const char* const kEventNames[WINDOW_EVENT_COUNT] = {
+const char* const EVENT_NAMES[WINDOW_EVENT_COUNT] = {
     "OnMouseButtonDown", "OnMouseButtonUp",      "OnMouseWheel",       "OnMouseMove",
     "OnKeyDown",         "OnKeyUp",              "OnChar",             "OnMouseRolloverStart",
     "OnMouseRolloverEnd", "OnGainFocus",         "OnLoseFocus",
 };
 
-const char* const kTextLayoutNames[TEXT_LAYOUT_COUNT] = {
+const char* const TEXT_LAYOUT_NAMES[TEXT_LAYOUT_COUNT] = {
     "LEFT_UP",  "LEFT_CENTER",  "LEFT_DOWN",      "CENTER_UP",       "CENTER",       "CENTER_DOWN",    "RIGHT_UP",
     "RIGHT_CENTER", "RIGHT_DOWN", "DISPLACED_LEFT", "DISPLACED_RIGHT", "DISPLACED_UP", "DISPLACED_DOWN",
 };
@@ -130,14 +130,14 @@ void CGUI::AssembleEvent(CXMLNode* element, CWindow* parent)
     const std::string* name = Attribute(element, "name");
     const std::string eventName = name ? *name : std::string();
     for (int event = 0; event < WINDOW_EVENT_COUNT; ++event) {
-        if (eventName != kEventNames[event])
+        if (eventName != EVENT_NAMES[event])
             continue;
         ByteCode* program = CXMLeasm::Assemble(element->text.c_str(), system->vm);
         parent->SetHandler(static_cast<WindowEvent>(event), program);
         if (!program) {
             char line[96];
             std::snprintf(line, sizeof line, "[XMLParser] Warning: compilation of %s event handler failed.\n",
-                          kEventNames[event]);
+                          EVENT_NAMES[event]);
             system->log->Write(line);
         }
         return;
@@ -171,7 +171,7 @@ void CGUI::ApplyAttributes(CXMLNode* element, CWindow* window)
         system->log->Write(v->c_str());
         system->log->Write(".\n");
         for (int layout = 0; layout < TEXT_LAYOUT_COUNT; ++layout) {
-            if (*v == kTextLayoutNames[layout]) {
+            if (*v == TEXT_LAYOUT_NAMES[layout]) {
                 window->SetTextLayout(layout);
                 break;
             }

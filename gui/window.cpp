@@ -164,11 +164,14 @@ void CGUI::CWindow::SetPosition(int x, int y)
 
 void CGUI::CWindow::Translate(int dx, int dy)
 {
-    // Pre-order over the subtree with a stack of our own: a deep tree must not exhaust the
-    // call stack. The order of the moves is not observable, only that each window moves once.
+    // Over the subtree with a stack of our own, as a deep tree must not exhaust the call stack;
+    // the owner keeps that stack so that dragging allocates nothing per move. Nothing here runs
+    // a handler, so no other walk can use the stack meanwhile.
     uint32_t ux = static_cast<uint32_t>(dx);
     uint32_t uy = static_cast<uint32_t>(dy);
-    std::vector<CWindow*> pending{this};
+    std::vector<CWindow*>& pending = owner->translateStack;
+    pending.clear();
+    pending.push_back(this);
     while (!pending.empty()) {
         CWindow* w = pending.back();
         pending.pop_back();

@@ -166,18 +166,4 @@ TEST_F(GUIInput, APressOnADraggableDialogsCaptionDragsTheDialogButOnTheBodyItDoe
     EXPECT_EQ(RectOf(d->rightFrame), (Rect{278, 131, 280, 255}));
 }
 
-TEST_F(GUIInput, HidingTheFocusedWindowKeepsTheFocusForTheNextPress)
-{
-    Probe* a = Add("a", nullptr, 0, 0, 100, 100);
-    Add("b", nullptr, 200, 0, 100, 100);
-    MoveTo(50, 50);
-    gui.HandleMouseButtonDown(0, 0);
-    a->SetVisible(false);
-    EXPECT_EQ(gui.focusedWindow, a);
-    MoveTo(250, 50);
-    Take();
-    gui.HandleMouseButtonDown(0, 0);
-    EXPECT_EQ(Take(), (std::vector<std::string>{"a:lose", "b:gain", "b:down"}));
-}
-
 } // namespace

@@ -67,27 +67,27 @@ private:
 
 // The decorated names handler programs call.
 namespace exports {
-inline const char* const kSetActive = "?SetActive@CGUI@Tamrik@@QAEX_N@Z";
-inline const char* const kGetActive = "?GetActive@CGUI@Tamrik@@QAE_NXZ";
-inline const char* const kIsVisible = "?IsVisible@CWindow@CGUI@Tamrik@@QAE_NXZ";
-inline const char* const kIsDraggable = "?IsDraggable@CWindow@CGUI@Tamrik@@QAE_NXZ";
-inline const char* const kSetDraggable = "?SetDraggable@CWindow@CGUI@Tamrik@@UAEX_N@Z";
-inline const char* const kSetTextC = "?SetText@CWindow@CGUI@Tamrik@@UAEXPBD@Z";
-inline const char* const kSetTextString =
+inline const char* const SET_ACTIVE = "?SetActive@CGUI@Tamrik@@QAEX_N@Z";
+inline const char* const GET_ACTIVE = "?GetActive@CGUI@Tamrik@@QAE_NXZ";
+inline const char* const IS_VISIBLE = "?IsVisible@CWindow@CGUI@Tamrik@@QAE_NXZ";
+inline const char* const IS_DRAGGABLE = "?IsDraggable@CWindow@CGUI@Tamrik@@QAE_NXZ";
+inline const char* const SET_DRAGGABLE = "?SetDraggable@CWindow@CGUI@Tamrik@@UAEX_N@Z";
+inline const char* const SET_TEXT_C = "?SetText@CWindow@CGUI@Tamrik@@UAEXPBD@Z";
+inline const char* const SET_TEXT_STRING =
     "?SetText@CWindow@CGUI@Tamrik@@UAEXABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@@Z";
-inline const char* const kGetText =
+inline const char* const GET_TEXT =
     "?GetText@CWindow@CGUI@Tamrik@@QAEABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@XZ";
-inline const char* const kSetTextLayout = "?SetTextLayout@CWindow@CGUI@Tamrik@@UAEXH@Z";
-inline const char* const kGetTextLayout = "?GetTextLayout@CWindow@CGUI@Tamrik@@QAEHXZ";
-inline const char* const kSetTextColor = "?SetTextColor@CWindow@CGUI@Tamrik@@UAEXEEE@Z";
-inline const char* const kGetTextColor = "?GetTextColor@CWindow@CGUI@Tamrik@@QAEPBEXZ";
-inline const char* const kSetVisible = "?SetVisible@CWindow@CGUI@Tamrik@@QAEX_N@Z";
-inline const char* const kSetPosition = "?SetPosition@CWindow@CGUI@Tamrik@@QAEXHH@Z";
-inline const char* const kTranslate = "?Translate@CWindow@CGUI@Tamrik@@QAEXHH@Z";
-inline const char* const kSetSize = "?SetSize@CWindow@CGUI@Tamrik@@UAEXHH@Z";
-inline const char* const kStretch = "?Stretch@CWindow@CGUI@Tamrik@@UAEXHH@Z";
-inline const char* const kIsChecked = "?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ";
-inline const char* const kGetCheckedIndex = "?GetCheckedIndex@CRadioButtonGroup@CGUI@Tamrik@@QAEHXZ";
+inline const char* const SET_TEXT_LAYOUT = "?SetTextLayout@CWindow@CGUI@Tamrik@@UAEXH@Z";
+inline const char* const GET_TEXT_LAYOUT = "?GetTextLayout@CWindow@CGUI@Tamrik@@QAEHXZ";
+inline const char* const SET_TEXT_COLOR = "?SetTextColor@CWindow@CGUI@Tamrik@@UAEXEEE@Z";
+inline const char* const GET_TEXT_COLOR = "?GetTextColor@CWindow@CGUI@Tamrik@@QAEPBEXZ";
+inline const char* const SET_VISIBLE = "?SetVisible@CWindow@CGUI@Tamrik@@QAEX_N@Z";
+inline const char* const SET_POSITION = "?SetPosition@CWindow@CGUI@Tamrik@@QAEXHH@Z";
+inline const char* const TRANSLATE = "?Translate@CWindow@CGUI@Tamrik@@QAEXHH@Z";
+inline const char* const SET_SIZE = "?SetSize@CWindow@CGUI@Tamrik@@UAEXHH@Z";
+inline const char* const STRETCH = "?Stretch@CWindow@CGUI@Tamrik@@UAEXHH@Z";
+inline const char* const IS_CHECKED = "?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ";
+inline const char* const GET_CHECKED_INDEX = "?GetCheckedIndex@CRadioButtonGroup@CGUI@Tamrik@@QAEHXZ";
 } // namespace exports
 
 // Rectangle of a window as (left, top, right, bottom), checking that it is one.
@@ -104,11 +104,6 @@ inline Rect RectOf(const Tamrik::CGUI::CWindow* w)
     EXPECT_EQ(p[0].y, p[3].y);
     EXPECT_EQ(p[1].y, p[2].y);
     return {p[0].x, p[0].y, p[3].x, p[1].y};
-}
-
-inline std::ostream& operator<<(std::ostream& os, const Rect& r)
-{
-    return os << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
 }
 
 class GUITest : public ::testing::Test {

@@ -1,7 +1,6 @@
 // Windows and widgets: defaults, geometry, visibility notifications, skins and checked states.
 #include <gtest/gtest.h>
 
-#include "gui/button.h"
 #include "gui/check_box.h"
 #include "gui/dialog.h"
 #include "gui/radio_button.h"
@@ -55,31 +54,6 @@ TEST_F(ProbeTest, ShowingAWindowNotifiesItsSubtreeDeepestFirst)
     EXPECT_EQ(Take(), (std::vector<std::string>{"b:lose", "w:lose", "top:lose"}));
     EXPECT_FALSE(w->children[1]->visible);
     EXPECT_TRUE(w->visible);
-}
-
-TEST_F(Widgets, NewWidgetsHaveTheirSizesAndSkins)
-{
-    CGUI::CWindow w(&gui);
-    EXPECT_EQ(RectOf(&w), (Rect{0, 0, 64, 64}));
-    EXPECT_EQ(w.texture, -1);
-    EXPECT_EQ(w.textLayout, Tamrik::CENTER);
-    EXPECT_FALSE(w.visible);
-    CGUI::CButton b(&gui);
-    EXPECT_EQ(RectOf(&b), (Rect{0, 0, 256, 64}));
-    EXPECT_EQ(b.texture, 5);
-    CGUI::CDialog d(&gui);
-    EXPECT_EQ(RectOf(&d), (Rect{0, 0, 512, 512}));
-    EXPECT_EQ(d.texture, 12);
-    ASSERT_EQ(d.children.size(), 4u);
-    EXPECT_EQ(d.children[0], d.tray);
-    EXPECT_EQ(RectOf(d.tray), (Rect{0, 0, 512, 24}));
-    EXPECT_EQ(RectOf(d.leftFrame), (Rect{0, 24, 2, 510}));
-    EXPECT_EQ(RectOf(d.rightFrame), (Rect{510, 24, 512, 510}));
-    EXPECT_EQ(RectOf(d.bottomFrame), (Rect{0, 510, 512, 512}));
-    EXPECT_EQ(d.tray->texture, 9);
-    EXPECT_EQ(d.bottomFrame->texture, 11);
-    CGUI::CRadioButtonGroup g(&gui);
-    EXPECT_EQ(g.texture, -1);
 }
 
 TEST_F(Widgets, ADialogSizesItsCaptionAndFramesAndSwitchesSkinsWithTheFocus)
@@ -150,20 +124,6 @@ TEST_F(Widgets, OneRadioButtonOfAParentStaysCheckedAndTheGroupReportsItsPosition
     EXPECT_EQ(c->texture, 18);
     ClickAt(22, 5);
     EXPECT_EQ(g->GetCheckedIndex(), 1);
-}
-
-TEST_F(Widgets, AButtonShowsItsStatesAndItsHandlersSeeTheNewSkin)
-{
-    Build(R"(<gui><button name="b" visible="true"/></gui>)");
-    CGUI::CWindow* b = Window("b");
-    MoveTo(10, 10);
-    EXPECT_EQ(b->texture, 6);
-    gui.HandleMouseButtonDown(0, 0);
-    EXPECT_EQ(b->texture, 7);
-    gui.HandleMouseButtonUp(0, 0);
-    EXPECT_EQ(b->texture, 6);
-    MoveTo(300, 300);
-    EXPECT_EQ(b->texture, 5);
 }
 
 } // namespace
