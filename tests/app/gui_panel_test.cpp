@@ -62,16 +62,12 @@ TEST_F(Panel, EveryHandlerAssemblesWithoutAWarningAndTheHandlersCallAllTwentyTwo
     EXPECT_EQ(handlers, events);
     EXPECT_GT(events, 10u);
 
+    using namespace kestrova_test::exports;
     for (const char* name :
          {"?Terminate@CSystem@Tamrik@@QAEXXZ", "?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z",
-          "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", kestrova_test::exports::kSetActive,
-          kestrova_test::exports::kGetActive, kestrova_test::exports::kSetTextC, kestrova_test::exports::kSetTextString,
-          kestrova_test::exports::kGetText, kestrova_test::exports::kSetTextColor, kestrova_test::exports::kGetTextColor,
-          kestrova_test::exports::kSetTextLayout, kestrova_test::exports::kGetTextLayout,
-          kestrova_test::exports::kSetPosition, kestrova_test::exports::kTranslate, kestrova_test::exports::kSetSize,
-          kestrova_test::exports::kStretch, kestrova_test::exports::kSetVisible, kestrova_test::exports::kIsVisible,
-          kestrova_test::exports::kSetDraggable, kestrova_test::exports::kIsDraggable,
-          kestrova_test::exports::kIsChecked, kestrova_test::exports::kGetCheckedIndex})
+          "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", SET_ACTIVE, GET_ACTIVE, SET_TEXT_C, SET_TEXT_STRING,
+          GET_TEXT, SET_TEXT_COLOR, GET_TEXT_COLOR, SET_TEXT_LAYOUT, GET_TEXT_LAYOUT, SET_POSITION, TRANSLATE,
+          SET_SIZE, STRETCH, SET_VISIBLE, IS_VISIBLE, SET_DRAGGABLE, IS_DRAGGABLE, IS_CHECKED, GET_CHECKED_INDEX})
         EXPECT_NE(xml.find(std::string("s \"") + name + "\""), std::string::npos) << name;
 }
 
