@@ -2,6 +2,7 @@
 // test programs never race for a display.
 #include "tests/support/xvfb_environment.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <signal.h>
@@ -13,40 +14,69 @@
 
 namespace kestrova_test {
 
-XvfbServer::~XvfbServer() { Stop(); }
-
-bool XvfbServer::Start(int width, int height)
+pid_t LaunchXServer(const std::vector<std::string>& args, int timeoutMs, bool quiet,
+                    std::string* number)
 {
+    number->clear();
     int fds[2];
     if (pipe(fds) != 0)
-        return false;
-    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    std::string fdText = std::to_string(fds[1]);
-    pid = fork();
+        return -1;
+    std::vector<std::string> words = args;
+    words.push_back("-displayfd");
+    words.push_back(std::to_string(fds[1]));
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = fork();
     if (pid < 0) {
         close(fds[0]);
         close(fds[1]);
-        return false;
+        return -1;
     }
     if (pid == 0) {
         // The server must not outlive a test program that dies: it would hold the test's
         // output open and stall the test runner.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         close(fds[0]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", "+extension", "GLX", static_cast<char*>(nullptr));
+        if (quiet) {
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(fds[1]);
-    std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0) {
+    while (poll(&p, 1, timeoutMs) > 0) {
         char c;
         if (read(fds[0], &c, 1) != 1 || c == '\n')
             break;
-        number += c;
+        *number += c;
     }
     close(fds[0]);
+    return pid;
+}
+
+void EndXServer(pid_t pid)
+{
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+}
+
+XvfbServer::~XvfbServer() { Stop(); }
+
+bool XvfbServer::Start(int width, int height)
+{
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    std::string number;
+    pid = LaunchXServer({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset",
+                         "+extension", "GLX"},
+                        20000, false, &number);
     if (number.empty()) {
         Stop();
         return false;
@@ -58,12 +88,8 @@ bool XvfbServer::Start(int width, int height)
 
 void XvfbServer::Stop()
 {
-    if (pid > 0) {
-        kill(pid, SIGTERM);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        pid = -1;
-    }
+    EndXServer(pid);
+    pid = -1;
 }
 
 } // namespace kestrova_test

@@ -1,0 +1,21 @@
+// "Pohrani": the controls into the settings map, and the map into "Settings.ini".
+#include "manager/manager_dialog.h"
+#include "manager/settings_form.h"
+#include "manager/settings_writer.h"
+
+void Kestrova_ManagerDialog::OnSaveClick(wxCommandEvent&)
+{
+    // Without a listed mode there is nothing to take the four mode keys from: they stay.
+    int index = Choice1->GetSelection();
+    const DisplayMode* mode = nullptr;
+    if (index >= 0 && static_cast<size_t>(index) < g_DisplayModes.size())
+        mode = &g_DisplayModes[index];
+    StoreControlStates(g_Settings, mode, CheckBox1->GetValue(), CheckBox2->GetValue(),
+                       RadioButton1->GetValue());
+    WriteSettings();
+}
+
+void Kestrova_ManagerDialog::WriteSettings()
+{
+    WriteSettingsFile(g_Settings, "Settings.ini");
+}

@@ -1,0 +1,437 @@
+// The real settings tool on its own Xorg with several display modes, driven with xdotool: the
+// mode list, the mode test with its way back, saving for the viewer, the dialog's picture, and
+// leaving without writing.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_paths.h"
+#include "tests/support/x11_window.h"
+#include "tests/support/xorg_dummy_server.h"
+
+namespace {
+
+using namespace kestrova_test;
+namespace fs = std::filesystem;
+
+const char* const kTitle = "Opcije Kestrova-a";
+const char* const kQuestion = "Test rezolucije";
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string Run(const std::string& command)
+{
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe))
+        out += buffer;
+    pclose(pipe);
+    return out;
+}
+
+bool Xdo(const std::string& arguments)
+{
+    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Visible windows titled title, oldest first.
+std::vector<std::string> Windows(const std::string& title)
+{
+    std::vector<std::string> ids;
+    std::string out = Run("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+    size_t start = 0;
+    for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
+        ids.push_back(out.substr(start, end - start));
+    return ids;
+}
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+// The screen's size now; Xlib's own figure stays at what it was when the connection opened.
+Size ScreenSize()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return {};
+    Window root;
+    int x, y;
+    unsigned width = 0, height = 0, border, depth;
+    XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &width, &height, &border,
+                 &depth);
+    XCloseDisplay(display);
+    return {static_cast<int>(width), static_cast<int>(height)};
+}
+
+bool WaitForScreen(Size size, int timeoutMs)
+{
+    for (int waited = 0; waited <= timeoutMs; waited += 50, Pause(50))
+        if (ScreenSize() == size)
+            return true;
+    return false;
+}
+
+// Top-level windows on screen; the mode list's pop-up is one of them while it is open.
+int ViewableWindows()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 0;
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    int viewable = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) &&
+                attributes.map_state == IsViewable)
+                ++viewable;
+        }
+        XFree(children);
+    }
+    XCloseDisplay(display);
+    return viewable;
+}
+
+struct Mode {
+    unsigned width, height, frequency;
+    bool operator==(const Mode&) const = default;
+};
+
+// The modes that the server offers on its connected output, as the list should show them.
+std::vector<Mode> ServerModes()
+{
+    std::vector<Mode> modes;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return modes;
+    XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display));
+    for (int o = 0; resources && o < resources->noutput && modes.empty(); ++o) {
+        XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[o]);
+        if (output && output->connection == RR_Connected && output->crtc) {
+            for (int m = 0; m < output->nmode; ++m)
+                for (int i = 0; i < resources->nmode; ++i) {
+                    const XRRModeInfo& info = resources->modes[i];
+                    if (info.id != output->modes[m] || info.width < 640 || info.height < 480)
+                        continue;
+                    double rate = double(info.dotClock) / (double(info.hTotal) * info.vTotal);
+                    modes.push_back({info.width, info.height, unsigned(std::lround(rate))});
+                }
+        }
+        if (output)
+            XRRFreeOutputInfo(output);
+    }
+    if (resources)
+        XRRFreeScreenResources(resources);
+    XCloseDisplay(display);
+    return modes;
+}
+
+const char* const kSettings = "[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\r\n"
+                              "Depth = \"32\"\r\nRefreshRate = \"60\"\r\nFullscreen = \"%s\"\r\n"
+                              "Renderer = \"OpenGL\"\r\n[Game]\r\nLog = \"false\"\r\n"
+                              "Map = \"maps/demo.bsp\"\r\nDebugDump = \"false\"\r\n";
+
+std::string Settings(bool fullscreen)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, kSettings, fullscreen ? "true" : "false");
+    return text;
+}
+
+class SettingsTool : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* xvfb = std::getenv("DISPLAY");
+        viewerDisplay = xvfb ? xvfb : "";
+        ASSERT_TRUE(xorg.Start()) << "Xorg with the dummy driver did not start";
+        setenv("DISPLAY", xorg.Display().c_str(), 1);
+        startSize = ScreenSize();
+        ASSERT_EQ(startSize, (Size{1280, 1024}));
+        // The runtime folder's files, with a Settings.ini of the test's own.
+        for (const auto& entry : fs::directory_iterator(RunDir()))
+            if (entry.path().filename() != "Settings.ini" && entry.path().filename() != "log.txt")
+                fs::create_symlink(entry.path(), dir.Path() / entry.path().filename());
+    }
+
+    void TearDown() override
+    {
+        if (tool.Running())
+            tool.Wait(0);
+        setenv("DISPLAY", viewerDisplay.c_str(), 1);
+    }
+
+    void StartTool(const std::string& settings)
+    {
+        WriteFile(dir.Path() / "Settings.ini", settings);
+        ASSERT_TRUE(tool.Start((RunDir() / "Kestrova_Manager").string(), dir.Path().string(),
+                               {"ASAN_OPTIONS=detect_leaks=0", "NO_AT_BRIDGE=1"}));
+        ASSERT_TRUE(WaitForWindow(kTitle, 30000, &dialog)) << "no dialog";
+        Pause(300);
+    }
+
+    // A click at a point of the dialog's client area.
+    void Click(int x, int y)
+    {
+        Xdo("mousemove --sync " + std::to_string(dialog.x + x) + " " +
+            std::to_string(dialog.y + y) + " click 1");
+        Pause(150);
+    }
+    void ClickSave() { Click(560, 485); }
+    void ClickTest() { Click(545, 390); }
+    void ClickFullscreen() { Click(638, 393); }
+    void ClickDebug() { Click(638, 417); }
+    void ClickExit() { Click(656, 485); }
+
+    // Saves and reads the file back.
+    Tamrik::IniMap Save()
+    {
+        fs::remove(dir.Path() / "Settings.ini");
+        ClickSave();
+        Tamrik::IniMap map;
+        for (int waited = 0; waited < 5000 && !fs::exists(dir.Path() / "Settings.ini"); waited += 20)
+            Pause(20);
+        Tamrik::ParseIniFile(map, (dir.Path() / "Settings.ini").c_str());
+        return map;
+    }
+
+    // Focuses the mode list without changing it (its pop-up is closed again) and presses key.
+    void ListKey(const std::string& key)
+    {
+        int shown = ViewableWindows();
+        Click(150, 370);
+        for (int waited = 0; waited < 5000 && ViewableWindows() <= shown; waited += 20)
+            Pause(20);
+        Xdo("key Escape");
+        for (int waited = 0; waited < 5000 && ViewableWindows() > shown; waited += 20)
+            Pause(20);
+        Xdo("key " + key);
+        Pause(100);
+    }
+
+    // Confirms the newest open "Test rezolucije" box; false when none is open.
+    bool AnswerNewestBox()
+    {
+        std::vector<std::string> boxes = Windows(kQuestion);
+        if (boxes.empty())
+            return false;
+        Xdo("windowfocus --sync " + boxes.back() + " key Return");
+        for (int waited = 0; waited < 3000 && Windows(kQuestion).size() == boxes.size(); waited += 50)
+            Pause(50);
+        return Windows(kQuestion).size() < boxes.size();
+    }
+
+    bool WaitForBoxes(size_t count, int timeoutMs)
+    {
+        for (int waited = 0; waited <= timeoutMs; waited += 50, Pause(50))
+            if (Windows(kQuestion).size() == count)
+                return true;
+        return false;
+    }
+
+    XorgDummyServer xorg;
+    ScratchDir dir;
+    ChildProcess tool;
+    WindowGeometry dialog;
+    Size startSize;
+    std::string viewerDisplay;
+};
+
+TEST_F(SettingsTool, TheListShowsTheServersModesWithTheConfiguredOneSelected)
+{
+    StartTool(Settings(false));
+    Tamrik::IniMap saved = Save();
+    EXPECT_EQ(saved["Display"]["Width"], "800");
+    EXPECT_EQ(saved["Display"]["Height"], "600");
+    EXPECT_EQ(saved["Display"]["Depth"], "32");
+    EXPECT_EQ(saved["Display"]["RefreshRate"], "60");
+
+    // Walk the list from its top, saving each item, and compare with what the server offers.
+    std::vector<Mode> expected = ServerModes();
+    ASSERT_GE(expected.size(), 4u);
+    std::vector<Mode> listed;
+    for (size_t i = 0; i < expected.size() + 1; ++i) {
+        ListKey(i == 0 ? "Home" : "Down");
+        saved = Save();
+        EXPECT_EQ(saved["Display"]["Depth"], "32");
+        listed.push_back({unsigned(std::atoi(saved["Display"]["Width"].c_str())),
+                          unsigned(std::atoi(saved["Display"]["Height"].c_str())),
+                          unsigned(std::atoi(saved["Display"]["RefreshRate"].c_str()))});
+    }
+    // One step past the end stays on the last item.
+    EXPECT_EQ(listed.back(), expected.back());
+    listed.pop_back();
+    EXPECT_EQ(listed, expected);
+    EXPECT_NE(std::find(listed.begin(), listed.end(), Mode{640, 480, 60}), listed.end());
+    for (const Mode& mode : listed)
+        EXPECT_FALSE(mode.width == 512 && mode.height == 384);
+    ClickExit();
+    EXPECT_EQ(tool.Wait(10000), 0);
+}
+
+TEST_F(SettingsTool, ATriedModeComesBackWhenTheQuestionIsConfirmed)
+{
+    StartTool(Settings(false));
+    // Without "Fullscreen" ticked, "Testiraj" does nothing.
+    ClickTest();
+    Pause(500);
+    EXPECT_TRUE(Windows(kQuestion).empty());
+    EXPECT_EQ(ScreenSize(), startSize);
+
+    ClickFullscreen();
+    ClickTest();
+    EXPECT_TRUE(WaitForScreen({800, 600}, 5000));
+    ASSERT_TRUE(WaitForBoxes(1, 5000));
+    EXPECT_TRUE(AnswerNewestBox());
+    EXPECT_TRUE(WaitForScreen(startSize, 5000));
+    EXPECT_TRUE(Windows(kQuestion).empty());
+    ClickExit();
+    EXPECT_EQ(tool.Wait(10000), 0);
+}
+
+TEST_F(SettingsTool, AnUnansweredQuestionIsAnsweredByTheTimerAfterTenSeconds)
+{
+    StartTool(Settings(true));
+    ClickTest();
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitForScreen({800, 600}, 5000));
+    ASSERT_TRUE(WaitForBoxes(1, 5000));
+    // The fall-back message comes over the still open question, with the screen back.
+    ASSERT_TRUE(WaitForBoxes(2, 15000));
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+    EXPECT_GT(seconds.count(), 9.0);
+    EXPECT_TRUE(WaitForScreen(startSize, 2000));
+    EXPECT_TRUE(AnswerNewestBox());
+    EXPECT_TRUE(AnswerNewestBox());
+    Pause(300);
+    EXPECT_EQ(ScreenSize(), startSize);
+    ClickExit();
+    EXPECT_EQ(tool.Wait(10000), 0);
+}
+
+TEST_F(SettingsTool, EndingTheToolDuringATestPutsTheModeBack)
+{
+    StartTool(Settings(true));
+    ClickTest();
+    ASSERT_TRUE(WaitForScreen({800, 600}, 5000));
+    ASSERT_TRUE(WaitForBoxes(1, 5000));
+    tool.Signal(SIGTERM);
+    EXPECT_EQ(tool.Wait(10000), 128 + SIGTERM);
+    EXPECT_EQ(ScreenSize(), startSize);
+}
+
+TEST_F(SettingsTool, DebugTickedAndSavedIsWhatTheViewerStartsWith)
+{
+    StartTool(Settings(false));
+    ClickDebug();
+    Tamrik::IniMap saved = Save();
+    EXPECT_EQ(saved["Game"]["Log"], "true");
+    EXPECT_EQ(saved["Game"]["Map"], "maps/demo.bsp");
+    EXPECT_EQ(saved["Game"]["DebugDump"], "false");
+    EXPECT_EQ(saved["Display"]["Renderer"], "OpenGL");
+    EXPECT_EQ(saved["Display"]["Fullscreen"], "false");
+    ClickExit();
+    ASSERT_EQ(tool.Wait(10000), 0);
+
+    // The viewer, on the test's Xvfb, logs because the tool switched the log on.
+    setenv("DISPLAY", viewerDisplay.c_str(), 1);
+    ChildProcess viewer;
+    ASSERT_TRUE(viewer.Start((RunDir() / "Kestrova").string(), dir.Path().string(),
+                             {"LIBGL_ALWAYS_SOFTWARE=1", "SDL_AUDIODRIVER=dummy"}));
+    WindowGeometry window;
+    ASSERT_TRUE(WaitForWindow("Tamrik", 30000, &window));
+    EXPECT_EQ(window.width, 800);
+    EXPECT_EQ(window.height, 600);
+    EXPECT_NE(ReadFile(dir.Path() / "log.txt").find(".:: CEngine::Run() started ::."),
+              std::string::npos);
+    SendCloseRequest("Tamrik");
+    EXPECT_EQ(viewer.Wait(30000), 0);
+}
+
+TEST_F(SettingsTool, TheDialogHasItsClientSizeAndThePictureFillsItsRectangle)
+{
+    StartTool(Settings(false));
+    EXPECT_EQ(dialog.width, 775);
+    EXPECT_EQ(dialog.height, 512);
+    Pause(500);
+
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    XImage* image = XGetImage(display, DefaultRootWindow(display), dialog.x, dialog.y, 775, 512,
+                              AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    // The picture's dark teal frame lies just inside the rectangle (16, 8) - (752, 328), the
+    // dialog's light background just outside it.
+    auto isFrame = [&](int x, int y) {
+        unsigned long p = XGetPixel(image, x, y);
+        int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
+        return std::abs(r - 20) < 30 && std::abs(g - 61) < 30 && std::abs(b - 79) < 30;
+    };
+    auto isLight = [&](int x, int y) {
+        unsigned long p = XGetPixel(image, x, y);
+        return ((p >> 16) & 255) > 180 && ((p >> 8) & 255) > 180 && (p & 255) > 180;
+    };
+    for (auto [x, y] : {std::pair{17, 9}, {750, 9}, {17, 326}, {750, 326}, {384, 9}, {17, 168}})
+        EXPECT_TRUE(isFrame(x, y)) << x << "," << y;
+    for (auto [x, y] : {std::pair{14, 168}, {754, 168}, {384, 6}, {384, 330}, {8, 4}, {770, 500}})
+        EXPECT_TRUE(isLight(x, y)) << x << "," << y;
+    // Inside the frame is the picture itself, neither frame nor background.
+    EXPECT_FALSE(isFrame(384, 100) || isLight(384, 100));
+    XDestroyImage(image);
+    XCloseDisplay(display);
+    ClickExit();
+    EXPECT_EQ(tool.Wait(10000), 0);
+}
+
+TEST_F(SettingsTool, LeavingByIzlazOrTheCloseBoxWritesNothing)
+{
+    const std::string handWritten = "; mine\n[Display]\nWidth = 800\nRenderer = OpenGL\n";
+    StartTool(handWritten);
+    ClickDebug();
+    ClickExit();
+    EXPECT_EQ(tool.Wait(10000), 0);
+    EXPECT_EQ(ReadFile(dir.Path() / "Settings.ini"), handWritten);
+
+    StartTool(handWritten);
+    ClickFullscreen();
+    ASSERT_TRUE(SendCloseRequest(kTitle));
+    EXPECT_EQ(tool.Wait(10000), 0);
+    EXPECT_EQ(ReadFile(dir.Path() / "Settings.ini"), handWritten);
+    EXPECT_FALSE(fs::exists(dir.Path() / "Settings.ini.new"));
+}
+
+TEST(SettingsToolWithoutDisplay, SaysSoAndFails)
+{
+    ScratchDir dir;
+    std::string command = "env -u DISPLAY " + (RunDir() / "Kestrova_Manager").string() +
+                          " 2>err.txt >/dev/null";
+    int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0);
+    EXPECT_NE(ReadFile("err.txt").find("display"), std::string::npos);
+}
+
+} // namespace

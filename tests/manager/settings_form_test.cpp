@@ -1,0 +1,78 @@
+// What the settings tool's controls show for a settings map, and what a save stores back.
+#include <gtest/gtest.h>
+
+#include "manager/settings_form.h"
+
+using Tamrik::IniMap;
+
+namespace {
+
+ControlStates States(IniMap settings) { return ReadControlStates(settings); }
+
+TEST(SettingsForm, RendererTurnsOnItsRadioButtonOnlyWhenSpelledExactly)
+{
+    IniMap settings;
+    settings["Display"]["Renderer"] = "OpenGL";
+    EXPECT_TRUE(States(settings).openGL);
+    EXPECT_FALSE(States(settings).direct3D);
+    settings["Display"]["Renderer"] = "Direct3D";
+    EXPECT_FALSE(States(settings).openGL);
+    EXPECT_TRUE(States(settings).direct3D);
+    for (const char* other : {"opengl", "", "OpenGL ", "direct3d"}) {
+        settings["Display"]["Renderer"] = other;
+        EXPECT_FALSE(States(settings).openGL) << other;
+        EXPECT_FALSE(States(settings).direct3D) << other;
+    }
+}
+
+TEST(SettingsForm, OnlyTheWordTrueTicksABox)
+{
+    for (const char* other : {"True", "1", "TRUE", "", "yes"}) {
+        IniMap settings;
+        settings["Display"]["Fullscreen"] = other;
+        settings["Game"]["Log"] = other;
+        EXPECT_FALSE(States(settings).fullscreen) << other;
+        EXPECT_FALSE(States(settings).debug) << other;
+    }
+    IniMap onlyLog;
+    onlyLog["Game"]["Log"] = "true";
+    ControlStates states = States(onlyLog);
+    EXPECT_TRUE(states.debug);
+    EXPECT_FALSE(states.fullscreen);
+    EXPECT_FALSE(states.openGL || states.direct3D);
+}
+
+TEST(SettingsForm, SaveStoresTheModeAndSwitchesAndKeepsTheRest)
+{
+    IniMap settings;
+    settings["Game"]["Map"] = "maps/demo.bsp";
+    settings["Game"]["DebugDump"] = "true";
+    settings["Extra"]["Key"] = "value";
+    DisplayMode mode{1280, 1024, 32, 75};
+    StoreControlStates(settings, &mode, true, false, false);
+    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"},
+                                                       {"Fullscreen", "true"},
+                                                       {"Height", "1024"},
+                                                       {"RefreshRate", "75"},
+                                                       {"Renderer", "Direct3D"},
+                                                       {"Width", "1280"}}));
+    EXPECT_EQ(settings["Game"], (Tamrik::IniSection{{"DebugDump", "true"},
+                                                    {"Log", "false"},
+                                                    {"Map", "maps/demo.bsp"}}));
+    EXPECT_EQ(settings["Extra"]["Key"], "value");
+}
+
+TEST(SettingsForm, SaveWithoutAListedModeKeepsTheFourModeKeys)
+{
+    IniMap settings;
+    settings["Display"] = {{"Width", "1024"}, {"Height", "768x"}, {"Depth", "32"}};
+    StoreControlStates(settings, nullptr, false, true, true);
+    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"},
+                                                       {"Fullscreen", "false"},
+                                                       {"Height", "768x"},
+                                                       {"Renderer", "OpenGL"},
+                                                       {"Width", "1024"}}));
+    EXPECT_EQ(settings["Game"]["Log"], "true");
+}
+
+} // namespace
