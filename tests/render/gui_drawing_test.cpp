@@ -139,18 +139,5 @@ TEST_F(GUIDrawing, AHundredThousandNestedWindowsAreDrawnWithoutRecursing)
     }
 }
 
-TEST_F(GUIDrawing, DrawWindowDrawsOnlyWhatItIsGivenAndNothingForNull)
-{
-    CGUI::CWindow* a = Window(nullptr, 10, 10, GUI_TEXTURE_NONE, "a", false);
-    Window(a, 20, 20, GUI_TEXTURE_NONE, "b");
-    Window(nullptr, 30, 30, GUI_TEXTURE_NONE, "c");
-    device.DrawWindow<CGUI::CWindow>(nullptr);
-    EXPECT_TRUE(device.calls.empty());
-    // The caller checks the flag of the window it passes.
-    device.DrawWindow(a);
-    EXPECT_EQ(device.calls, (std::vector<std::string>{"DrawString a @10,10 255,255,255",
-                                                      "DrawString b @20,20 255,255,255"}));
-}
-
 } // namespace
 } // namespace Tamrik

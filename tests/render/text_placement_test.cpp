@@ -43,11 +43,8 @@ TEST(TextPlacement, EachLayoutPlacesTheLineAroundA256By64Window)
     ExpectAt(at(DISPLACED_RIGHT), 366, 225, "DISPLACED_RIGHT");
     ExpectAt(at(DISPLACED_UP), 202, 177, "DISPLACED_UP");
     ExpectAt(at(DISPLACED_DOWN), 202, 274, "DISPLACED_DOWN");
-}
-
-TEST(TextPlacement, DisplacedLeftEndsTheTextTenPixelsBeforeTheWindow)
-{
-    EXPECT_EQ(PlaceText(Rect(100, 0, 116, 16), DISPLACED_LEFT, 50, 13).x, 40);
+    // A text 50 wide ends ten pixels before the window's left edge.
+    EXPECT_EQ(PlaceText(w, DISPLACED_LEFT, 50, 13).x, 40);
 }
 
 TEST(TextPlacement, HalvingsTruncateTowardZeroSoAWideTextStartsLeftOfItsWindow)
@@ -63,7 +60,6 @@ TEST(TextPlacement, AnUnknownLayoutPutsTheTextAtTheScreensTopLeftCorner)
     const ScreenQuad w = Rect(100, 200, 356, 264);
     ExpectAt(PlaceText(w, -1, 51, 13), 0, 0, "-1");
     ExpectAt(PlaceText(w, 13, 51, 13), 0, 0, "13");
-    ExpectAt(PlaceText(w, INT32_MIN, 51, 13), 0, 0, "INT32_MIN");
 }
 
 TEST(TextPlacement, WindowsAtTheEdgesOfTheCoordinateRangeWrapInsteadOfOverflowing)
