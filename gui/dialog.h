@@ -25,6 +25,7 @@ public:
     void SetTextColor(unsigned char r, unsigned char g, unsigned char b) override;
     void OnGainFocus(int a, int b) override;
     void OnLoseFocus(int a, int b) override;
+    bool ReactsToFocus() override { return true; }
 
     // Also children of the dialog, which owns them through its child list.
     CDialogTray* tray;

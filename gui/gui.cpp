@@ -1,6 +1,8 @@
 // The GUI manager: activation, and the routing of mouse input to the window under the cursor.
 #include "gui/gui.h"
 
+#include <algorithm>
+
 #include "core/log.h"
 #include "core/main_window.h"
 #include "core/system.h"
@@ -53,7 +55,15 @@ bool CGUI::GetActive()
 
 void CGUI::BringToFront(CWindow* window)
 {
-    windows.remove(window);
+    // Every window stands in the list at most once, so the search ends at the first entry; the
+    // build brings top-level windows forward roughly in list order, which keeps it short.
+    if (window == unlistedWindow) {
+        unlistedWindow = nullptr;
+    } else {
+        auto entry = std::find(windows.begin(), windows.end(), window);
+        if (entry != windows.end())
+            windows.erase(entry);
+    }
     windows.push_back(window);
 }
 

@@ -50,7 +50,7 @@ public:
     // The window under cursor corner 0, null for none.
     CWindow* HitTest();
 
-    // Removes every entry of window from the top-level list and appends it once at the back.
+    // Moves window to the back of the top-level list, listing it if it is not listed.
     void BringToFront(CWindow* window);
 
     InputListener listeners[INPUT_EVENT_COUNT];
@@ -67,6 +67,14 @@ private:
     // An "event" element: its text assembled into a handler slot of parent.
     void AssembleEvent(CXMLNode* element, CWindow* parent);
     void ApplyAttributes(CXMLNode* element, CWindow* window);
+
+    // A top-level window that the builder is making and that no list holds yet: showing it
+    // appends it without searching the list, which keeps a build of many windows linear.
+    CWindow* unlistedWindow = nullptr;
+
+    // Changes whenever a window's focus handlers change, which stales the windows' cached
+    // focus ancestors.
+    uint64_t focusEpoch = 1;
 
     // The hit test's two levels, kept between calls so that a mouse move allocates nothing.
     std::vector<CWindow*> hitLevel;

@@ -117,7 +117,10 @@ CGUI::CWindow* CGUI::CreateWindowFromXML(CXMLNode* element, CWindow* parent)
     window->parent = parent;
     if (parent)
         parent->children.push_back(window);
+    else
+        unlistedWindow = window; // nothing can list it but its own "visible" attribute
     ApplyAttributes(element, window);
+    unlistedWindow = nullptr;
     return window;
 }
 

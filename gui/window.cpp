@@ -185,21 +185,66 @@ void CGUI::CWindow::Translate(int dx, int dy)
 
 CGUI::CWindow* CGUI::CWindow::TopLevel()
 {
+    // Remembered along the way: the tree never changes once built, and showing a deep tree
+    // asks this of every window in it.
     CWindow* w = this;
-    while (w->parent)
+    while (w->parent && !w->topLevel)
         w = w->parent;
-    return w;
+    CWindow* top = w->parent ? w->topLevel : w;
+    for (CWindow* v = this; v != w; v = v->parent)
+        v->topLevel = top;
+    return top;
 }
 
+bool CGUI::CWindow::ReactsToFocus()
+{
+    return handlers[ON_GAIN_FOCUS] || handlers[ON_LOSE_FOCUS];
+}
+
+CGUI::CWindow* CGUI::CWindow::FocusAncestor()
+{
+    // Up to the first window whose answer is known or whose parent reacts; every window on the
+    // way has a parent that does not react, so they all share that answer.
+    const uint64_t epoch = owner->focusEpoch;
+    CWindow* answer = nullptr;
+    CWindow* w = this;
+    for (;;) {
+        if (w->focusEpoch == epoch) {
+            answer = w->focusAncestor;
+            break;
+        }
+        if (!w->parent)
+            break;
+        if (w->parent->ReactsToFocus()) {
+            answer = w->parent;
+            break;
+        }
+        w = w->parent;
+    }
+    for (CWindow* v = this;; v = v->parent) {
+        v->focusAncestor = answer;
+        v->focusEpoch = epoch;
+        if (v == w)
+            break;
+    }
+    return answer;
+}
+
+// Windows without a focus reaction would do nothing when notified; skipping them keeps showing a
+// deep tree from costing the square of its depth.
 void CGUI::CWindow::LoseFocusUpward(int a, int b)
 {
-    for (CWindow* w = this; w; w = w->parent)
+    if (ReactsToFocus())
+        OnLoseFocus(a, b);
+    for (CWindow* w = FocusAncestor(); w; w = w->FocusAncestor())
         w->OnLoseFocus(a, b);
 }
 
 void CGUI::CWindow::GainFocusUpward(int a, int b)
 {
-    for (CWindow* w = this; w; w = w->parent)
+    if (ReactsToFocus())
+        OnGainFocus(a, b);
+    for (CWindow* w = FocusAncestor(); w; w = w->FocusAncestor())
         w->OnGainFocus(a, b);
 }
 
@@ -244,6 +289,8 @@ void CGUI::CWindow::SetVisible(bool v)
 void CGUI::CWindow::SetHandler(WindowEvent event, ByteCode* program)
 {
     delete std::exchange(handlers[event], program);
+    if (event == ON_GAIN_FOCUS || event == ON_LOSE_FOCUS)
+        ++owner->focusEpoch;
 }
 
 } // namespace Tamrik

@@ -58,6 +58,10 @@ public:
     // through CWindow pointers.
     virtual ~CWindow();
 
+    // Whether OnGainFocus or OnLoseFocus does anything on this window. The focus chains skip the
+    // windows that answer no, so a class that overrides either operation must answer yes.
+    virtual bool ReactsToFocus();
+
     bool IsVisible();
     bool IsDraggable();
     const std::string& GetText();
@@ -97,6 +101,15 @@ protected:
 private:
     // The notifications of one window's SetVisible, after its subtree has had its own.
     void NotifyVisibility(bool v);
+    // The nearest ancestor that reacts to focus, null for none.
+    CWindow* FocusAncestor();
+
+    // FocusAncestor's answer, valid while the owner's focus epoch is focusEpoch: a deep tree
+    // shown level by level would otherwise walk its whole ancestry for every window.
+    CWindow* focusAncestor = nullptr;
+    uint64_t focusEpoch = 0;
+    // TopLevel's answer once known; windows are never moved between parents.
+    CWindow* topLevel = nullptr;
 };
 
 } // namespace Tamrik

@@ -10,7 +10,7 @@ namespace Tamrik {
 
 namespace {
 
-enum : int { kSyntaxError = 14 };
+enum : int { STATE_SYNTAX_ERROR = 14 };
 
 // Everything else is dropped unseen in every state but character data and quoted values.
 bool PassesFilter(unsigned char c)
@@ -38,7 +38,7 @@ public:
     // the read.
     bool FeedBytes(const char* data, size_t size)
     {
-        for (size_t i = 0; i < size && state != kSyntaxError; ++i) {
+        for (size_t i = 0; i < size && state != STATE_SYNTAX_ERROR; ++i) {
             const unsigned char c = static_cast<unsigned char>(data[i]);
             if (pendingReturn) {
                 pendingReturn = false;
@@ -47,7 +47,7 @@ public:
                     continue;
                 }
                 Feed('\r');
-                if (state == kSyntaxError)
+                if (state == STATE_SYNTAX_ERROR)
                     break;
             }
             if (c == '\r')
@@ -55,7 +55,7 @@ public:
             else
                 Feed(c);
         }
-        return state != kSyntaxError;
+        return state != STATE_SYNTAX_ERROR;
     }
 
 private:
@@ -84,7 +84,7 @@ private:
                 buffer.push_back(static_cast<char>(c));
                 state = 8;
             } else
-                state = kSyntaxError;
+                state = STATE_SYNTAX_ERROR;
             break;
         case 2:
             if (IsNameCharacter(c))
@@ -94,21 +94,21 @@ private:
                 CloseElement();
                 state = 0;
             } else
-                state = kSyntaxError;
+                state = STATE_SYNTAX_ERROR;
             break;
         case 3:
         case 4:
-            state = c == '-' ? state + 1 : kSyntaxError;
+            state = c == '-' ? state + 1 : STATE_SYNTAX_ERROR;
             break;
         case 5:
             if (c == '-')
                 state = 6;
             break;
         case 6:
-            state = c == '-' ? 7 : kSyntaxError;
+            state = c == '-' ? 7 : STATE_SYNTAX_ERROR;
             break;
         case 7:
-            state = c == '>' ? 0 : kSyntaxError;
+            state = c == '>' ? 0 : STATE_SYNTAX_ERROR;
             break;
         case 8:
             if (IsNameCharacter(c))
@@ -117,7 +117,7 @@ private:
                 CreateElement();
                 state = c == ' ' ? 9 : c == '/' ? 13 : 0;
             } else
-                state = kSyntaxError;
+                state = STATE_SYNTAX_ERROR;
             break;
         case 9:
             if (c == ' ')
@@ -130,7 +130,7 @@ private:
                 buffer.push_back(static_cast<char>(c));
                 state = 10;
             } else
-                state = kSyntaxError;
+                state = STATE_SYNTAX_ERROR;
             break;
         case 10:
             if (IsNameCharacter(c))
@@ -140,10 +140,10 @@ private:
                 buffer.clear();
                 state = 11;
             } else
-                state = kSyntaxError;
+                state = STATE_SYNTAX_ERROR;
             break;
         case 11:
-            state = c == '"' ? 12 : kSyntaxError;
+            state = c == '"' ? 12 : STATE_SYNTAX_ERROR;
             break;
         case 12:
             if (c == '"') {
@@ -157,7 +157,7 @@ private:
                 CloseElement();
                 state = 0;
             } else
-                state = kSyntaxError;
+                state = STATE_SYNTAX_ERROR;
             break;
         default:
             break;

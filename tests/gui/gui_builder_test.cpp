@@ -108,6 +108,19 @@ TEST_F(GUIBuilder, ALaterEventReplacesTheEarlierAndAFailedOneLeavesTheSlotEmpty)
               std::string::npos);
 }
 
+TEST_F(GUIBuilder, ShowingAWindowRunsTheFocusHandlersItsAncestorsHaveByThen)
+{
+    Build(R"(<gui><label name="p">
+        <label name="a" visible="true"/>
+        <event name="OnGainFocus">inc r5 halt</event>
+        <label><label name="b" visible="true"/></label>
+    </label></gui>)");
+    EXPECT_EQ(R(5), 1); // b, not a: p had no handler when a was shown
+    system.vm->registers[5] = 0;
+    Window("a")->SetVisible(true);
+    EXPECT_EQ(R(5), 1);
+}
+
 TEST_F(GUIBuilder, AMissingOrElementlessFileGivesAnEmptyGUI)
 {
     gui.Load();

@@ -168,6 +168,7 @@ public:
     void OnMouseRolloverEnd(int, int) override { Record("leave"); }
     void OnGainFocus(int, int) override { Record("gain"); }
     void OnLoseFocus(int, int) override { Record("lose"); }
+    bool ReactsToFocus() override { return true; }
     void OnDrag(int dx, int dy) override
     {
         Record("drag" + std::to_string(dx) + "," + std::to_string(dy));

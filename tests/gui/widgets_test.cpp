@@ -1,4 +1,4 @@
-// Windows and widgets: defaults, geometry, visibility notifications, skins and checked states.
+// Windows and widgets: visibility notifications, dialog geometry and skins, checked states.
 #include <gtest/gtest.h>
 
 #include "gui/check_box.h"
@@ -13,23 +13,6 @@ namespace {
 
 using Widgets = GUITest;
 
-TEST_F(Widgets, GeometryMovesSubtreesAndSizesOnlyTheWindow)
-{
-    Build(R"(<gui><label name="p" position="10x30"><label name="c" position="0x0" size="5x5"/></label></gui>)");
-    CGUI::CWindow* p = Window("p");
-    CGUI::CWindow* c = Window("c");
-    p->SetSize(100, 20);
-    EXPECT_EQ(RectOf(p), (Rect{10, 30, 110, 50}));
-    EXPECT_EQ(RectOf(c), (Rect{10, 30, 15, 35}));
-    p->SetPosition(200, 100);
-    EXPECT_EQ(RectOf(c), (Rect{200, 100, 205, 105}));
-    c->SetPosition(1, 2);
-    EXPECT_EQ(RectOf(c), (Rect{201, 102, 206, 107}));
-    p->Stretch(-150, 5);
-    EXPECT_EQ(RectOf(p), (Rect{200, 100, 150, 125}));
-    EXPECT_EQ(RectOf(c), (Rect{201, 102, 206, 107}));
-}
-
 TEST_F(ProbeTest, ShowingAWindowNotifiesItsSubtreeDeepestFirst)
 {
     Probe* other = Add("other", nullptr, 0, 0, 10, 10);
@@ -37,7 +20,6 @@ TEST_F(ProbeTest, ShowingAWindowNotifiesItsSubtreeDeepestFirst)
     Probe* w = Add("w", top, 0, 0, 10, 10);
     for (const char* name : {"a", "b", "c", "d"})
         Add(name, w, 0, 0, 10, 10);
-    gui.windows.push_back(top); // listed twice: showing lists it once
     gui.focusedWindow = other;
     Take();
     w->SetVisible(true);

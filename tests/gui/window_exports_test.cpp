@@ -158,8 +158,8 @@ TEST_F(WindowExports, AHundredThousandNestedWindowsAreBuiltHitMovedAndDeleted)
     std::string xml = "<gui>";
     xml.reserve(DEPTH * 20);
     for (int i = 0; i < DEPTH; ++i)
-        xml += "<label size=\"10x10\">";
-    xml += "<label name=\"deepest\"/>";
+        xml += "<label size=\"10x10\" visible=\"true\">";
+    xml += "<label name=\"deepest\" visible=\"true\"/>";
     for (int i = 0; i < DEPTH; ++i)
         xml += "</label>";
     xml += "</gui>";
@@ -167,14 +167,15 @@ TEST_F(WindowExports, AHundredThousandNestedWindowsAreBuiltHitMovedAndDeleted)
     CGUI::CWindow* deepest = Window("deepest");
     ASSERT_NE(deepest, nullptr);
     ASSERT_EQ(gui.windows.size(), 1u);
-    for (CGUI::CWindow* w = deepest; w; w = w->parent)
-        w->visible = true;
     gui.windows.front()->Translate(100, 100);
     EXPECT_EQ(RectOf(deepest), (Rect{100, 100, 164, 164}));
     MoveTo(105, 105);
     EXPECT_EQ(gui.HitTest(), deepest);
     deepest->parent->SetVisible(false);
     EXPECT_EQ(gui.HitTest(), deepest->parent->parent);
+    gui.windows.front()->SetVisible(false);
+    EXPECT_EQ(gui.HitTest(), nullptr);
+    EXPECT_FALSE(deepest->visible);
 }
 
 } // namespace
