@@ -1,5 +1,6 @@
 // Loading the largest generated level (a 20 x 20 grid of rooms): time per load, and the memory
-// the loaded level holds against the file's size.
+// the loaded level holds against the file's size; decoding a one-megapixel TGA texture, raw and
+// run-length encoded.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include <sys/resource.h>
 
+#include "image/image.h"
 #include "level/bsp_loader.h"
 #include "level/entities.h"
 #include "level/level_reading.h"
@@ -75,5 +77,59 @@ void LoadGridLevelWithEntities(benchmark::State& state)
     }
 }
 BENCHMARK(LoadGridLevelWithEntities)->Unit(benchmark::kMillisecond);
+
+// A 1024 x 1024 24-bit TGA whose rows mix runs of four equal pixels with raw stretches, as
+// packed textures do; written once to the temporary folder.
+std::string WriteTexture(bool runLength)
+{
+    const int side = 1024;
+    std::string bytes(18, '\0');
+    bytes[2] = runLength ? 10 : 2;
+    bytes[12] = bytes[14] = static_cast<char>(side & 255);
+    bytes[13] = bytes[15] = static_cast<char>(side >> 8);
+    bytes[16] = 24;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; x += 64) {
+            // 32 pixels in runs of four, then 32 different ones.
+            for (int r = 0; r < 8; ++r) {
+                const char pixel[3] = {char(x + r), char(y), char(r * 31)};
+                if (runLength)
+                    bytes += '\x83';
+                for (int k = 0; k < (runLength ? 1 : 4); ++k)
+                    bytes.append(pixel, 3);
+            }
+            if (runLength)
+                bytes += '\x1f';
+            for (int k = 0; k < 32; ++k)
+                bytes += std::string{char(x + k), char(y * k), char(k * 7)};
+        }
+    }
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / (runLength ? "kestrova_bench_rle.tga" : "kestrova_bench_raw.tga");
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    return path.string();
+}
+
+void LoadTexture(benchmark::State& state, bool runLength)
+{
+    const std::string path = WriteTexture(runLength);
+    for (auto _ : state) {
+        Image image;
+        if (!LoadTGA(&image, path.c_str())) {
+            state.SkipWithError("texture not decoded");
+            break;
+        }
+        delete[] image.pixels;
+    }
+    std::filesystem::remove(path);
+    state.counters["megapixels"] = 1.048576;
+}
+void LoadRawTGA(benchmark::State& state) { LoadTexture(state, false); }
+void LoadRunLengthTGA(benchmark::State& state) { LoadTexture(state, true); }
+BENCHMARK(LoadRawTGA)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadRunLengthTGA)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -22,6 +22,11 @@ struct Texture : Image {
     uint64_t handle = 0;
 };
 
+// The largest width and the largest height either reader accepts: a texture side that both
+// renderers can use (Direct3D 9 hardware commonly offers 8192, Mesa's OpenGL 16384). It bounds
+// a decoded picture to 256 MiB.
+constexpr int32_t MAX_IMAGE_SIDE = 8192;
+
 // Uncompressed (type 2) and run-length (type 10) true-colour TGA, 24 or 32 bits; rows stay in
 // file order. False leaves no pixels; width, height and format may hold the header's values.
 bool LoadTGA(Image* image, const char* path);

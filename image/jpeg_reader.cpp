@@ -1,6 +1,7 @@
 // LoadJPEG: any JPEG libjpeg decodes, top row first; grey-scale expanded to RGB.
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include <jpeglib.h>
@@ -25,8 +26,14 @@ void ErrorExit(j_common_ptr info)
 
 void OutputMessage(j_common_ptr) {}
 
-// Pictures beyond this many pixels are refused rather than allocated.
-constexpr size_t MAX_PIXELS = size_t(1) << 24;
+// libjpeg's own working memory. A progressive picture keeps all its coefficients, 2 bytes per
+// pixel and component: enough for four components at the largest size, and no more.
+constexpr long MAX_DECODER_MEMORY = 640L << 20;
+
+bool SidesAccepted(size_t width, size_t height)
+{
+    return width > 0 && height > 0 && width <= size_t(MAX_IMAGE_SIDE) && height <= size_t(MAX_IMAGE_SIDE);
+}
 
 } // namespace
 
@@ -59,11 +66,11 @@ bool LoadJPEG(Image* image, const char* path)
         return false;
     }
     jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = MAX_DECODER_MEMORY;
     jpeg_stdio_src(&info, file);
     jpeg_read_header(&info, TRUE);
     // Checked before decompression starts, which allocates for the whole picture.
-    if (info.image_width == 0 || info.image_height == 0 ||
-        size_t(info.image_width) * info.image_height > MAX_PIXELS) {
+    if (!SidesAccepted(info.image_width, info.image_height)) {
         jpeg_destroy_decompress(&info);
         std::fclose(file);
         return false;
@@ -75,7 +82,7 @@ bool LoadJPEG(Image* image, const char* path)
     const size_t components = static_cast<size_t>(info.output_components);
     // Grey-scale is stored as RGB; three components as they come; anything else as four.
     const size_t bytes = components == 3 || components == 1 ? 3 : 4;
-    if (width == 0 || height == 0 || width * height > MAX_PIXELS || components > 4) {
+    if (!SidesAccepted(width, height) || components > 4) {
         jpeg_destroy_decompress(&info);
         std::fclose(file);
         return false;
@@ -97,10 +104,15 @@ bool LoadJPEG(Image* image, const char* path)
         if (jpeg_read_scanlines(&info, rows, 1) != 1)
             break;
         uint8_t* out = pixels + y * width * bytes;
-        for (size_t x = 0; x < width; ++x) {
-            const uint8_t* in = row + x * components;
-            for (size_t c = 0; c < bytes; ++c)
-                out[x * bytes + c] = components == 1 ? in[0] : c < components ? in[c] : 255;
+        if (components == bytes) {
+            std::memcpy(out, row, width * bytes);
+        } else if (components == 1) {
+            for (size_t x = 0; x < width; ++x)
+                out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = row[x];
+        } else {
+            for (size_t x = 0; x < width; ++x)
+                for (size_t c = 0; c < bytes; ++c)
+                    out[x * bytes + c] = c < components ? row[x * components + c] : 255;
         }
     }
 

@@ -34,32 +34,52 @@ void StorePixel(uint8_t* out, const uint8_t* in, size_t bytes)
         out[3] = in[3];
 }
 
+// The file read in blocks, so that run-length packets are decoded from memory rather than one
+// pixel per stdio call.
+class BlockReader {
+public:
+    explicit BlockReader(FILE* file) : file(file) {}
+
+    // The next n bytes (at most the 512 of a full raw packet), or null when the file ends first.
+    const uint8_t* Take(size_t n)
+    {
+        if (end - next < n) {
+            const size_t left = end - next;
+            std::memmove(buffer, buffer + next, left);
+            next = 0;
+            end = left + std::fread(buffer + left, 1, sizeof(buffer) - left, file);
+            if (end < n)
+                return nullptr;
+        }
+        const uint8_t* bytes = buffer + next;
+        next += n;
+        return bytes;
+    }
+
+private:
+    FILE* file;
+    uint8_t buffer[16384];
+    size_t next = 0;
+    size_t end = 0;
+};
+
 bool ReadRunLength(FILE* file, uint8_t* pixels, size_t count, size_t bytes)
 {
-    uint8_t pixel[4];
+    BlockReader reader(file);
     size_t stored = 0;
     while (stored < count) {
-        int header = std::fgetc(file);
-        if (header == EOF)
+        const uint8_t* header = reader.Take(1);
+        if (!header)
             return false;
-        if (header < 0x80) {
-            size_t n = static_cast<size_t>(header) + 1;
-            if (n > count - stored)
-                return false;
-            for (size_t k = 0; k < n; ++k) {
-                if (std::fread(pixel, 1, bytes, file) != bytes)
-                    return false;
-                StorePixel(pixels + stored++ * bytes, pixel, bytes);
-            }
-        } else {
-            size_t n = static_cast<size_t>(header) - 127;
-            if (n > count - stored)
-                return false;
-            if (std::fread(pixel, 1, bytes, file) != bytes)
-                return false;
-            for (size_t k = 0; k < n; ++k)
-                StorePixel(pixels + stored++ * bytes, pixel, bytes);
-        }
+        const bool run = *header >= 0x80;
+        const size_t n = run ? size_t(*header) - 127 : size_t(*header) + 1;
+        if (n > count - stored)
+            return false;
+        const uint8_t* in = reader.Take(run ? bytes : n * bytes);
+        if (!in)
+            return false;
+        for (size_t k = 0; k < n; ++k)
+            StorePixel(pixels + stored++ * bytes, run ? in : in + k * bytes, bytes);
     }
     return true;
 }
@@ -97,7 +117,8 @@ bool LoadTGA(Image* image, const char* path)
     image->height = height;
     image->format = bits == 24 ? IMAGE_RGB : IMAGE_RGBA;
     image->pixels = nullptr;
-    if (width == 0 || height == 0 || (bits != 24 && bits != 32)) {
+    if (width == 0 || height == 0 || width > MAX_IMAGE_SIDE || height > MAX_IMAGE_SIDE ||
+        (bits != 24 && bits != 32)) {
         std::fclose(file);
         return false;
     }

@@ -153,7 +153,9 @@ bool CBSPLoader::Load(const char* path)
 
     for (int i = 0; i < LUMP_COUNT; ++i) {
         const BSPDirEntry& entry = header.direntries[i];
-        readPosition = entry.offset;
+        // A lump that starts before the file reads entirely as zeros, like one past its end;
+        // reading on from 0 would take whatever follows the previous lump's last read.
+        readPosition = entry.offset < 0 ? fileSize : entry.offset;
         if (levelFile && entry.offset >= 0 && entry.offset < fileSize)
             std::fseek(levelFile, entry.offset, SEEK_SET);
         int32_t count = 1;

@@ -16,13 +16,14 @@ struct WindowSettings {
 
 enum class WindowError {
     None,
-    VideoUnavailable,   // no display to open a window on
+    VideoUnavailable,   // no window system to open a window with
     DisplayMode,        // the full-screen mode cannot be set
-    CreateWindow,
+    CreateWindow,       // no window: no display reachable, or a size it cannot hold
 };
 
 // Opens a window titled title at (0, 0) with a client area of exactly width x height, hides
-// the system cursor, keeps the screen saver off and starts relative mouse input.
+// the system cursor, keeps the screen saver off and starts relative mouse input. Only window
+// systems that show the window are used (X11, Wayland), never an offscreen one.
 // Null on failure, with the reason in error.
 Window* CreateMainWindow(const char* title, const WindowSettings& settings, WindowError* error);
 // Closes the window and puts the display mode back.

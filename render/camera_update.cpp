@@ -1,7 +1,6 @@
 // The camera's per-frame update: turn, move with up to three collision passes, status line.
 #include "render/camera_update.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "core/system.h"
@@ -57,6 +56,21 @@ void Rescale(float m[3], float s)
         m[i] *= s;
 }
 
+// A camera closer to the hit plane than the trace's epsilon, or inside the brush, moves out to
+// that distance (by at most the epsilon per pass) while it slides. Otherwise rounding can leave
+// a move along the plane pointing slightly into it, which the trace then blocks: the camera
+// would stick to the wall instead of sliding. distance is the start's, beyond the grown plane.
+void KeepOff(float m[3], const float n[3], float distance)
+{
+    if (!(distance < TRACE_EPSILON))
+        return;
+    const float wanted = distance > 0.0f ? TRACE_EPSILON - distance : TRACE_EPSILON;
+    const float along = Dot(m, n);
+    if (along < wanted)
+        for (int i = 0; i < 3; ++i)
+            m[i] += (wanted - along) * n[i];
+}
+
 } // namespace
 
 void TurnAndMoveCamera(CCamera& camera, CBSPLoader* level, double dt, char* statusText, size_t statusSize)
@@ -81,8 +95,6 @@ void TurnAndMoveCamera(CCamera& camera, CBSPLoader* level, double dt, char* stat
         float end[3];
         bool clear = false;
         for (int pass = 1; pass <= 3 && !clear; ++pass) {
-            if (pass > 1)
-                Rescale(m, s);
             // The segment traced is always the one the camera would move along.
             for (int i = 0; i < 3; ++i)
                 end[i] = start[i] + m[i];
@@ -91,14 +103,18 @@ void TurnAndMoveCamera(CCamera& camera, CBSPLoader* level, double dt, char* stat
                 clear = true;
                 break;
             }
-            // Take the component along the hit plane's normal out of the move. The trace only
-            // reports sides whose plane it has checked.
+            // Take the component along the hit plane's normal out of the move and go on at full
+            // speed along the plane. The trace only reports sides whose plane it has checked.
             const BSPPlane& plane = level->planes[level->brushsides[trace.side].plane];
             float n[3] = {plane.normal[0], plane.normal[1], plane.normal[2]};
             Normalize(n);
-            const float c = std::cos(AngleBetween(n, m));
+            // The projection itself rather than cos(angle) x s: the move is not always s long
+            // here (KeepOff below), and a short one must not be pushed off at full speed.
+            const float into = Dot(m, n);
             for (int i = 0; i < 3; ++i)
-                m[i] -= c * s * n[i];
+                m[i] -= into * n[i];
+            Rescale(m, s);
+            KeepOff(m, n, Dot(plane.normal, start) - plane.dist - CAMERA_RADIUS);
         }
         // Three passes all blocked: any move left would be untested, so the camera waits.
         if (!clear)

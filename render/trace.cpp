@@ -2,6 +2,8 @@
 // every solid brush of the leaves it reaches.
 #include "render/trace.h"
 
+#include <cfloat>
+
 #include "level/bsp_loader.h"
 #include "render/vector_math.h"
 
@@ -9,7 +11,6 @@ namespace Tamrik {
 
 namespace {
 
-constexpr float EPSILON = 0.03125f;
 constexpr int32_t SOLID = 1;
 
 float Clamp01(float f)
@@ -55,6 +56,14 @@ void CTrace::Trace(const float start[3], const float end[3])
 
 void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
 {
+    // The brushes are tested against the whole segment, not the piece that reached their leaf:
+    // a piece starts part of the way along, possibly inside a brush the segment entered before.
+    if (depth == 0) {
+        for (int i = 0; i < 3; ++i) {
+            segmentStart[i] = start[i];
+            segmentEnd[i] = end[i];
+        }
+    }
     const float r = radius;
     while (node >= 0) {
         if (node >= nodeCount || --stepsLeft < 0)
@@ -65,11 +74,13 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         const BSPPlane& plane = level->planes[n.plane];
         const float d1 = Dot(plane.normal, start) - plane.dist;
         const float d2 = Dot(plane.normal, end) - plane.dist;
-        if (d1 >= r && d2 >= r) {
+        // Both sides reach an epsilon further than the grown brushes, so a brush whose plane
+        // differs from the node's by rounding is still reached.
+        if (d1 >= r + TRACE_EPSILON && d2 >= r + TRACE_EPSILON) {
             node = n.children[0];
             continue;
         }
-        if (d1 < -r && d2 < -r) {
+        if (d1 < -r - TRACE_EPSILON && d2 < -r - TRACE_EPSILON) {
             node = n.children[1];
             continue;
         }
@@ -79,13 +90,13 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         if (d1 < d2) {
             near = n.children[1];
             far = n.children[0];
-            f1 = (d1 - r + EPSILON) / (d1 - d2);
-            f2 = (d1 + r + EPSILON) / (d1 - d2);
+            f1 = (d1 - r - TRACE_EPSILON) / (d1 - d2);
+            f2 = (d1 + r + TRACE_EPSILON) / (d1 - d2);
         } else if (d1 > d2) {
             near = n.children[0];
             far = n.children[1];
-            f1 = (d1 + r + EPSILON) / (d1 - d2);
-            f2 = (d1 - r - EPSILON) / (d1 - d2);
+            f1 = (d1 + r + TRACE_EPSILON) / (d1 - d2);
+            f2 = (d1 - r - TRACE_EPSILON) / (d1 - d2);
         } else {
             near = n.children[0];
             far = n.children[1];
@@ -123,7 +134,7 @@ void CTrace::TraceNode(int32_t node, const float start[3], const float end[3])
         if (candidate.n_brushsides < 1 || candidate.texture < 0 || candidate.texture >= textureCount)
             continue;
         if (level->textures[candidate.texture].contents & SOLID)
-            TraceBrush(b, start, end);
+            TraceBrush(b, segmentStart, segmentEnd);
     }
 }
 
@@ -141,11 +152,18 @@ void CTrace::TraceBrush(int32_t b, const float start[3], const float end[3])
             return;
     }
 
+    // A segment that starts outside the grown brush and ends in it, or on its surface, always
+    // hits it, also when the start lies within the epsilon of the surface: the entry fraction is
+    // then below 0 (even below -1 for short steps) and is reported as 0.
     const float r = radius;
-    float sf = -1.0f;
+    float sf = -FLT_MAX;
     float ef = 1.0f;
     int32_t hit = 0;
     bool startsOut = false;
+    // The grown side nearest the start, for a start inside the brush.
+    float nearest = -FLT_MAX;
+    float nearestEnd = 0.0f;
+    int32_t nearestSide = 0;
     for (int32_t i = 0; i < target.n_brushsides; ++i) {
         const BSPPlane& plane = level->planes[level->brushsides[target.brushside + i].plane];
         const float ds = Dot(plane.normal, start) - plane.dist - r;
@@ -154,23 +172,36 @@ void CTrace::TraceBrush(int32_t b, const float start[3], const float end[3])
             startsOut = true;
         if (ds > 0.0f && de > 0.0f)
             return;
+        if (ds > nearest) {
+            nearest = ds;
+            nearestEnd = de;
+            nearestSide = i;
+        }
         if (ds <= 0.0f && de <= 0.0f)
             continue;
         if (ds > de) {
-            const float f = (ds - EPSILON) / (ds - de);
+            const float f = (ds - TRACE_EPSILON) / (ds - de);
             if (f > sf) {
                 sf = f;
                 hit = i;
             }
         } else {
-            const float f = (ds + EPSILON) / (ds - de);
+            const float f = (ds + TRACE_EPSILON) / (ds - de);
             if (f < ef)
                 ef = f;
         }
     }
-    if (!startsOut)
+    if (!startsOut) {
+        // Found inside the grown brush: moving out through its nearest side or along it is free,
+        // moving deeper is blocked where it starts.
+        if (nearestEnd < nearest && fraction > 0.0f) {
+            fraction = 0.0f;
+            brush = b;
+            side = target.brushside + nearestSide;
+        }
         return;
-    if (sf < ef && sf > -1.0f && sf < fraction) {
+    }
+    if (sf < ef && sf < fraction) {
         fraction = sf < 0.0f ? 0.0f : sf;
         brush = b;
         side = target.brushside + hit;

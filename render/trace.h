@@ -6,6 +6,9 @@ namespace Tamrik {
 
 class CBSPLoader;
 
+// How far short of a brush's grown surface the trace stops, in level units.
+constexpr float TRACE_EPSILON = 0.03125f;
+
 class CTrace {
 public:
     // Reads the level's record counts once, so every index the walk takes from the file is
@@ -15,7 +18,11 @@ public:
     // Resets the record (nothing hit) and traces the segment from node 0.
     void Trace(const float start[3], const float end[3]);
 
+    // Walks the segment down from node; every solid brush of a leaf it reaches is tested
+    // against the whole segment given to the outermost call.
     void TraceNode(int32_t node, const float start[3], const float end[3]);
+    // Records the brush when the segment enters it grown by radius, ends on or in it, or, when
+    // the start already lies inside, goes deeper in than the start is.
     void TraceBrush(int32_t brush, const float start[3], const float end[3]);
 
     float fraction = 1.0f; // how far along the segment the first solid brush is entered
@@ -39,6 +46,8 @@ private:
     int32_t textureCount = 0;
     int64_t stepsLeft = 0;
     int depth = 0;
+    float segmentStart[3] = {0.0f, 0.0f, 0.0f};
+    float segmentEnd[3] = {0.0f, 0.0f, 0.0f};
 };
 
 } // namespace Tamrik

@@ -210,14 +210,15 @@ Step Call(VM& vm, Instruction i)
     return Jumped;
 }
 
+// The target is read after the push, as every effect comes before the PC changes: callr r30
+// jumps to the lowered stack position.
 Step CallR(VM& vm, Instruction i)
 {
     if (!M::Regs(i.rA))
         return Stop;
-    uint32_t target = vm.registers[i.rA];
     if (!MachineInstructions::Push(vm, vm.registers[vm.programCounter]))
         return Stop;
-    vm.registers[vm.programCounter] = target;
+    vm.registers[vm.programCounter] = vm.registers[i.rA];
     return Jumped;
 }
 

@@ -98,7 +98,8 @@ bool ReadAddress(const std::string& token, uint16_t& address)
 }
 
 // setf keeps the upper half of the single-precision pattern, rounded to nearest (ties to even),
-// and the machine puts it back into the upper half, so whole numbers keep 16 significant bits.
+// and the machine puts it back into the upper half: sign, exponent and 7 stored mantissa bits,
+// so numbers keep 8 significant bits (1e5 becomes 99840, 257 becomes 256).
 uint16_t FloatHighHalf(float value)
 {
     uint32_t bits;

@@ -2,6 +2,8 @@
 // the polled keyboard and mouse.
 #include <SDL.h>
 
+#include <cstring>
+
 #include "platform/sdl/sdl_scan_codes.h"
 #include "platform/sdl/sdl_window_impl.h"
 #include "platform/window.h"
@@ -14,14 +16,44 @@ namespace {
 // take gigabytes.
 constexpr int32_t MAX_WINDOW_SIDE = 16384;
 
+// The record's button order (left, right, middle, fourth) for an SDL button; -1 for others.
+int ButtonIndex(Uint8 button)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return 0;
+    case SDL_BUTTON_RIGHT:
+        return 1;
+    case SDL_BUTTON_MIDDLE:
+        return 2;
+    case SDL_BUTTON_X1:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
 // Input reaches the program by polling the keyboard and mouse state, which SDL updates while it
 // pumps events; the input events themselves would only pile up in the queue, where one message
 // per pass could never keep up with a moving mouse. So they are dropped here, after the wheel
-// (which SDL keeps no state for) has been counted.
+// (which SDL keeps no state for) has been counted and presses have been noted.
 int SDLCALL FilterInputEvents(void* userdata, SDL_Event* event)
 {
     Window* window = static_cast<Window*>(userdata);
     switch (event->type) {
+    case SDL_KEYDOWN:
+        if (!event->key.repeat) {
+            const uint8_t code = DirectInputScanCode(event->key.keysym.scancode);
+            if (code != 0)
+                window->keysPressed[code] = true;
+        }
+        return 0;
+    case SDL_MOUSEBUTTONDOWN: {
+        const int index = ButtonIndex(event->button.button);
+        if (index >= 0)
+            window->buttonsPressed[index] = true;
+        return 0;
+    }
     case SDL_MOUSEWHEEL: {
         int32_t steps = event->wheel.y;
         if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
@@ -30,9 +62,7 @@ int SDLCALL FilterInputEvents(void* userdata, SDL_Event* event)
         return 0;
     }
     case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-    case SDL_KEYDOWN:
     case SDL_KEYUP:
     case SDL_TEXTEDITING:
     case SDL_TEXTINPUT:
@@ -67,15 +97,53 @@ bool DisplayHasMode(const WindowSettings& settings, SDL_DisplayMode* found)
     return false;
 }
 
+// The drivers that put a window on a screen, in the order tried. Left to itself SDL falls back
+// to its offscreen or dummy driver where no display can be reached, and the viewer would then
+// run unseen at full speed.
+const char* const WINDOW_DRIVERS[] = {"x11", "wayland"};
+
+bool DriverBuiltIn(const char* name)
+{
+    const int count = SDL_GetNumVideoDrivers();
+    for (int i = 0; i < count; ++i) {
+        const char* driver = SDL_GetVideoDriver(i);
+        if (driver && std::strcmp(driver, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Starts SDL's video on the first window driver that reaches a display. A window driver named
+// in SDL_VIDEODRIVER is the only one tried; any other name there is passed over.
+WindowError StartVideo()
+{
+    const char* named = SDL_getenv("SDL_VIDEODRIVER");
+    bool namedIsWindowDriver = false;
+    for (const char* driver : WINDOW_DRIVERS)
+        namedIsWindowDriver = namedIsWindowDriver || (named && std::strcmp(named, driver) == 0);
+    bool anyBuiltIn = false;
+    for (const char* driver : WINDOW_DRIVERS) {
+        if (namedIsWindowDriver && std::strcmp(named, driver) != 0)
+            continue;
+        if (!DriverBuiltIn(driver))
+            continue;
+        anyBuiltIn = true;
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+            return WindowError::None;
+    }
+    // Drivers there but no display they can reach: no window can be created.
+    return anyBuiltIn ? WindowError::CreateWindow : WindowError::VideoUnavailable;
+}
+
 } // namespace
 
 Window* CreateMainWindow(const char* title, const WindowSettings& settings, WindowError* error)
 {
     *error = WindowError::None;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        *error = WindowError::VideoUnavailable;
+    *error = StartVideo();
+    if (*error != WindowError::None)
         return nullptr;
-    }
     SDL_DisplayMode mode{};
     if (settings.fullscreen && !DisplayHasMode(settings, &mode)) {
         *error = WindowError::DisplayMode;
@@ -124,6 +192,8 @@ Window* CreateMainWindow(const char* title, const WindowSettings& settings, Wind
     SDL_PumpEvents();
     SDL_GetRelativeMouseState(nullptr, nullptr);
     window->wheel = 0;
+    std::memset(window->keysPressed, 0, sizeof window->keysPressed);
+    std::memset(window->buttonsPressed, 0, sizeof window->buttonsPressed);
     return window;
 }
 
@@ -175,10 +245,12 @@ void ReadMouse(Window* window, int32_t* dx, int32_t* dy, int32_t* wheel, uint8_t
     *dy = y;
     *wheel = window->wheel;
     window->wheel = 0;
-    buttons[0] = (state & SDL_BUTTON_LMASK) ? 0x80 : 0;
-    buttons[1] = (state & SDL_BUTTON_RMASK) ? 0x80 : 0;
-    buttons[2] = (state & SDL_BUTTON_MMASK) ? 0x80 : 0;
-    buttons[3] = (state & SDL_BUTTON_X1MASK) ? 0x80 : 0;
+    const Uint32 masks[4] = {SDL_BUTTON_LMASK, SDL_BUTTON_RMASK, SDL_BUTTON_MMASK, SDL_BUTTON_X1MASK};
+    for (int i = 0; i < 4; ++i) {
+        // A button clicked since the last read counts as down once; its release shows next time.
+        buttons[i] = (state & masks[i]) || window->buttonsPressed[i] ? 0x80 : 0;
+        window->buttonsPressed[i] = false;
+    }
 }
 
 void ReadKeyboard(Window* window, uint8_t keys[256])
@@ -195,6 +267,12 @@ void ReadKeyboard(Window* window, uint8_t keys[256])
         uint8_t code = DirectInputScanCode(sc);
         if (code != 0)
             keys[code] = 0x80;
+    }
+    // A key tapped since the last read counts as down once; its release shows next time.
+    for (int i = 0; i < 256; ++i) {
+        if (window->keysPressed[i])
+            keys[i] = 0x80;
+        window->keysPressed[i] = false;
     }
 }
 

@@ -173,6 +173,60 @@ TEST(MainWindow, ACloseRequestSetsTheQuitFlagAndLeavesTheWindowOpen)
     EXPECT_TRUE(system.mainWindow->Destroy());
 }
 
+struct PressLog {
+    std::vector<std::string> events;
+    void ButtonDown(int32_t button, int32_t) { events.push_back("bd" + std::to_string(button)); }
+    void ButtonUp(int32_t button, int32_t) { events.push_back("bu" + std::to_string(button)); }
+    void KeyDown(int32_t code, int32_t) { events.push_back("kd" + std::to_string(code)); }
+    void KeyUp(int32_t code, int32_t) { events.push_back("ku" + std::to_string(code)); }
+};
+
+// A frame longer than a tap (10 frames a second on a large level in software): the press and
+// the release both arrive between two polls.
+TEST(MainWindow, AKeyOrButtonTappedBetweenTwoPollsGoesDownAndUpOnSuccessivePolls)
+{
+    kestrova_test::ScratchDir scratch;
+    CWin32System system;
+    InstallRecordingLog(&system);
+    PressLog presses;
+    system.AddListener(INPUT_MOUSE_BUTTON_DOWN, MakeListener<&PressLog::ButtonDown>(&presses));
+    system.AddListener(INPUT_MOUSE_BUTTON_UP, MakeListener<&PressLog::ButtonUp>(&presses));
+    system.AddListener(INPUT_KEY_DOWN, MakeListener<&PressLog::KeyDown>(&presses));
+    system.AddListener(INPUT_KEY_UP, MakeListener<&PressLog::KeyUp>(&presses));
+    ASSERT_TRUE(system.mainWindow->Create(320, 200));
+    kestrova_test::WindowGeometry geometry;
+    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 10000, &geometry));
+    const auto settle = [&] {
+        for (int pass = 0; pass < 20; ++pass) {
+            system.mainWindow->Update();
+            system.Sleep(5);
+        }
+        presses.events.clear();
+    };
+    const auto poll = [&] {
+        presses.events.clear();
+        system.mainWindow->Update();
+        return presses.events;
+    };
+    using Events = std::vector<std::string>;
+    settle();
+
+    ASSERT_EQ(std::system("xdotool key F10 >/dev/null 2>&1"), 0);
+    system.Sleep(200);
+    EXPECT_EQ(poll(), (Events{"kd68"}));
+    EXPECT_EQ(poll(), (Events{"ku68"}));
+    EXPECT_EQ(poll(), Events{});
+
+    settle();
+    ASSERT_EQ(std::system("xdotool mousemove 160 100 click 1 click 3 >/dev/null 2>&1"), 0);
+    system.Sleep(200);
+    // Both buttons down in one poll, both up in the next.
+    EXPECT_EQ(poll(), (Events{"bd0", "bd1"}));
+    EXPECT_EQ(poll(), (Events{"bu0", "bu1"}));
+    EXPECT_EQ(poll(), Events{});
+    EXPECT_TRUE(system.mainWindow->Destroy());
+}
+
 // A device that records the slots the engine calls; it can fail its creation or end the loop.
 class ScriptedDevice : public CRenderDevice {
 public:

@@ -1,6 +1,8 @@
 // The engine object: its construction order, the renderer choice with its warning, and a run
-// whose window cannot be opened.
+// whose window cannot be opened, in the test and as the real program without a display.
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
@@ -115,8 +117,27 @@ TEST(EngineRun, AWindowThatCannotBeOpenedEndsTheRunAfterTheFailureLine)
     EXPECT_EQ(ReadFile("log.txt"), ".:: CEngine::Run() started ::.\r\n"
                                    "main_thread: Creating main window...\r\n"
                                    "main_thread: Failed creating main window!\r\n");
-    EXPECT_EQ(log->messages, (std::vector<std::string>{"Error|Unable to register window class."}));
+    EXPECT_EQ(log->messages, (std::vector<std::string>{"Error|Unable to create window."}));
     EXPECT_FALSE(engine.system->quit);
+}
+
+// SDL would fall back to a driver that shows nothing; the viewer must not.
+TEST(Program, WithoutADisplayReportsTheWindowOnStandardErrorAndEnds)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", "[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\r\n"
+                              "Renderer = \"OpenGL\"\r\n[Game]\r\nLog = \"true\"\r\n");
+    // No X display, and a runtime folder without a Wayland socket.
+    const std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u KESTROVA_NO_MESSAGE_BOX XDG_RUNTIME_DIR='" +
+        scratch.Path().string() + "' timeout -s KILL 30 '" + (kestrova_test::RunDir() / "Kestrova").string() + "' 2>stderr.txt";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile("stderr.txt"), "Error: Unable to create window.\n");
+    EXPECT_EQ(ReadFile("log.txt"), ".:: CEngine::Run() started ::.\r\n"
+                                   "main_thread: Creating main window...\r\n"
+                                   "main_thread: Failed creating main window!\r\n");
 }
 
 } // namespace

@@ -124,6 +124,37 @@ TEST(LoadTGA, LongestPacketsHold128Pixels)
     EXPECT_EQ(p[255 * 4 + 2], 127);
 }
 
+TEST(LoadTGA, RunLengthPacketsAcrossTheReadBlocksDecodeInFull)
+{
+    ScratchDir scratch;
+    // 256 x 80 pixels in raw packets of 128 and runs, about 90 KB: packets straddle the blocks.
+    const int width = 256, height = 80;
+    std::string file = TgaHeader(10, width, height, 32);
+    std::vector<uint8_t> expected;
+    for (int packet = 0; packet < width * height / 128; ++packet) {
+        if (packet % 5 == 4) {
+            file += std::string{char(0xff), char(packet), char(packet >> 8), char(1), char(2)};
+            for (int k = 0; k < 128; ++k)
+                expected.insert(expected.end(), {1, uint8_t(packet >> 8), uint8_t(packet), 2});
+            continue;
+        }
+        file += '\x7f';
+        for (int k = 0; k < 128; ++k) {
+            file += std::string{char(k), char(packet), char(packet >> 8), char(k ^ packet)};
+            expected.insert(expected.end(), {uint8_t(packet >> 8), uint8_t(packet), uint8_t(k), uint8_t(k ^ packet)});
+        }
+    }
+    WriteFile("a.tga", file);
+    ImageHolder image;
+    ASSERT_TRUE(LoadTGA(&image, "a.tga"));
+    EXPECT_EQ(Pixels(image), expected);
+    // One byte short of the last pixel fails.
+    WriteFile("b.tga", file.substr(0, file.size() - 1));
+    ImageHolder cut;
+    EXPECT_FALSE(LoadTGA(&cut, "b.tga"));
+    EXPECT_EQ(cut.pixels, nullptr);
+}
+
 TEST(LoadTGA, APacketRunningPastTheLastPixelFails)
 {
     ScratchDir scratch;
@@ -244,6 +275,42 @@ TEST(LoadJPEG, AFileThatEndsEarlyStillDecodes)
     ImageHolder image;
     EXPECT_TRUE(LoadJPEG(&image, "cut.jpg"));
     EXPECT_EQ(image.width, 64);
+}
+
+// One limit on either side for both readers: MAX_IMAGE_SIDE.
+TEST(ImageReaders, WidthAndHeightUpToTheTextureLimitLoadAndBeyondItFail)
+{
+    ScratchDir scratch;
+    const int limit = MAX_IMAGE_SIDE;
+    std::string runs;
+    for (int i = 0; i < limit / 128; ++i)
+        runs += "\xff\x01\x02\x03";
+    WriteFile("wide.tga", TgaHeader(10, limit, 1, 24) + runs);
+    ImageHolder wide;
+    EXPECT_TRUE(LoadTGA(&wide, "wide.tga"));
+    WriteFile("wider.tga", TgaHeader(2, limit + 1, 1, 24) + std::string(size_t(limit + 1) * 3, '\x01'));
+    ImageHolder wider;
+    EXPECT_FALSE(LoadTGA(&wider, "wider.tga"));
+    EXPECT_EQ(wider.pixels, nullptr);
+    WriteFile("taller.tga", TgaHeader(2, 1, limit + 1, 24) + std::string(size_t(limit + 1) * 3, '\x01'));
+    ImageHolder taller;
+    EXPECT_FALSE(LoadTGA(&taller, "taller.tga"));
+
+    // A picture of more than 2^24 pixels loads; one a pixel wider than the limit does not.
+    WriteJpeg("big.jpg", 4097, 4096, 1, std::vector<uint8_t>(size_t(4097) * 4096, 90));
+    ImageHolder big;
+    ASSERT_TRUE(LoadJPEG(&big, "big.jpg"));
+    EXPECT_EQ(big.width, 4097);
+    EXPECT_EQ(big.height, 4096);
+    EXPECT_NEAR(big.pixels[(size_t(4097) * 4096 - 1) * 3], 90, 2);
+    WriteJpeg("long.jpg", limit + 1, 8, 1, std::vector<uint8_t>(size_t(limit + 1) * 8, 90));
+    ImageHolder tooLong;
+    EXPECT_FALSE(LoadJPEG(&tooLong, "long.jpg"));
+    EXPECT_EQ(tooLong.width, 0);
+    EXPECT_EQ(tooLong.pixels, nullptr);
+    WriteJpeg("long.jpg", limit, 8, 1, std::vector<uint8_t>(size_t(limit) * 8, 90));
+    ImageHolder atLimit;
+    EXPECT_TRUE(LoadJPEG(&atLimit, "long.jpg"));
 }
 
 TEST(LoadJPEG, AMissingFileFailsWithTheImageCleared)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -255,6 +256,36 @@ TEST(BSPLoaderBadFiles, LumpsBeyondTheFileReadAsZerosAndAreNoLongerThanTheFile)
     ASSERT_EQ(loader.RecordCount(LUMP_PLANE), 2);      // past the end: zeros
     EXPECT_EQ(loader.planes[1].dist, 0.0f);
     EXPECT_STREQ(loader.EntityText(), "");
+}
+
+TEST(BSPLoaderBadFiles, ALumpThatStartsBeforeTheFileReadsAsZerosWhateverCameBefore)
+{
+    ScratchDir scratch;
+    LumpBytes l[LUMP_COUNT];
+    ValidLevel(l);
+    std::string bytes = LevelFile(l);
+    // Planes from offset -8 and nodes from -4: the bytes behind the previous lump's last read
+    // must not show up once the read reaches the file's start.
+    const int planeEntry = 8 + 8 * LUMP_PLANE;
+    const int nodeEntry = 8 + 8 * LUMP_NODE;
+    LumpBytes negative;
+    negative.Int(-8);
+    bytes.replace(planeEntry, 4, negative.bytes);
+    negative.bytes.clear();
+    negative.Int(-4);
+    bytes.replace(nodeEntry, 4, negative.bytes);
+    WriteFile("before.bsp", bytes);
+    CBSPLoader loader(nullptr);
+    ASSERT_TRUE(LoadPath(loader, "before.bsp", false));
+    ASSERT_EQ(loader.RecordCount(LUMP_PLANE), 1);
+    const BSPPlane zeroPlane{};
+    EXPECT_EQ(std::memcmp(&loader.planes[0], &zeroPlane, sizeof zeroPlane), 0);
+    ASSERT_EQ(loader.RecordCount(LUMP_NODE), 1);
+    const BSPNode zeroNode{};
+    EXPECT_EQ(std::memcmp(&loader.nodes[0], &zeroNode, sizeof zeroNode), 0);
+    // The lumps after them are read from their own offsets as before.
+    ASSERT_EQ(loader.RecordCount(LUMP_LEAF), 2);
+    EXPECT_EQ(loader.leafs[1].cluster, -1);
 }
 
 TEST(BSPLoaderBadFiles, AFileShorterThanItsHeaderReadsAsEmpty)

@@ -144,6 +144,38 @@ TEST_F(Room, WalkingIntoAWallAtAnAngleSlidesAtFullSpeed)
     EXPECT_NEAR(camera.position[1] - y, 200.0f, 0.1f);
 }
 
+TEST_F(Room, ACameraOnOrJustBeforeAWallSlidesAlongItAndNeverEntersIt)
+{
+    Box(100, -5000, -100, 116, 5000, 100, solid);
+    Finish();
+    Face(1, 1, 0);
+    camera.moveForward = true;
+    for (const float x : {89.99f, 90.0f - 0.03125f, 90.0f}) {
+        camera.position[0] = x;
+        camera.position[1] = 0.0f;
+        for (int i = 0; i < 60; ++i) {
+            Frames(1);
+            ASSERT_LT(camera.position[0], 90.0f) << "from " << x << ", frame " << i;
+        }
+        EXPECT_GT(camera.position[0], 90.0f - 0.0625f) << "from " << x;
+        EXPECT_NEAR(camera.position[1], 200.0f, 0.1f) << "from " << x;
+    }
+}
+
+TEST_F(Room, ACameraInsideAGrownBrushCannotGoDeeperButCanLeave)
+{
+    Box(100, -500, -100, 116, 500, 100, solid);
+    Finish();
+    camera.position[0] = 93.0f; // 3 units into the grown wall, its front side nearest
+    camera.moveForward = true;
+    Frames(10);
+    EXPECT_LE(camera.position[0], 93.0f);
+    camera.moveForward = false;
+    camera.moveBack = true;
+    Frames(2);
+    EXPECT_LT(camera.position[0], 90.0f);
+}
+
 TEST_F(Room, ACornerOfFloorAndTwoWallsHoldsTheCameraAndReportsTheBrush)
 {
     Box(100, -500, -500, 116, 500, 500, solid);

@@ -1,7 +1,9 @@
-// The scene logic on the generated two-room level, as the level generator builds its tree,
-// brushes and visibility: walking stays inside the rooms, the doorway lets the camera through,
-// and a switch reached on foot turns its light on.
+// The scene logic on the generated levels, as the level generator builds their trees, brushes and
+// visibility: walking stays inside the rooms, the doorway lets the camera through, a switch
+// reached on foot turns its light on, and random walks never leave the level.
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include "core/ini_file.h"
 #include "level/bsp_loader.h"
@@ -15,6 +17,7 @@
 #include "render/switch_use.h"
 #include "render/vector_math.h"
 #include "render/visibility.h"
+#include "tests/support/level_walk.h"
 #include "tests/support/test_paths.h"
 
 namespace Tamrik {
@@ -101,6 +104,73 @@ TEST_F(TwoRooms, OnlyTheLightThatIsOnIsListedUntilASwitchReachedOnFootTurnsTheOt
     for (int32_t i = 1; i < count; ++i)
         listed = listed || lights[i].ID == 2;
     EXPECT_TRUE(listed);
+}
+
+bool ReadLevel(CBSPLoader& level, const std::filesystem::path& path)
+{
+    IniMap settings;
+    settings["Game"]["Map"] = path.string();
+    return ReadBSPFile(level, settings, nullptr);
+}
+
+// The north gallery's wall at y = 784, grown by the radius to y = 774.
+TEST(DemoLevelWalk, AShortStepFromJustBeforeAWallNeverEndsInItNorPassesThrough)
+{
+    CBSPLoader level(nullptr);
+    ASSERT_TRUE(ReadLevel(level, kestrova_test::RunDir() / "maps/demo.bsp"));
+    const kestrova_test::LevelWalk walk(level);
+    CCamera camera;
+    camera.position[0] = 100.0f;
+    camera.position[1] = 773.994f;
+    camera.position[2] = 64.0f;
+    camera.forward[0] = 0.0f;
+    camera.forward[1] = 1.0f;
+    camera.right[0] = 1.0f;
+    camera.right[1] = 0.0f;
+    camera.moveForward = true;
+    char status[64];
+    // 0.014 units, then ordinary steps: the camera stays before the wall.
+    TurnAndMoveCamera(camera, &level, 0.014 / 200.0, status, sizeof status);
+    EXPECT_LT(camera.position[1], 774.0f);
+    for (int i = 0; i < 60; ++i) {
+        TurnAndMoveCamera(camera, &level, 1.0 / 60.0, status, sizeof status);
+        ASSERT_LT(camera.position[1], 774.0f) << "frame " << i;
+    }
+    EXPECT_EQ(walk.SolidBrushAt(camera.position), -1);
+
+    // Put inside the grown wall, it cannot go deeper, but it can go along it and back out.
+    camera.position[1] = 776.0f;
+    TurnAndMoveCamera(camera, &level, 1.0 / 60.0, status, sizeof status);
+    EXPECT_LE(camera.position[1], 776.0f);
+    camera.moveForward = false;
+    camera.moveRight = true;
+    TurnAndMoveCamera(camera, &level, 1.0 / 60.0, status, sizeof status);
+    EXPECT_NEAR(camera.position[0], 100.0f + 200.0f / 60.0f, 0.01f);
+    EXPECT_LE(camera.position[1], 776.0f);
+    camera.moveRight = false;
+    camera.moveBack = true;
+    for (int i = 0; i < 3; ++i)
+        TurnAndMoveCamera(camera, &level, 1.0 / 60.0, status, sizeof status);
+    EXPECT_LT(camera.position[1], 774.0f);
+}
+
+// Frame times between 2 and 33 ms, keys and mouse at random, for a second and a half per level
+// at most (fewer walks in a sanitizer build); the longer run is in bench/camera_walk_bench.cpp.
+TEST(RandomWalks, NeverLeaveTheDemoOrTheGridLevelNorEndAFrameInABrush)
+{
+    for (const auto& path : {kestrova_test::RunDir() / "maps/demo.bsp", kestrova_test::BinaryDir() / "levels/grid.bsp"}) {
+        CBSPLoader level(nullptr);
+        ASSERT_TRUE(ReadLevel(level, path)) << path;
+        const kestrova_test::LevelWalk walk(level);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        for (uint32_t seed = 1; seed <= 12 && (seed == 1 || std::chrono::steady_clock::now() < deadline); ++seed) {
+            const kestrova_test::WalkResult walked = walk.Walk(seed, 2500);
+            EXPECT_EQ(walked.frame, -1) << path << " seed " << seed << ": in brush " << walked.brush << " at "
+                                        << walked.where[0] << ", " << walked.where[1] << ", " << walked.where[2];
+            // Walls take a little away; a camera that sticks to them instead of sliding, much more.
+            EXPECT_GT(walked.travelled, 0.8 * walked.wanted) << path << " seed " << seed;
+        }
+    }
 }
 
 } // namespace

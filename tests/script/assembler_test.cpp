@@ -44,9 +44,11 @@ TEST(Assembler, SetfStoresTheUpperHalfOfTheFloatRoundedToNearest)
 {
     EXPECT_EQ(Bytes(Assemble("setf r1 2")), (Bytes_{50, 1, 0x00, 0x40}));
     EXPECT_EQ(Bytes(Assemble("setf r1 300")), (Bytes_{50, 1, 0x96, 0x43}));
-    // 1e5 is 0x47C35000: the lower half 0x5000 rounds down.
+    // 1e5 is 0x47C35000: the lower half 0x5000 rounds down, to 99840.
     EXPECT_EQ(Bytes(Assemble("setf r1 1e5")), (Bytes_{50, 1, 0xC3, 0x47}));
-    // 65537 is 0x47800080: rounds to 0x4780 (65536), the nearest 16-bit-mantissa value.
+    // 257 is 0x43808000: a tie, rounded to the even 0x4380 (256); 8 significant bits remain.
+    EXPECT_EQ(Bytes(Assemble("setf r1 257")), (Bytes_{50, 1, 0x80, 0x43}));
+    // 65537 is 0x47800080: rounds to 0x4780 (65536).
     EXPECT_EQ(Bytes(Assemble("setf r1 65537")), (Bytes_{50, 1, 0x80, 0x47}));
     // 16777215 is 0x4B7FFFFF: rounding up carries into the exponent, giving 2^24.
     EXPECT_EQ(Bytes(Assemble("setf r1 16777215")), (Bytes_{50, 1, 0x80, 0x4B}));

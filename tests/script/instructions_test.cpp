@@ -105,6 +105,11 @@ TEST_F(Instructions, CallPushesItsOwnAddressAndRetContinuesBehindIt)
     Run("set r1 12 callr r1 halt pop r5 push r5 ret");
     EXPECT_EQ(R(5), 4);
     EXPECT_EQ(R(31), 12);
+
+    // callr r30 reads the stack register after its push: the target is the lowered position.
+    Run("callr r30");
+    EXPECT_EQ(R(30), 65532);
+    EXPECT_EQ(R(31), 65532);
 }
 
 TEST_F(Instructions, PushaAndPopaChangeNothingButThePC)
@@ -142,6 +147,12 @@ TEST_F(Instructions, SetfAndIntegerFloatConversionsRoundTrip)
     EXPECT_EQ(F(3), 150.0f);
     EXPECT_EQ(R(4), 150);
     EXPECT_EQ(F(7), 14.0f);
+
+    // Only 8 significant bits survive.
+    Run("setf r1 1e5 setf r2 257 setf r3 255 halt");
+    EXPECT_EQ(F(1), 99840.0f);
+    EXPECT_EQ(F(2), 256.0f);
+    EXPECT_EQ(F(3), 255.0f);
 }
 
 TEST_F(Instructions, FloatToIntegerTruncatesAndMapsNaNAndOverflowToTheSmallestInteger)
