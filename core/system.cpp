@@ -71,18 +71,34 @@ void CSystem::RemoveListenerFromList(ListenerList& list, InputListener listener)
                   [&](const ListenerList::Entry& entry) { return entry.listener == listener; });
 }
 
+bool CSystem::AlreadyCalled(const ListenerList& list, size_t index, uint64_t firing)
+{
+    const InputListener& listener = list.entries[index].listener;
+    for (size_t j = 0; j < index; ++j)
+        if (list.entries[j].calledInFiring == firing && list.entries[j].listener == listener)
+            return true;
+    return false;
+}
+
 void CSystem::Fire(InputEvent kind, int32_t a, int32_t b)
 {
     if (!IsListKind(kind))
         return;
     ListenerList& list = listeners[kind];
     ++list.firingDepth;
+    const uint64_t firing = ++list.firings;
+    const size_t before = list.entries.size();
     // The size is read anew on every step so that records added by a listener are called in
     // this same firing; the record is copied because adding may move the vector.
     for (size_t i = 0; i < list.entries.size(); ++i) {
         if (list.entries[i].removed)
             continue;
         InputListener listener = list.entries[i].listener;
+        // A listener that removes and re-adds itself (a handler switching the GUI off and on)
+        // would otherwise be called again by the record it just added, without end.
+        if (i >= before && AlreadyCalled(list, i, firing))
+            continue;
+        list.entries[i].calledInFiring = firing;
         if (listener.method)
             listener.method(listener.object, a, b);
     }

@@ -49,12 +49,16 @@ protected:
         struct Entry {
             InputListener listener;
             bool removed = false;
+            uint64_t calledInFiring = 0; // serial of the last firing that called it
         };
         std::vector<Entry> entries;
         int firingDepth = 0;
+        uint64_t firings = 0;
     };
     void Fire(InputEvent kind, int32_t a, int32_t b);
     static void RemoveListenerFromList(ListenerList& list, InputListener listener);
+    // Whether a record equal to the one at index was called earlier in this firing.
+    static bool AlreadyCalled(const ListenerList& list, size_t index, uint64_t firing);
 
     ListenerList listeners[INPUT_EVENT_COUNT];
 };

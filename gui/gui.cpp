@@ -1,28 +1,172 @@
-// The GUI manager stand-in: registered as "GUI", inactive, with no windows.
+// The GUI manager: activation, and the routing of mouse input to the window under the cursor.
 #include "gui/gui.h"
 
+#include <algorithm>
+
+#include "core/log.h"
+#include "core/main_window.h"
 #include "core/system.h"
+#include "gui/window.h"
 #include "script/virtual_machine.h"
 
 namespace Tamrik {
 
 CGUI::CGUI(CSystem* system) : system(system)
 {
+    listeners[INPUT_MOUSE_BUTTON_DOWN] = MakeListener<&CGUI::HandleMouseButtonDown>(this);
+    listeners[INPUT_MOUSE_BUTTON_UP] = MakeListener<&CGUI::HandleMouseButtonUp>(this);
+    listeners[INPUT_MOUSE_WHEEL] = MakeListener<&CGUI::IgnoreInput>(this);
+    listeners[INPUT_MOUSE_MOVE] = MakeListener<&CGUI::HandleMouseMove>(this);
+    listeners[INPUT_KEY_DOWN] = MakeListener<&CGUI::IgnoreInput>(this);
+    listeners[INPUT_KEY_UP] = MakeListener<&CGUI::IgnoreInput>(this);
+    listeners[INPUT_CHAR] = MakeListener<&CGUI::IgnoreInput>(this);
+    cursor.points[QUAD_TOP_LEFT] = {320, 320};
+    cursor.points[QUAD_BOTTOM_LEFT] = {320, 352};
+    cursor.points[QUAD_BOTTOM_RIGHT] = {352, 352};
+    cursor.points[QUAD_TOP_RIGHT] = {352, 320};
     system->vm->RegisterObject("GUI", this);
 }
 
-CGUI::~CGUI() = default;
-
-void CGUI::Load() {}
-
-void CGUI::SetActive(bool active)
+CGUI::~CGUI()
 {
-    this->active = active;
+    for (CWindow* window : windows)
+        delete window;
+    windows.clear();
+}
+
+void CGUI::SetActive(bool status)
+{
+    system->log->Write("\n\nvoid CGUI::SetActive(bool status) is invoked!\n\n");
+    if (!active && status) {
+        active = true;
+        for (int kind = 0; kind < INPUT_EVENT_COUNT; ++kind)
+            system->AddListener(static_cast<InputEvent>(kind), listeners[kind]);
+    } else if (active && !status) {
+        active = false;
+        for (int kind = 0; kind < INPUT_EVENT_COUNT; ++kind)
+            system->RemoveListener(static_cast<InputEvent>(kind), listeners[kind]);
+    }
 }
 
 bool CGUI::GetActive()
 {
     return active;
 }
+
+void CGUI::BringToFront(CWindow* window)
+{
+    // Every window stands in the list at most once, so the search ends at the first entry; the
+    // build brings top-level windows forward roughly in list order, which keeps it short.
+    if (window == unlistedWindow) {
+        unlistedWindow = nullptr;
+    } else {
+        auto entry = std::find(windows.begin(), windows.end(), window);
+        if (entry != windows.end())
+            windows.erase(entry);
+    }
+    windows.push_back(window);
+}
+
+CGUI::CWindow* CGUI::HitTest()
+{
+    // Breadth-first: a window is examined only when its parent contains the point, and the last
+    // window found (deepest, then latest) wins.
+    const int32_t cx = cursor.points[QUAD_TOP_LEFT].x;
+    const int32_t cy = cursor.points[QUAD_TOP_LEFT].y;
+    CWindow* hit = nullptr;
+    hitLevel.clear();
+    hitNextLevel.clear();
+    for (CWindow* w : windows)
+        if (w->visible)
+            hitLevel.push_back(w);
+    while (!hitLevel.empty()) {
+        for (CWindow* w : hitLevel) {
+            const ScreenPoint* p = w->corners.points;
+            if (p[QUAD_TOP_LEFT].x <= cx && cx <= p[QUAD_TOP_RIGHT].x && p[QUAD_TOP_LEFT].y <= cy &&
+                cy <= p[QUAD_BOTTOM_LEFT].y) {
+                hit = w;
+                for (CWindow* child : w->children)
+                    if (child->visible)
+                        hitNextLevel.push_back(child);
+            }
+        }
+        hitLevel.swap(hitNextLevel);
+        hitNextLevel.clear();
+    }
+    return hit;
+}
+
+void CGUI::HandleMouseButtonDown(int32_t button, int32_t b)
+{
+    CWindow* hit = HitTest();
+    const bool focusChanged = hit != focusedWindow;
+    if (focusChanged) {
+        if (focusedWindow)
+            focusedWindow->LoseFocusUpward(button, b);
+        focusedWindow = hit;
+        if (hit)
+            hit->GainFocusUpward(button, b);
+    }
+    if (!focusedWindow)
+        return;
+    if (focusChanged)
+        BringToFront(hit->TopLevel());
+    focusedWindow->OnMouseButtonDown(button, b);
+    if (focusedWindow->draggable)
+        dragging = true;
+}
+
+void CGUI::HandleMouseButtonUp(int32_t button, int32_t b)
+{
+    CWindow* hit = HitTest();
+    if (hit && hit == focusedWindow)
+        hit->OnMouseButtonUp(button, b);
+    dragging = false;
+}
+
+namespace {
+
+// The delta that keeps position + delta within 0 to limit, both ends included.
+int32_t ClampDelta(int32_t position, int32_t delta, int32_t limit)
+{
+    const int64_t target = int64_t{position} + delta;
+    if (target < 0)
+        return -position;
+    if (target > limit)
+        return limit - position;
+    return delta;
+}
+
+} // namespace
+
+void CGUI::HandleMouseMove(int32_t dx, int32_t dy)
+{
+    CMainWindow* mainWindow = system->mainWindow;
+    const int32_t width = mainWindow ? mainWindow->width : 0;
+    const int32_t height = mainWindow ? mainWindow->height : 0;
+    dx = ClampDelta(cursor.points[QUAD_TOP_LEFT].x, dx, width);
+    dy = ClampDelta(cursor.points[QUAD_TOP_LEFT].y, dy, height);
+    for (ScreenPoint& p : cursor.points) {
+        p.x += dx;
+        p.y += dy;
+    }
+    if (dragging) {
+        if (focusedWindow)
+            focusedWindow->OnDrag(dx, dy);
+        return;
+    }
+    CWindow* hit = HitTest();
+    if (hit)
+        hit->OnMouseMove(dx, dy);
+    if (hit != windowUnderCursor) {
+        if (windowUnderCursor)
+            windowUnderCursor->OnMouseRolloverEnd(dx, dy);
+        windowUnderCursor = hit;
+        if (hit)
+            hit->OnMouseRolloverStart(dx, dy);
+    }
+}
+
+void CGUI::IgnoreInput(int32_t, int32_t) {}
 
 } // namespace Tamrik

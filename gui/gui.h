@@ -1,26 +1,86 @@
-// The GUI manager (a stand-in that registers itself until the widgets are built).
+// The GUI manager: the top-level windows, the GUI cursor, the focus, and the routing of the
+// system's mouse input to the windows.
 #pragma once
+#include <cstdint>
+#include <list>
+#include <vector>
+
+#include "core/input_listener.h"
+#include "render/gui_types.h"
+#include "render/screen_quad.h"
 
 namespace Tamrik {
 
 class CSystem;
+class CXMLNode;
 
 class CGUI {
 public:
+    class CWindow;
+    class CButton;
+    class CDialog;
+    class CDialogTray;
+    class CCheckBox;
+    class CRadioButtonGroup;
+    class CRadioButton;
+
     explicit CGUI(CSystem* system);
     ~CGUI();
     CGUI(const CGUI&) = delete;
     CGUI& operator=(const CGUI&) = delete;
 
-    // Builds the widget tree of "gui/gui.xml".
+    // Builds the windows of "gui/gui.xml".
     void Load();
+    // Builds the windows of an element tree (the root's children are the top-level windows);
+    // null builds nothing.
+    void Build(CXMLNode* root);
+    // The window for one element (null for an "event" element or an unknown name).
+    CWindow* CreateWindowFromXML(CXMLNode* element, CWindow* parent);
 
     // Exported to handler programs.
-    void SetActive(bool active);
+    void SetActive(bool status);
     bool GetActive();
 
-    CSystem* system;
+    // Listener methods, called by the system's input lists while the GUI is active.
+    void HandleMouseButtonDown(int32_t button, int32_t b);
+    void HandleMouseButtonUp(int32_t button, int32_t b);
+    void HandleMouseMove(int32_t dx, int32_t dy);
+    void IgnoreInput(int32_t a, int32_t b);
+
+    // The window under cursor corner 0, null for none.
+    CWindow* HitTest();
+
+    // Moves window to the back of the top-level list, listing it if it is not listed.
+    void BringToFront(CWindow* window);
+
+    InputListener listeners[INPUT_EVENT_COUNT];
+    ScreenQuad cursor;
+    GUITextureId cursorTexture = GUI_TEXTURE_CURSOR;
+    CWindow* focusedWindow = nullptr;   // not owned
+    CWindow* windowUnderCursor = nullptr; // not owned
+    std::list<CWindow*> windows;        // top-level windows, owned; the back is the front-most
+    CSystem* system;                    // not owned
     bool active = false;
+    bool dragging = false;
+
+private:
+    // An "event" element: its text assembled into a handler slot of parent.
+    void AssembleEvent(CXMLNode* element, CWindow* parent);
+    void ApplyAttributes(CXMLNode* element, CWindow* window);
+
+    // A top-level window that the builder is making and that no list holds yet: showing it
+    // appends it without searching the list, which keeps a build of many windows linear.
+    CWindow* unlistedWindow = nullptr;
+
+    // Changes whenever a window's focus handlers change, which stales the windows' cached
+    // focus ancestors.
+    uint64_t focusEpoch = 1;
+
+    // The hit test's two levels, kept between calls so that a mouse move allocates nothing.
+    std::vector<CWindow*> hitLevel;
+    std::vector<CWindow*> hitNextLevel;
+    // The pending windows of CWindow::Translate, kept for the same reason.
+    std::vector<CWindow*> translateStack;
 };
 
 } // namespace Tamrik

@@ -12,11 +12,13 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "level/entities.h"
 #include "render/bitmap_font.h"
 #include "render/face_set.h"
 #include "image/image.h"
+#include "render/gui_types.h"
 #include "render/screen_quad.h"
 
 namespace Tamrik {
@@ -27,10 +29,6 @@ class CGUI;
 class CMainWindow;
 class CMaterialLibrary;
 class CSystem;
-
-// Index 0 to 20 of a GUI picture, -1 for none.
-using GUITextureId = int32_t;
-constexpr int32_t GUI_TEXTURE_COUNT = 21;
 
 struct GUITextureEntry {
     Texture* texture = nullptr; // owned
@@ -97,6 +95,15 @@ public:
     void ReadTextures();
     void ReadEntities();
 
+    // The GUI over the 3D view, in 2D mode: the visible windows, then the cursor. Needs gui.
+    void DrawGUI();
+    // One window of the GUI with its text and its visible descendants; nothing for null.
+    // Window is CGUI::CWindow, which this folder cannot name: gui_drawing.cpp instantiates it.
+    template <class Window>
+    void DrawWindow(Window* window);
+    // The GUI is set and active: it gets the input and is drawn.
+    bool GUIActive();
+
     // Loads the bitmap font and makes room for one texture name per glyph.
     void InitFont();
 
@@ -126,6 +133,8 @@ public:
     uint64_t lastCameraUpdate;
     uint64_t timerFrequency;
     char statusText[256];
+    // DrawWindow's walk, kept so that drawing allocates nothing once it has grown.
+    std::vector<void*> guiDrawStack;
 };
 
 } // namespace Tamrik

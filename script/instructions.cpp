@@ -355,8 +355,10 @@ void MachineInstructions::Loop(VM& vm)
         if (slot >= static_cast<uint32_t>(OPCODE_TABLE_SIZE))
             return;
         if (limited) {
-            if (vm.instructionsLeft == 0)
+            if (vm.instructionsLeft == 0) {
+                vm.BudgetSpent();
                 return;
+            }
             --vm.instructionsLeft;
         }
         const Dispatch& entry = DISPATCH[slot];

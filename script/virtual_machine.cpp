@@ -2,6 +2,7 @@
 #include "script/virtual_machine.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "core/log.h"
@@ -124,8 +125,10 @@ void CVirtualMachine::Execute()
     if (runDepth >= MAX_NESTED_RUNS)
         return;
     SaveInterruptedRun();
-    if (runDepth == 0)
+    if (runDepth == 0) {
         instructionsLeft = instructionLimit;
+        budgetSpentLogged = false;
+    }
     ++runDepth;
     callObject = 0;
     ClearStack();
@@ -133,6 +136,18 @@ void CVirtualMachine::Execute()
     MachineInstructions::Loop(*this);
     ClearStack();
     --runDepth;
+}
+
+void CVirtualMachine::BudgetSpent()
+{
+    // The interrupted outer runs stop at their next instruction too; one line says why.
+    if (budgetSpentLogged)
+        return;
+    budgetSpentLogged = true;
+    char line[96];
+    std::snprintf(line, sizeof line, "Warning: handler program stopped after %llu instructions.\n",
+                  static_cast<unsigned long long>(instructionLimit));
+    Log(line);
 }
 
 CWin32VirtualMachine::CWin32VirtualMachine(CSystem* owner) : CVirtualMachine(owner) {}

@@ -68,8 +68,7 @@ public:
     // The class the object under name was registered as; null for none or an unknown name.
     ScriptClass RegisteredClass(const char* name) const;
 
-    // For fuzzing only: ends a run (nested runs included) after this many instructions; 0 = never.
-    // The program never sets it: handlers run to their end.
+    // Tests and fuzzers lower the budget of one handler run; 0 lifts it.
     void SetInstructionLimitForTesting(uint64_t limit) { instructionLimit = limit; }
 
     // Number of words on the stack, from the stack register's position.
@@ -78,6 +77,9 @@ public:
     static constexpr uint32_t STACK_CAPACITY = 16384;         // words
     static constexpr uint32_t STACK_EMPTY = STACK_CAPACITY * 4; // r30 of an empty stack
     static constexpr int MAX_NESTED_RUNS = 32;
+    // Instructions one handler run may execute, the runs nested in it included. A handler that
+    // never ends would freeze the only thread; every real handler ends long before this.
+    static constexpr uint64_t RUN_INSTRUCTION_BUDGET = 50'000'000;
 
     uint8_t* memory;
     uint32_t registers[32] = {};
@@ -133,8 +135,12 @@ private:
     std::vector<SavedRun> saved;
     size_t savedCount = 0;
 
-    uint64_t instructionLimit = 0;
+    // Called when the budget is spent: logs once per outermost run.
+    void BudgetSpent();
+
+    uint64_t instructionLimit = RUN_INSTRUCTION_BUDGET;
     uint64_t instructionsLeft = 0;
+    bool budgetSpentLogged = false;
 };
 
 class CWin32VirtualMachine : public CVirtualMachine {

@@ -163,17 +163,40 @@ TEST_F(ListenerLists, AListenerRemovingItsOwnRecordLetsTheRestRunOnce)
 
 TEST_F(ListenerLists, ManyAdditionsWhileFiringKeepEveryRecordIntact)
 {
-    // Growing the list from inside a call moves its storage; the walk must survive that.
-    int added = 0;
+    // Growing the list from inside a call moves its storage; the walk must survive that. Records
+    // added during the firing are called in it, each record once.
     first.onCall = [&] {
-        if (added < 200) {
-            ++added;
-            system.AddListener(INPUT_MOUSE_WHEEL, first.Listener());
-        }
+        for (int i = 0; i < 200; ++i)
+            system.AddListener(INPUT_MOUSE_WHEEL, second.Listener());
+        system.AddListener(INPUT_MOUSE_WHEEL, third.Listener());
     };
     system.AddListener(INPUT_MOUSE_WHEEL, first.Listener());
     system.FireMouseWheel(7);
-    EXPECT_EQ(calls.size(), 201u);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 7, 0}, {2, 7, 0}, {3, 7, 0}}));
+
+    // Outside that firing the added records are ordinary ones.
+    first.onCall = nullptr;
+    calls.clear();
+    system.FireMouseWheel(1);
+    EXPECT_EQ(calls.size(), 202u);
+}
+
+TEST_F(ListenerLists, AListenerThatRemovesAndReAddsItselfIsCalledOncePerFiring)
+{
+    // A handler switching the GUI off and on from inside the GUI's own listener.
+    first.onCall = [&] {
+        system.RemoveListener(INPUT_MOUSE_BUTTON_DOWN, first.Listener());
+        system.AddListener(INPUT_MOUSE_BUTTON_DOWN, first.Listener());
+    };
+    system.AddListener(INPUT_MOUSE_BUTTON_DOWN, first.Listener());
+    system.AddListener(INPUT_MOUSE_BUTTON_DOWN, second.Listener());
+    system.FireMouseButtonDown(0);
+    EXPECT_EQ(calls, (std::vector<Call>{{1, 0, 0}, {2, 0, 0}}));
+
+    // The re-added record now stands behind the second one.
+    calls.clear();
+    system.FireMouseButtonDown(1);
+    EXPECT_EQ(calls, (std::vector<Call>{{2, 1, 0}, {1, 1, 0}}));
 }
 
 } // namespace

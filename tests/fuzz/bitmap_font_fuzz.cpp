@@ -1,49 +1,20 @@
 // Fuzzes the bitmap font with any bytes as "fonts/arial.ttf": loading must not crash, read out of
 // bounds or allocate without bound, and the measures must stay within the glyph table.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "render/bitmap_font.h"
-
-namespace {
-
-char g_Folder[] = "/tmp/kestrova-font-fuzz-XXXXXX";
-
-void RemoveScratchFolder()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(g_Folder, ec);
-}
-
-// The font is read relative to the working directory: one private folder for the whole run.
-bool EnterScratchFolder()
-{
-    if (!mkdtemp(g_Folder))
-        return false;
-    std::atexit(RemoveScratchFolder);
-    if (chdir(g_Folder) != 0)
-        return false;
-    std::filesystem::create_directories("fonts");
-    return true;
-}
-
-} // namespace
+#include "tests/fuzz/fuzz_input_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool ready = EnterScratchFolder();
+    // The font is read relative to the working directory.
+    static const bool ready = EnterFuzzScratchFolder("fonts");
     if (!ready)
         return 0;
-    FILE* file = std::fopen("fonts/arial.ttf", "wb");
-    if (!file)
+    if (!WriteFuzzFile("fonts/arial.ttf", data, size))
         return 0;
-    if (size)
-        std::fwrite(data, 1, size, file);
-    std::fclose(file);
 
     Tamrik::CBitmapFont font;
     if (font.Load()) {

@@ -37,7 +37,7 @@ void WriteQuadPictures();
 class DeviceTestBase : public testing::Test {
 protected:
     // The back-end under test, made on the test's system.
-    virtual Tamrik::CRenderDevice* NewDevice(Tamrik::CSystem* system) = 0;
+    virtual Tamrik::CRenderDevice* NewDevice() = 0;
 
     // Files the device may read, linked from the runtime directory before it starts.
     virtual std::vector<std::string> RunDirEntries() { return {"textures", "fonts"}; }
@@ -45,7 +45,6 @@ protected:
     virtual std::string Settings() { return ""; }
     // Writes further files into the scratch folder before the device starts.
     virtual void PrepareFiles() {}
-
     void SetUp() override;
     void TearDown() override;
 
@@ -66,7 +65,9 @@ protected:
 template <class Device>
 class DeviceTestOf : public DeviceTestBase {
 protected:
-    Tamrik::CRenderDevice* NewDevice(Tamrik::CSystem* owner) override { return device = new Device(owner); }
+    // The device under test; a test may keep frames in the back buffer by overriding EndFrame.
+    virtual Device* MakeDevice() { return new Device(system); }
+    Tamrik::CRenderDevice* NewDevice() override { return device = MakeDevice(); }
 
     Device* device = nullptr;
 };
@@ -123,7 +124,7 @@ inline void DeviceTestBase::SetUp()
         WriteFile("Settings.ini", settings);
     system = new Tamrik::CWin32System;
     ASSERT_TRUE(system->mainWindow->Create(width, height));
-    renderDevice = NewDevice(system);
+    renderDevice = NewDevice();
     ASSERT_TRUE(renderDevice->Create(system->mainWindow));
 }
 

@@ -1,0 +1,54 @@
+// Radio buttons: checking one unchecks its radio-button siblings; the group reports which.
+#include "gui/radio_button.h"
+
+namespace Tamrik {
+
+CGUI::CRadioButtonGroup::CRadioButtonGroup(CGUI* owner) : CWindow(owner) {}
+
+int CGUI::CRadioButtonGroup::GetCheckedIndex()
+{
+    for (size_t i = 0; i < children.size(); ++i) {
+        auto* radio = dynamic_cast<CRadioButton*>(children[i]);
+        if (radio && radio->checked)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+CGUI::CRadioButton::CRadioButton(CGUI* owner) : CWindow(owner)
+{
+    SetRect(0, 0, 16, 16);
+    texture = GUI_TEXTURE_RADIOBUTTON;
+}
+
+void CGUI::CRadioButton::OnMouseButtonUp(int, int)
+{
+    if (!checked) {
+        checked = true;
+        texture = GUI_TEXTURE_RADIOBUTTON_CHECKED_HIGHLIGHTED;
+        if (parent) {
+            for (CWindow* sibling : parent->children) {
+                auto* radio = dynamic_cast<CRadioButton*>(sibling);
+                if (radio && radio != this) {
+                    radio->checked = false;
+                    radio->texture = GUI_TEXTURE_RADIOBUTTON;
+                }
+            }
+        }
+    }
+    RunHandler(ON_MOUSE_BUTTON_UP);
+}
+
+void CGUI::CRadioButton::OnMouseRolloverStart(int, int)
+{
+    texture = checked ? GUI_TEXTURE_RADIOBUTTON_CHECKED_HIGHLIGHTED : GUI_TEXTURE_RADIOBUTTON_HIGHLIGHTED;
+    RunHandler(ON_MOUSE_ROLLOVER_START);
+}
+
+void CGUI::CRadioButton::OnMouseRolloverEnd(int, int)
+{
+    texture = checked ? GUI_TEXTURE_RADIOBUTTON_CHECKED : GUI_TEXTURE_RADIOBUTTON;
+    RunHandler(ON_MOUSE_ROLLOVER_END);
+}
+
+} // namespace Tamrik

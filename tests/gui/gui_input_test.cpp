@@ -1,0 +1,169 @@
+// Mouse input through the GUI manager: activation, hit testing, focus, rollover, dragging.
+#include <gtest/gtest.h>
+
+#include "gui/dialog.h"
+#include "tests/gui/gui_test_support.h"
+
+using namespace kestrova_test;
+using Tamrik::CGUI;
+
+namespace {
+
+using GUIInput = ProbeTest;
+
+TEST_F(GUIInput, SetActiveRegistersTheListenersOnceAndLogsEveryCall)
+{
+    gui.SetActive(true);
+    gui.SetActive(true);
+    EXPECT_TRUE(gui.GetActive());
+    Probe* w = Add("w", nullptr, 0, 0, 800, 600);
+    system.FireMouseButtonDown(0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"w:gain", "w:down"}));
+    gui.SetActive(false);
+    gui.SetActive(false);
+    system.FireMouseButtonUp(0);
+    system.FireMouseMove(5, 5);
+    EXPECT_TRUE(Take().empty());
+    EXPECT_EQ(gui.cursor.points[0].x, 320);
+    EXPECT_EQ(gui.focusedWindow, w);
+    std::string line = "\r\n\r\nvoid CGUI::SetActive(bool status) is invoked!\r\n\r\n";
+    EXPECT_EQ(Log(), line + line + line + line);
+}
+
+TEST_F(GUIInput, TheDeepestThenLatestWindowIsHitAndHiddenOnesNeverAre)
+{
+    Probe* back = Add("back", nullptr, 0, 0, 100, 100);
+    Probe* child = Add("child", back, 10, 10, 20, 20);
+    Probe* front = Add("front", nullptr, 0, 0, 50, 50);
+    MoveTo(15, 15);
+    EXPECT_EQ(gui.HitTest(), child); // a child of the back window beats the front window
+    MoveTo(40, 40);
+    EXPECT_EQ(gui.HitTest(), front);
+    MoveTo(50, 50); // edges count
+    EXPECT_EQ(gui.HitTest(), front);
+    MoveTo(51, 50);
+    EXPECT_EQ(gui.HitTest(), back);
+    child->visible = false;
+    MoveTo(15, 15);
+    EXPECT_EQ(gui.HitTest(), front);
+    back->visible = false;
+    child->visible = true;
+    MoveTo(60, 60);
+    EXPECT_EQ(gui.HitTest(), nullptr);
+    MoveTo(101, 0);
+    EXPECT_EQ(gui.HitTest(), nullptr);
+}
+
+TEST_F(GUIInput, APressMovesTheFocusAlongBothChainsAndBringsTheWindowToTheFront)
+{
+    Probe* dialog = Add("dialog", nullptr, 0, 0, 200, 200);
+    Probe* a = Add("a", dialog, 10, 10, 20, 20);
+    Add("b", dialog, 100, 10, 20, 20);
+    Probe* other = Add("other", nullptr, 300, 0, 50, 50);
+    ASSERT_EQ(gui.windows.back(), other);
+
+    MoveTo(15, 15);
+    Take();
+    gui.HandleMouseButtonDown(0, 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"a:gain", "dialog:gain", "a:down"}));
+    EXPECT_EQ(gui.windows.back(), dialog);
+    EXPECT_EQ(gui.focusedWindow, a);
+
+    gui.HandleMouseButtonDown(1, 0); // the focused window again: only the press
+    EXPECT_EQ(Take(), (std::vector<std::string>{"a:down"}));
+
+    MoveTo(105, 15);
+    Take();
+    gui.HandleMouseButtonDown(0, 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"a:lose", "dialog:lose", "b:gain", "dialog:gain", "b:down"}));
+
+    // Up over another window sends nothing.
+    MoveTo(15, 15);
+    Take();
+    gui.HandleMouseButtonUp(0, 0);
+    EXPECT_TRUE(Take().empty());
+
+    // A press on empty space only takes the focus away.
+    MoveTo(500, 500);
+    Take();
+    gui.HandleMouseButtonDown(0, 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"b:lose", "dialog:lose"}));
+    EXPECT_EQ(gui.focusedWindow, nullptr);
+    EXPECT_EQ(gui.windows.back(), dialog);
+}
+
+TEST_F(GUIInput, MovingSendsMoveThenRolloverAndZeroMovesStillArrive)
+{
+    Add("a", nullptr, 0, 0, 100, 100);
+    Add("b", nullptr, 200, 0, 100, 100);
+    MoveTo(50, 50);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"a:move-270,-270", "a:enter"}));
+    gui.HandleMouseMove(0, 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"a:move0,0"}));
+    gui.HandleMouseMove(160, 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"b:move160,0", "a:leave", "b:enter"}));
+    gui.HandleMouseMove(200, 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"b:leave"}));
+    EXPECT_EQ(gui.windowUnderCursor, nullptr);
+}
+
+TEST_F(GUIInput, TheCursorHotSpotStaysInsideTheMainWindow)
+{
+    MoveTo(0, 5);
+    gui.HandleMouseMove(-10, 0);
+    EXPECT_EQ(gui.cursor.points[0].x, 0);
+    EXPECT_EQ(gui.cursor.points[0].y, 5);
+    MoveTo(790, 5);
+    gui.HandleMouseMove(30, 1000);
+    EXPECT_EQ(gui.cursor.points[0].x, 800);
+    EXPECT_EQ(gui.cursor.points[0].y, 600);
+    EXPECT_EQ(gui.cursor.points[2].x, 832);
+    EXPECT_EQ(gui.cursor.points[2].y, 632);
+    gui.HandleMouseMove(INT32_MIN, INT32_MAX);
+    EXPECT_EQ(gui.cursor.points[0].x, 0);
+    EXPECT_EQ(gui.cursor.points[0].y, 600);
+}
+
+TEST_F(GUIInput, DraggingMovesTheWindowWithItsChildrenUntilTheButtonGoesUp)
+{
+    Probe* w = Add("w", nullptr, 0, 0, 100, 100);
+    Probe* c = Add("c", w, 10, 10, 10, 10);
+    Add("x", nullptr, 150, 150, 100, 100);
+    w->draggable = true;
+    MoveTo(50, 50);
+    gui.HandleMouseButtonDown(0, 0);
+    Take();
+    gui.HandleMouseMove(5, 3);
+    gui.HandleMouseMove(100, 100); // over x: no rollover while dragging
+    EXPECT_EQ(Take(), (std::vector<std::string>{"w:drag5,3", "w:drag100,100"}));
+    EXPECT_EQ(RectOf(w), (Rect{105, 103, 205, 203}));
+    EXPECT_EQ(RectOf(c), (Rect{115, 113, 125, 123}));
+    gui.HandleMouseButtonUp(0, 0); // the dragged window is under the cursor
+    EXPECT_EQ(Take(), (std::vector<std::string>{"w:up"}));
+    EXPECT_FALSE(gui.dragging);
+    // The pressed window came to the front over x; it is still the window under the cursor.
+    gui.HandleMouseMove(1, 1);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"w:move1,1"}));
+}
+
+TEST_F(GUIInput, APressOnADraggableDialogsCaptionDragsTheDialogButOnTheBodyItDoesNot)
+{
+    Build(R"(<gui><dialog name="d" visible="true" draggable="true" position="100x100" size="200x150"/></gui>)");
+    auto* d = dynamic_cast<CGUI::CDialog*>(Window("d"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->tray->texture, Tamrik::GUI_TEXTURE_DIALOG_TRAY_ACTIVE);
+    MoveTo(150, 200);
+    gui.HandleMouseButtonDown(0, 0);
+    EXPECT_FALSE(gui.dragging);
+    gui.HandleMouseButtonUp(0, 0);
+    MoveTo(150, 110);
+    gui.HandleMouseButtonDown(0, 0);
+    EXPECT_EQ(gui.focusedWindow, d->tray);
+    EXPECT_TRUE(gui.dragging);
+    gui.HandleMouseMove(-20, 7);
+    EXPECT_EQ(RectOf(d), (Rect{80, 107, 280, 257}));
+    EXPECT_EQ(RectOf(d->tray), (Rect{80, 107, 280, 131}));
+    EXPECT_EQ(RectOf(d->rightFrame), (Rect{278, 131, 280, 255}));
+}
+
+} // namespace
