@@ -10,9 +10,10 @@
 #include <cstring>
 
 #include "core/main_window.h"
+#include "core/system.h"
 #include "gui/gui.h"
 #include "tests/fuzz/fuzz_input_file.h"
-#include "tests/fuzz/fuzz_system.h"
+#include "tests/fuzz/script_fuzzing.h"
 
 using Tamrik::CGUI;
 
@@ -92,9 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!WriteFuzzFile("gui/gui.xml", data, nul ? static_cast<size_t>(nul - data) : size))
         return 0;
 
-    auto* system = new kestrova_fuzz::FuzzSystem;
+    auto* system = new kestrova_test::FuzzSystem;
     system->vm->SetInstructionLimitForTesting(INSTRUCTION_LIMIT);
-    system->mainWindow = new Tamrik::CMainWindow(system);
     system->mainWindow->width = SCREEN_WIDTH;
     system->mainWindow->height = SCREEN_HEIGHT;
     auto* gui = new CGUI(system);
