@@ -3,11 +3,9 @@
 // allocations made per frame (expected 0).
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
+#include "bench/allocation_count.h"
 #include "core/ini_file.h"
 #include "level/bsp_loader.h"
 #include "level/entities.h"
@@ -18,32 +16,6 @@
 #include "render/light_selection.h"
 #include "render/start_position.h"
 #include "render/visibility.h"
-
-// The replaced operators below pair new with free on purpose; GCC sees them inlined into the
-// static initialisers and takes them for a mismatch.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-std::atomic<long> g_Allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    g_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 using namespace Tamrik;
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "level/entities.h"
 #include "render/bitmap_font.h"
@@ -94,6 +95,15 @@ public:
     void ReadTextures();
     void ReadEntities();
 
+    // The GUI over the 3D view, in 2D mode: the visible windows, then the cursor. Needs gui.
+    void DrawGUI();
+    // One window of the GUI with its text and its visible descendants; nothing for null.
+    // Window is CGUI::CWindow, which this folder cannot name: gui_drawing.cpp instantiates it.
+    template <class Window>
+    void DrawWindow(Window* window);
+    // The GUI is set and active: it gets the input and is drawn.
+    bool GUIActive();
+
     // Loads the bitmap font and makes room for one texture name per glyph.
     void InitFont();
 
@@ -123,6 +133,8 @@ public:
     uint64_t lastCameraUpdate;
     uint64_t timerFrequency;
     char statusText[256];
+    // DrawWindow's walk, kept so that drawing allocates nothing once it has grown.
+    std::vector<void*> guiDrawStack;
 };
 
 } // namespace Tamrik

@@ -116,6 +116,8 @@ void CRenderDevice::RenderFrame()
     visibleFaces.clear();
 
     Set2DMode();
+    if (GUIActive())
+        DrawGUI();
 
     DrawString(g_FrameRate.Text(), 5, 5, 255, 255, 255);
     DrawString(statusText, 5, 25, 255, 255, 255);

@@ -19,11 +19,6 @@ constexpr int32_t KEY_F10 = 68;
 // 300 mouse counts turn the view by one radian.
 constexpr double COUNTS_PER_RADIAN = 300.0;
 
-bool GUIActive(CGUI* gui)
-{
-    return gui && gui->GetActive();
-}
-
 } // namespace
 
 void CRenderDevice::HandleMouseButtonDown(int32_t button, int32_t)
@@ -36,7 +31,7 @@ void CRenderDevice::HandleMouseButtonDown(int32_t button, int32_t)
 
 void CRenderDevice::HandleMouseMove(int32_t dx, int32_t dy)
 {
-    if (loadingStep < LOADING_DONE || GUIActive(gui))
+    if (loadingStep < LOADING_DONE || GUIActive())
         return;
     camera->yawDelta = static_cast<float>(camera->yawDelta - dx / COUNTS_PER_RADIAN);
     camera->pitchDelta = static_cast<float>(camera->pitchDelta - dy / COUNTS_PER_RADIAN);
@@ -50,7 +45,7 @@ void CRenderDevice::HandleKeyDown(int32_t scanCode, int32_t)
             loadingStep = LOADING_DONE;
         return;
     }
-    if (GUIActive(gui))
+    if (GUIActive())
         return;
     switch (scanCode) {
     case KEY_LEFT:
@@ -78,7 +73,7 @@ void CRenderDevice::HandleKeyUp(int32_t scanCode, int32_t)
 {
     if (loadingStep < LOADING_DONE)
         return;
-    if (GUIActive(gui)) {
+    if (GUIActive()) {
         if (scanCode == KEY_F10)
             gui->SetActive(false);
         return;

@@ -57,7 +57,9 @@ void COpenGLRenderDevice::DrawSplash()
 
 void COpenGLRenderDevice::DrawQuad(ScreenQuad* quad, Texture* texture)
 {
-    if (!renderingContext || !quad || !texture)
+    // A picture that could not be read has no texture: it shows nothing rather than a blank
+    // white box where the skin should be.
+    if (!renderingContext || !quad || !texture || gl::NameOf(texture->handle) == 0)
         return;
     const ScreenPoint* p = quad->points;
     gl::BeginScreenDrawing();

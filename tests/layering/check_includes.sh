@@ -5,73 +5,57 @@
 set -u
 cd "${1:-$(dirname "$0")/../..}" || exit 2
 
-order=(platform core script image level render gui app)
+folders=(platform core script image level render gui app manager)
+files=$(find "${folders[@]}" -type f \
+          \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' -o -name '*.inc' \) \
+          2>/dev/null | sort)
+[ -n "$files" ] || { echo "no sources found"; exit 2; }
 
-# Edges against the order that the design itself makes, and nothing more:
-# - the system object creates and owns the script machine, and exports Terminate to it (the
-#   machine logs through its owner with core/log.h alone);
-# - the render device switches the GUI on F10 and draws the GUI's windows.
-exceptions=(
-  "core/system.cpp script/virtual_machine.h"
-  "core/system_exports.cpp script/export_table.h"
-  "render/viewer_input.cpp gui/"
-  "render/gui_drawing.cpp gui/"
-)
-
-rank() {
-  local i
-  for i in "${!order[@]}"; do [ "${order[$i]}" = "$1" ] && { echo "$i"; return; }; done
-  echo -1
+# shellcheck disable=SC2086
+grep -HE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' $files | awk '
+BEGIN {
+  n = split("platform core script image level render gui app", order, " ")
+  for (i = 1; i <= n; i++) rank[order[i]] = i
+  # Edges against the order that the design itself makes, and nothing more:
+  # - the system object creates and owns the script machine, and exports Terminate to it (the
+  #   machine logs through its owner with core/log.h alone);
+  # - the render device switches the GUI on F10 and draws the GUI'"'"'s windows.
+  exception["core/system.cpp"] = "script/virtual_machine.h"
+  exception["core/system_exports.cpp"] = "script/export_table.h"
+  exception["render/viewer_input.cpp"] = "gui/"
+  exception["render/gui_drawing.cpp"] = "gui/"
+  bad = 0
 }
-
-allowed_exception() {
-  local file=$1 target=$2 e
-  for e in "${exceptions[@]}"; do
-    [ "$file" = "${e%% *}" ] && [[ "$target" == "${e#* }"* ]] && return 0
-  done
-  return 1
+function complain(text) { print text; bad = 1 }
+{
+  colon = index($0, ":")
+  file = substr($0, 1, colon - 1)
+  line = substr($0, colon + 1)
+  folder = file; sub(/\/.*/, "", folder)
+  if (line ~ /<(SDL|X11\/)/) {
+    if (folder != "platform") complain(file " includes SDL or X11 directly: only platform/ may")
+    next
+  }
+  if (line !~ /"/) next
+  target = line; sub(/^[^"]*"/, "", target); sub(/".*$/, "", target)
+  if (index(target, "/") == 0) next # a name beside the file
+  tfolder = target; sub(/\/.*/, "", tfolder)
+  if (!(tfolder in rank)) next
+  if (folder == "manager") {
+    # The settings tool shares only the platform layer and the settings reader.
+    if (tfolder != "platform" && target != "core/ini_file.h")
+      complain(file " includes " target ": the settings tool uses only platform/ and core/ini_file.h")
+    next
+  }
+  if (!(folder in rank)) next
+  if (folder == "script" && tfolder == "core" && target != "core/log.h")
+    complain(file " includes " target ": the script machine knows of core/ only the log (core/log.h)")
+  if (rank[tfolder] > rank[folder] && !((file in exception) && index(target, exception[file]) == 1))
+    complain(file " includes " target ": " folder "/ may not depend on " tfolder "/")
+  if (folder != "platform" && target ~ /^platform\/.*\/.*_impl\.h$/)
+    complain(file " includes " target ": a platform back-end'"'"'s internals stay inside platform/")
 }
-
-bad=0
-while IFS= read -r file; do
-  folder=${file%%/*}
-  from=$(rank "$folder")
-  while IFS= read -r line; do
-    target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"$line")
-    tfolder=${target%%/*}
-    [ "$target" = "$tfolder" ] && continue # a same-folder or system-style quoted name
-    to=$(rank "$tfolder")
-    [ "$to" -lt 0 ] && continue
-    if [ "$folder" = manager ]; then
-      # The settings tool shares only the platform layer and the settings reader.
-      [ "$tfolder" = platform ] || [ "$target" = core/ini_file.h ] && continue
-      echo "$file includes $target: the settings tool uses only platform/ and core/ini_file.h"
-      bad=1
-      continue
-    fi
-    [ "$from" -lt 0 ] && continue
-    if [ "$folder" = script ] && [ "$tfolder" = core ] && [ "$target" != core/log.h ]; then
-      echo "$file includes $target: the script machine knows of core/ only the log (core/log.h)"
-      bad=1
-    fi
-    if [ "$to" -gt "$from" ] && ! allowed_exception "$file" "$target"; then
-      echo "$file includes $target: $folder/ may not depend on $tfolder/"
-      bad=1
-    fi
-    if [ "$folder" != platform ] && [ "$tfolder" = platform ] && [[ "$target" == platform/*/*_impl.h ]]; then
-      echo "$file includes $target: a platform back-end's internals stay inside platform/"
-      bad=1
-    fi
-  done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file")
-  if [ "$folder" != platform ]; then
-    hits=$(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(SDL|X11/)' "$file")
-    if [ -n "$hits" ]; then
-      echo "$file includes SDL or X11 directly: only platform/ may ($hits)"
-      bad=1
-    fi
-  fi
-done < <(find platform core script image level render gui app manager -type f \
-           \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' -o -name '*.inc' \) 2>/dev/null | sort)
-
-[ "$bad" -eq 0 ] && echo "includes follow the folder order"
-exit "$bad"
+END {
+  if (!bad) print "includes follow the folder order"
+  exit bad
+}'

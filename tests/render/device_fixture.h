@@ -37,6 +37,8 @@ protected:
     virtual std::string Settings() { return ""; }
     // Writes further files into the scratch folder before the device starts.
     virtual void PrepareFiles() {}
+    // The device under test; a test may keep frames in the back buffer by overriding EndFrame.
+    virtual Tamrik::COpenGLRenderDevice* MakeDevice() { return new Tamrik::COpenGLRenderDevice(system); }
 
     void SetUp() override;
     void TearDown() override;
@@ -98,7 +100,7 @@ inline void DeviceTest::SetUp()
         WriteFile("Settings.ini", settings);
     system = new Tamrik::CWin32System;
     ASSERT_TRUE(system->mainWindow->Create(width, height));
-    device = new Tamrik::COpenGLRenderDevice(system);
+    device = MakeDevice();
     ASSERT_TRUE(device->Create(system->mainWindow));
 }
 

@@ -2,6 +2,7 @@
 // text lines, on a device without a back-end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -134,6 +135,24 @@ TEST_F(FrameDriver, TheLightLineShowsTheLastToggle)
     device.toggledLightId = 3;
     device.toggledLightOn = true;
     EXPECT_EQ(Frame()[8], "DrawString light3 on @5,45 255,255,255");
+}
+
+TEST_F(FrameDriver, AnActiveGUIIsDrawnBetweenTheLevelAndTheTextLinesAnInactiveOneNot)
+{
+    device.loadingStep = 8;
+    device.LoadGUITextures(&gui); // no pictures here: empty records, the cursor's among them
+    gui.SetActive(true);
+    std::vector<std::string> calls = Frame();
+    ASSERT_EQ(calls.size(), 11u);
+    EXPECT_EQ(calls[5], "Set2DMode");
+    EXPECT_EQ(calls[6], "DrawQuad"); // the cursor: no window is there
+    EXPECT_EQ(calls[7].rfind("DrawString FPS", 0), 0u);
+    EXPECT_EQ(device.quadTextures.back(), device.guiTextures[0].texture);
+
+    gui.SetActive(false);
+    calls = Frame();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "DrawQuad"), 0);
+    EXPECT_EQ(calls.size(), 10u);
 }
 
 TEST_F(FrameDriver, TheFirstCameraUpdateOnlyStartsTheClock)

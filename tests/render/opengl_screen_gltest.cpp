@@ -249,6 +249,10 @@ TEST_F(Quad, BlendsItsPictureByAlphaAndDrawsNothingWithoutATexture)
     device->DrawQuad(&quad, device->guiTextures[12].texture);
     // Half of pure blue over the background, at the white top.
     EXPECT_TRUE(Near(Pixel(400, 0), {127, 123, 247}, 3));
+
+    // The cursor's picture is missing: its record has no texture and shows nothing.
+    device->DrawQuad(&quad, device->guiTextures[0].texture);
+    EXPECT_TRUE(Near(Pixel(400, 0), {127, 123, 247}, 3));
 }
 
 class EmptyWindow : public DeviceTest {};

@@ -1,6 +1,8 @@
 // The real viewer driven like a user under the test's Xvfb: splash and wait message, a key ends
-// the wait, the arrow keys walk, a click at a switch toggles its light, F9 switches the shader
-// path, and closing the window ends the run with its whole tear-down in "log.txt".
+// the wait, F10 puts the GUI's panel away, the arrow keys walk, a click at a switch toggles its
+// light, F9 switches the shader path, and closing the window ends the run with its whole
+// tear-down in "log.txt"; the panel's check box switches the shader path and its quit button
+// ends the run.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -146,6 +148,13 @@ std::string BestLightLine(const Shot& shot, const CBitmapFont& font)
     return best;
 }
 
+// The panel at the right: its caption bar amber, as its dialog has the focus.
+bool PanelShown(const Shot& shot)
+{
+    const unsigned char* caption = shot.At(510, 75);
+    return caption[0] > 180 && caption[2] < 100;
+}
+
 class WalkThrough : public ::testing::Test {
 protected:
     void SetUp() override
@@ -176,6 +185,46 @@ protected:
         return false;
     }
 
+    // Starts the viewer, checks the splash and its wait message and ends the wait with a key.
+    void StartAndEnterTheLevel(Shot& shot)
+    {
+        ASSERT_TRUE(viewer.Start((RunDir() / "Kestrova").string(), fs::current_path().string(),
+                                 {"KESTROVA_NO_MESSAGE_BOX=1", "LIBGL_ALWAYS_SOFTWARE=1", "SDL_AUDIODRIVER=dummy"}));
+        WindowGeometry geometry;
+        ASSERT_TRUE(WaitForWindow("Tamrik", 30000, &geometry));
+        // Keyboard focus follows the pointer on a display without a window manager.
+        Xdo("mousemove 400 300");
+
+        // The splash with "Press any key to continue..." in black at (266, 450).
+        ASSERT_TRUE(WaitFor(shot, 30000, [](const Shot& s) {
+            return s.Is(2, 2, 255, 247, 240) && s.NearBlack(266, 450, 466, 470) > 30;
+        })) << "no wait message on the splash";
+        EXPECT_TRUE(shot.Is(797, 597, 255, 247, 240));
+        // Only the message is black: the rest of the splash has none.
+        EXPECT_EQ(shot.NearBlack(0, 0, WIDTH, 440), 0);
+
+        // A key ends the wait; the level replaces the splash.
+        Key("space");
+        ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !s.Is(797, 597, 255, 247, 240); }));
+    }
+
+    // A click held long enough for the slowest frame to see the button down: the viewer reads
+    // the buttons' state once a frame, and a frame of the GUI in software takes a while.
+    void Press()
+    {
+        Xdo("mousedown 1");
+        Pause(1000);
+        Xdo("mouseup 1");
+        Pause(300);
+    }
+
+    // Moves the GUI cursor as the mouse does: by the pointer's motion, not to its place.
+    void MoveBy(int dx, int dy)
+    {
+        Xdo("mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy));
+        Pause(400);
+    }
+
     // The viewer polls the keyboard and the buttons once a frame, so keys and clicks are held
     // as long as a hand would hold them.
     void Key(const std::string& name)
@@ -201,29 +250,19 @@ protected:
 
 TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
 {
-    ASSERT_TRUE(viewer.Start((RunDir() / "Kestrova").string(), fs::current_path().string(),
-                             {"KESTROVA_NO_MESSAGE_BOX=1", "LIBGL_ALWAYS_SOFTWARE=1", "SDL_AUDIODRIVER=dummy"}));
-    WindowGeometry geometry;
-    ASSERT_TRUE(WaitForWindow("Tamrik", 30000, &geometry));
-    // Keyboard focus follows the pointer on a display without a window manager.
-    Xdo("mousemove 400 300");
-
-    // The splash with "Press any key to continue..." in black at (266, 450).
     Shot shot;
-    ASSERT_TRUE(WaitFor(shot, 30000, [](const Shot& s) {
-        return s.Is(2, 2, 255, 247, 240) && s.NearBlack(266, 450, 466, 470) > 30;
-    })) << "no wait message on the splash";
-    EXPECT_TRUE(shot.Is(797, 597, 255, 247, 240));
-    // Only the message is black: the rest of the splash has none.
-    EXPECT_EQ(shot.NearBlack(0, 0, WIDTH, 440), 0);
-
-    // A key ends the wait; the level replaces the splash.
-    Key("space");
-    ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !s.Is(797, 597, 255, 247, 240); }));
+    StartAndEnterTheLevel(shot);
+    if (HasFatalFailure())
+        return;
     EXPECT_EQ(BestLightLine(shot, font), "light1 off");
 
-    // F10 puts the GUI away, so the arrow keys walk.
-    Key("F10");
+    // The GUI starts shown with its panel; F10 puts it away, so the arrow keys walk. Frames that
+    // draw the GUI are slow in software, so the key is held until one has surely seen it.
+    EXPECT_TRUE(PanelShown(shot));
+    Xdo("keydown F10");
+    Pause(1000);
+    Xdo("keyup F10");
+    ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !PanelShown(s); }));
     Shot before;
     ASSERT_TRUE(before.Take());
     Xdo("keydown Up");
@@ -274,6 +313,56 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     const size_t shaders = log.find("--Vertex Shader Info--");
     const size_t shadersEnd = log.find("\r\n-----------------------\r\n");
     EXPECT_EQ(log.substr(shaders, shadersEnd - shaders).find("rror"), std::string::npos) << log;
+}
+
+// The line of the panel that its handlers write, as the font would place it (x 520, centred in
+// the 24 pixels from y 218).
+std::string BestPanelLine(const Shot& shot, const CBitmapFont& font)
+{
+    const int y = 218 + (24 - font.GetLineHeight()) / 2;
+    return InkScore(shot, font, "GLSL shader path on", 520, y) > InkScore(shot, font, "GLSL shader path off", 520, y)
+               ? "on"
+               : "off";
+}
+
+TEST_F(WalkThrough, ThePanelsCheckBoxSwitchesTheShaderPathAndItsQuitButtonEndsTheRun)
+{
+    Shot shot;
+    StartAndEnterTheLevel(shot);
+    if (HasFatalFailure())
+        return;
+    EXPECT_TRUE(PanelShown(shot));
+    EXPECT_EQ(BestPanelLine(shot, font), "off");
+
+    // The GUI cursor starts with its point at (320, 320); the check box is 16 x 16 at (520, 114).
+    // Under the cursor its rim turns amber, which also shows that the viewer saw the motion.
+    auto amber = [](const Shot& s, int x, int y) { return s.At(x, y)[0] > 180 && s.At(x, y)[2] < 120; };
+    MoveBy(208, -198);
+    ASSERT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return amber(s, 521, 122); }));
+    Press();
+    // The line is what GetShaderUsage answered after the box's handler set it.
+    EXPECT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return BestPanelLine(s, font) == "on"; }));
+
+    // On to the quit button, 240 x 30 at (520, 362), which grows by 4 and 2 pixels a side under
+    // the cursor; the run ends as a close request ends it.
+    MoveBy(100, 255);
+    ASSERT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return amber(s, 580, 360); }));
+    Press();
+    EXPECT_EQ(viewer.Wait(30000), 0);
+
+    const std::string log = ReadFile("log.txt");
+    EXPECT_EQ(log.find("[XMLParser]"), std::string::npos) << log;
+    EXPECT_EQ(log.find("XMLeasm"), std::string::npos) << log;
+    const std::vector<std::string> inOrder = {
+        ".:: CEngine::Run() started ::.", "void CGUI::SetActive(bool status) is invoked!",
+        "There are 7 textures to load.", "ndsa - object = 'shaderBox'", "ndsa - object = 'System'",
+        "main_thread: Destroying main window...", ".:: CEngine::Run() finished ::.\r\n\r\n\r\n"};
+    size_t at = 0;
+    for (const std::string& line : inOrder) {
+        const size_t found = log.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n" << log;
+        at = found + line.size();
+    }
 }
 
 } // namespace

@@ -53,7 +53,13 @@ public:
                std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b));
     }
     void DrawSplash() override { Record("DrawSplash"); }
-    void DrawQuad(Tamrik::ScreenQuad*, Tamrik::Texture*) override { Record("DrawQuad"); }
+    void DrawQuad(Tamrik::ScreenQuad* quad, Tamrik::Texture* texture) override
+    {
+        Record("DrawQuad");
+        if (quad)
+            quads.push_back(*quad);
+        quadTextures.push_back(texture);
+    }
     void CreateTextFont() override { Record("CreateTextFont"); }
     void LoadLevelTextures() override { Record("LoadLevelTextures"); }
     void LoadLevelGeometry() override { Record("LoadLevelGeometry"); }
@@ -79,6 +85,8 @@ public:
     bool destroySucceeds = true;
     std::vector<std::string> calls;
     std::vector<Tamrik::Light> lastLights;
+    std::vector<Tamrik::ScreenQuad> quads;
+    std::vector<Tamrik::Texture*> quadTextures;
 
 private:
     void Record(std::string call) { record->push_back(std::move(call)); }

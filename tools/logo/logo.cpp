@@ -4,87 +4,21 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
-#include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <functional>
 #include <vector>
+
+#include "tools/picture/canvas.h"
 
 namespace {
 
+using picture::Canvas;
+using picture::Color;
+using picture::InPolygon;
+using picture::InRoundedRect;
+using picture::Mix;
+
 constexpr int WIDTH = 1024;
 constexpr int HEIGHT = 512;
-
-struct Color {
-    float r, g, b;
-};
-
-Color Mix(Color a, Color b, float t)
-{
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-// Straight (not premultiplied) RGBA in 0..255, top row first while drawing.
-struct Canvas {
-    std::vector<float> rgba = std::vector<float>(static_cast<size_t>(WIDTH) * HEIGHT * 4, 0.0f);
-
-    // Paints colour over the pixel with the given coverage (0..1).
-    void Blend(int x, int y, Color c, float coverage)
-    {
-        if (coverage <= 0.0f || x < 0 || y < 0 || x >= WIDTH || y >= HEIGHT)
-            return;
-        float* p = &rgba[(static_cast<size_t>(y) * WIDTH + x) * 4];
-        float a = std::min(coverage, 1.0f);
-        float outA = a + p[3] / 255.0f * (1.0f - a);
-        if (outA <= 0.0f)
-            return;
-        float keep = p[3] / 255.0f * (1.0f - a);
-        p[0] = (c.r * a + p[0] * keep) / outA;
-        p[1] = (c.g * a + p[1] * keep) / outA;
-        p[2] = (c.b * a + p[2] * keep) / outA;
-        p[3] = outA * 255.0f;
-    }
-
-    // Fills a shape given by an inside test, 4 x 4 samples per pixel for smooth edges, with a
-    // colour that may vary over the picture.
-    void Fill(const std::function<bool(float, float)>& inside,
-              const std::function<Color(float, float)>& paint, int x0 = 0, int y0 = 0,
-              int x1 = WIDTH, int y1 = HEIGHT)
-    {
-        for (int y = std::max(y0, 0); y < std::min(y1, HEIGHT); ++y) {
-            for (int x = std::max(x0, 0); x < std::min(x1, WIDTH); ++x) {
-                int hits = 0;
-                for (int sy = 0; sy < 4; ++sy)
-                    for (int sx = 0; sx < 4; ++sx)
-                        hits += inside(x + (sx + 0.5f) / 4.0f, y + (sy + 0.5f) / 4.0f);
-                if (hits)
-                    Blend(x, y, paint(x + 0.5f, y + 0.5f), hits / 16.0f);
-            }
-        }
-    }
-};
-
-bool InRoundedRect(float x, float y, float left, float top, float right, float bottom, float radius)
-{
-    if (x < left || x > right || y < top || y > bottom)
-        return false;
-    float cx = std::clamp(x, left + radius, right - radius);
-    float cy = std::clamp(y, top + radius, bottom - radius);
-    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
-}
-
-bool InPolygon(const std::vector<std::pair<float, float>>& points, float x, float y)
-{
-    bool inside = false;
-    for (size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
-        auto [xi, yi] = points[i];
-        auto [xj, yj] = points[j];
-        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
-            inside = !inside;
-    }
-    return inside;
-}
 
 // Draws text in one colour with its baseline at (x, baseline); returns false without a font.
 bool DrawText(Canvas& canvas, FT_Face face, const char* text, int x, int baseline, Color color)
@@ -114,33 +48,6 @@ int TextWidth(FT_Face face, const char* text)
     return width;
 }
 
-// Uncompressed 32-bit TGA, bottom row first as the format's default origin wants it.
-bool WriteTGA(const Canvas& canvas, const std::filesystem::path& path)
-{
-    std::error_code ec;
-    if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path(), ec);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                          WIDTH & 0xFF, WIDTH >> 8, HEIGHT & 0xFF, HEIGHT >> 8, 32, 8};
-    std::fwrite(header, 1, sizeof header, file);
-    std::vector<uint8_t> row(static_cast<size_t>(WIDTH) * 4);
-    for (int y = HEIGHT - 1; y >= 0; --y) {
-        for (int x = 0; x < WIDTH; ++x) {
-            const float* p = &canvas.rgba[(static_cast<size_t>(y) * WIDTH + x) * 4];
-            auto byte = [](float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 255.0f))); };
-            row[x * 4 + 0] = byte(p[2]);
-            row[x * 4 + 1] = byte(p[1]);
-            row[x * 4 + 2] = byte(p[0]);
-            row[x * 4 + 3] = byte(p[3]);
-        }
-        std::fwrite(row.data(), 1, row.size(), file);
-    }
-    return std::fclose(file) == 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -157,7 +64,7 @@ int main(int argc, char** argv)
     const Color cream{255, 247, 240};
     const Color mist{168, 180, 204};
 
-    Canvas canvas;
+    Canvas canvas(WIDTH, HEIGHT);
     auto night = [&](float, float y) { return Mix(nightTop, nightBottom, y / HEIGHT); };
 
     // The card: an amber rim around a night-blue body, transparent outside the corners.
@@ -169,14 +76,14 @@ int main(int argc, char** argv)
     // The setting sun, its lower half sliced by bands of the night sky.
     // Everything that matters stays inside the middle 800 pixels, which a 800 x 600 window shows.
     const float sunX = 292, sunY = 258, sunR = 150;
-    canvas.Fill([&](float x, float y) { return (x - sunX) * (x - sunX) + (y - sunY) * (y - sunY) <= sunR * sunR; },
+    canvas.FillArea([&](float x, float y) { return (x - sunX) * (x - sunX) + (y - sunY) * (y - sunY) <= sunR * sunR; },
                 [&](float, float y) { return Mix(sunTop, sunBottom, (y - (sunY - sunR)) / (2 * sunR)); },
                 static_cast<int>(sunX - sunR - 1), static_cast<int>(sunY - sunR - 1),
                 static_cast<int>(sunX + sunR + 2), static_cast<int>(sunY + sunR + 2));
     for (int band = 0; band < 5; ++band) {
         float top = sunY + 34 + band * 23.0f;
         float height = 4.0f + band * 2.6f;
-        canvas.Fill([&](float x, float y) {
+        canvas.FillArea([&](float x, float y) {
             return y >= top && y < top + height && (x - sunX) * (x - sunX) + (y - sunY) * (y - sunY) <= (sunR + 2) * (sunR + 2);
         }, night, static_cast<int>(sunX - sunR - 3), static_cast<int>(top - 1),
            static_cast<int>(sunX + sunR + 3), static_cast<int>(top + height + 2));
@@ -190,7 +97,7 @@ int main(int argc, char** argv)
         x = sunX + x * 0.84f;
         y = sunY - 30 + y * 0.84f;
     }
-    canvas.Fill([&](float x, float y) { return InPolygon(bird, x, y); }, night, 130, 160, 460, 320);
+    canvas.FillArea([&](float x, float y) { return InPolygon(bird, x, y); }, night, 130, 160, 460, 320);
 
     // The name, an amber rule and a quiet subtitle.
     FT_Library library = nullptr;
@@ -207,7 +114,7 @@ int main(int argc, char** argv)
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size));
     int nameWidth = TextWidth(face, name);
     bool drawn = DrawText(canvas, face, name, textLeft, 278, cream);
-    canvas.Fill([&](float x, float y) { return InRoundedRect(x, y, textLeft + 4, 300, textLeft + nameWidth, 307, 3.5f); },
+    canvas.FillArea([&](float x, float y) { return InRoundedRect(x, y, textLeft + 4, 300, textLeft + nameWidth, 307, 3.5f); },
                 [&](float, float) { return amber; }, textLeft, 298, textLeft + nameWidth + 2, 309);
     FT_Set_Pixel_Sizes(face, 0, 30);
     drawn = drawn && DrawText(canvas, face, "walk-through viewer", textLeft + 5, 348, mist);
@@ -218,7 +125,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    if (!WriteTGA(canvas, argv[1])) {
+    if (!picture::WriteTGA(canvas, argv[1])) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }
