@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/main_window.h"
+#include "core/system.h"
 #include "gui/gui.h"
 #include "tests/fuzz/fuzz_input_file.h"
 #include "tests/fuzz/script_fuzzing.h"
@@ -94,7 +95,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     auto* system = new kestrova_test::FuzzSystem;
     system->vm->SetInstructionLimitForTesting(INSTRUCTION_LIMIT);
-    system->mainWindow = new Tamrik::CMainWindow(system);
     system->mainWindow->width = SCREEN_WIDTH;
     system->mainWindow->height = SCREEN_HEIGHT;
     auto* gui = new CGUI(system);

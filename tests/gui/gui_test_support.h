@@ -110,7 +110,6 @@ class GUITest : public ::testing::Test {
 protected:
     GUITest()
     {
-        system.mainWindow = new Tamrik::CMainWindow(&system);
         system.mainWindow->width = 800;
         system.mainWindow->height = 600;
     }
