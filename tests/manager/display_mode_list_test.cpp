@@ -28,24 +28,15 @@ IniMap Named(const char* width, const char* height, const char* depth, const cha
     return settings;
 }
 
-TEST(DisplayModeList, ListsModesFromSixteenBitsAnd640By480Up)
+TEST(DisplayModeList, ListsModesFromSixteenBitsAnd640By480UpInTheDriversOrderWithDuplicates)
 {
-    DisplayModeList list = List({{640, 480, 16, 60}, {639, 480, 32, 60}, {640, 479, 32, 60},
+    DisplayModeList list = List({{1024, 768, 32, 75}, {640, 480, 16, 60}, {639, 480, 32, 60}, {640, 479, 32, 60},
                                  {800, 600, 15, 60}, {1024, 768, 32, 75}});
-    ASSERT_EQ(list.items.size(), 2u);
-    EXPECT_EQ(list.items[0], "0. 640x480, 16BPP, 60Hz");
-    EXPECT_EQ(list.items[1], "1. 1024x768, 32BPP, 75Hz");
-    ASSERT_EQ(list.modes.size(), 2u);
-    EXPECT_EQ(list.modes[1].width, 1024u);
-    EXPECT_EQ(list.modes[1].frequency, 75u);
-}
-
-TEST(DisplayModeList, KeepsTheDriversOrderAndItsDuplicates)
-{
-    DisplayModeList list = List({{1024, 768, 32, 60}, {800, 600, 32, 60}, {1024, 768, 32, 60}});
-    EXPECT_EQ(list.items, (std::vector<std::string>{"0. 1024x768, 32BPP, 60Hz",
-                                                    "1. 800x600, 32BPP, 60Hz",
-                                                    "2. 1024x768, 32BPP, 60Hz"}));
+    EXPECT_EQ(list.items, (std::vector<std::string>{"0. 1024x768, 32BPP, 75Hz", "1. 640x480, 16BPP, 60Hz",
+                                                    "2. 1024x768, 32BPP, 75Hz"}));
+    ASSERT_EQ(list.modes.size(), 3u);
+    EXPECT_EQ(list.modes[2].width, 1024u);
+    EXPECT_EQ(list.modes[2].frequency, 75u);
 }
 
 TEST(DisplayModeList, TheLastModeThatTheSettingsNameIsSelected)

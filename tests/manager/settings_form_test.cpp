@@ -11,17 +11,15 @@ ControlStates States(IniMap settings) { return ReadControlStates(settings); }
 
 TEST(SettingsForm, RendererTurnsOnItsRadioButtonOnlyWhenSpelledExactly)
 {
-    IniMap settings;
-    settings["Display"]["Renderer"] = "OpenGL";
-    EXPECT_TRUE(States(settings).openGL);
-    EXPECT_FALSE(States(settings).direct3D);
-    settings["Display"]["Renderer"] = "Direct3D";
-    EXPECT_FALSE(States(settings).openGL);
-    EXPECT_TRUE(States(settings).direct3D);
-    for (const char* other : {"opengl", "", "OpenGL ", "direct3d"}) {
-        settings["Display"]["Renderer"] = other;
-        EXPECT_FALSE(States(settings).openGL) << other;
-        EXPECT_FALSE(States(settings).direct3D) << other;
+    const struct {
+        const char* renderer;
+        bool openGL, direct3D;
+    } cases[] = {{"OpenGL", true, false}, {"Direct3D", false, true}, {"opengl", false, false},
+                 {"", false, false},      {"OpenGL ", false, false}, {"direct3d", false, false}};
+    for (const auto& c : cases) {
+        ControlStates states = States({{"Display", {{"Renderer", c.renderer}}}});
+        EXPECT_EQ(states.openGL, c.openGL) << c.renderer;
+        EXPECT_EQ(states.direct3D, c.direct3D) << c.renderer;
     }
 }
 
