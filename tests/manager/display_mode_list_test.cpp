@@ -48,22 +48,17 @@ TEST(DisplayModeList, TheLastModeThatTheSettingsNameIsSelected)
     EXPECT_EQ(List(reported, Named("800", "600", "32", "60")).selection, 1);
 }
 
-TEST(DisplayModeList, SettingsAreReadAsAtoiReadsThem)
+TEST(DisplayModeList, SettingsAreReadAsAtoiReadsThemAndWithoutAMatchTheFirstModeIsSelected)
 {
     std::vector<DisplayMode> reported = {{1280, 1024, 32, 60}, {800, 600, 32, 60}};
     EXPECT_EQ(List(reported, Named("800px", " 600", "32bits", "60Hz")).selection, 1);
     // Every field counts: a different refresh rate is another mode.
     EXPECT_EQ(List(reported, Named("800", "600", "32", "75")).selection, 0);
-}
-
-TEST(DisplayModeList, WithoutAMatchTheFirstModeIsSelectedAndWithoutModesNone)
-{
-    std::vector<DisplayMode> reported = {{1280, 1024, 32, 60}, {800, 600, 32, 60}};
     EXPECT_EQ(List(reported).selection, 0);
     EXPECT_EQ(List(reported, Named("", "", "", "")).selection, 0);
+    // Without listed modes nothing is selected.
     DisplayModeList empty = List({{320, 200, 32, 70}, {800, 600, 8, 60}});
-    EXPECT_TRUE(empty.items.empty());
-    EXPECT_TRUE(empty.modes.empty());
+    EXPECT_TRUE(empty.items.empty() && empty.modes.empty());
     EXPECT_EQ(empty.selection, -1);
 }
 

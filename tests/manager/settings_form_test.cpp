@@ -42,21 +42,14 @@ TEST(SettingsForm, OnlyTheWordTrueTicksABox)
 
 TEST(SettingsForm, SaveStoresTheModeAndSwitchesAndKeepsTheRest)
 {
-    IniMap settings;
-    settings["Game"]["Map"] = "maps/demo.bsp";
-    settings["Game"]["DebugDump"] = "true";
-    settings["Extra"]["Key"] = "value";
+    IniMap settings{{"Game", {{"Map", "maps/demo.bsp"}, {"DebugDump", "true"}}}, {"Extra", {{"Key", "value"}}}};
     DisplayMode mode{1280, 1024, 32, 75};
     StoreControlStates(settings, &mode, true, false, false);
-    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"},
-                                                       {"Fullscreen", "true"},
-                                                       {"Height", "1024"},
-                                                       {"RefreshRate", "75"},
-                                                       {"Renderer", "Direct3D"},
+    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"}, {"Fullscreen", "true"}, {"Height", "1024"},
+                                                       {"RefreshRate", "75"}, {"Renderer", "Direct3D"},
                                                        {"Width", "1280"}}));
-    EXPECT_EQ(settings["Game"], (Tamrik::IniSection{{"DebugDump", "true"},
-                                                    {"Log", "false"},
-                                                    {"Map", "maps/demo.bsp"}}));
+    EXPECT_EQ(settings["Game"],
+              (Tamrik::IniSection{{"DebugDump", "true"}, {"Log", "false"}, {"Map", "maps/demo.bsp"}}));
     EXPECT_EQ(settings["Extra"]["Key"], "value");
 }
 
@@ -65,11 +58,8 @@ TEST(SettingsForm, SaveWithoutAListedModeKeepsTheFourModeKeys)
     IniMap settings;
     settings["Display"] = {{"Width", "1024"}, {"Height", "768x"}, {"Depth", "32"}};
     StoreControlStates(settings, nullptr, false, true, true);
-    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"},
-                                                       {"Fullscreen", "false"},
-                                                       {"Height", "768x"},
-                                                       {"Renderer", "OpenGL"},
-                                                       {"Width", "1024"}}));
+    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"}, {"Fullscreen", "false"}, {"Height", "768x"},
+                                                       {"Renderer", "OpenGL"}, {"Width", "1024"}}));
     EXPECT_EQ(settings["Game"]["Log"], "true");
 }
 
