@@ -72,7 +72,8 @@ TEST(XMLReader, ReadsEachInputToTheTreeItMeans)
 {
     const Case cases[] = {
         {"text and values stay verbatim, tags lose filtered characters",
-         "<ns:win a.b=\"x<y>\t&lt;'\xC3\xA9\"> 1 &amp;\t\xFF\n</ns:win>", "nswin{ab=x<y>\t&lt;'\xC3\xA9}\" 1 &amp;\t\xFF\n\""},
+         "<ns:win a.b=\"x<y>\t&lt;'\xC3\xA9\"> 1 &amp;\t\xFF\n</ns:win>",
+         "nswin{ab=x<y>\t&lt;'\xC3\xA9}\" 1 &amp;\t\xFF\n\""},
         {"a line break glues the tag name to the attribute name", "<a\n\tb=\"1\"\n/>", "-"},
         {"a line break elsewhere in a tag is dropped", "<a\n b\n=\n\"1\"\n/>", "a{b=1}"},
         {"CR LF reads as one LF", "<a v=\"1\r\n2\r3\">x\r\n\r\ny</a>", "a{v=1\n2\r3}\"x\n\ny\""},
