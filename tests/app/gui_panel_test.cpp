@@ -88,7 +88,7 @@ TEST_F(Panel, ThePanelIsShownWithItsActiveCaptionAndTheKeysDialogHidden)
     EXPECT_EQ(RectOf(panel), (Rect{500, 70, 780, 434}));
 }
 
-TEST_F(Panel, TheShaderBoxSwitchesTheShaderPathAndTheLineSaysWhichWay)
+TEST_F(Panel, TheShaderBoxColourRadiosAndMoveButtonSetTheStatusLine)
 {
     ClickOn("shaderBox");
     EXPECT_TRUE(As<CGUI::CCheckBox>("shaderBox")->checked);
@@ -97,14 +97,9 @@ TEST_F(Panel, TheShaderBoxSwitchesTheShaderPathAndTheLineSaysWhichWay)
     ClickOn("shaderBox");
     EXPECT_FALSE(device.shaderUsage);
     EXPECT_EQ(Line(), "GLSL shader path off");
-}
 
-TEST_F(Panel, TheRadioButtonsRecolourTheLine)
-{
-    auto colour = [&] {
-        const unsigned char* c = Window("statusLabel")->textColor;
-        return std::vector<int>{c[0], c[1], c[2]};
-    };
+    CGUI::CWindow* line = Window("statusLabel");
+    auto colour = [&] { return std::vector<int>{line->textColor[0], line->textColor[1], line->textColor[2]}; };
     EXPECT_EQ(colour(), (std::vector<int>{255, 255, 255}));
     ClickOn("mistRadio");
     EXPECT_EQ(colour(), (std::vector<int>{170, 184, 212}));
@@ -112,14 +107,12 @@ TEST_F(Panel, TheRadioButtonsRecolourTheLine)
     EXPECT_EQ(colour(), (std::vector<int>{242, 166, 70}));
     ClickOn("whiteRadio");
     EXPECT_EQ(colour(), (std::vector<int>{255, 255, 255}));
-}
 
-TEST_F(Panel, TheMoveButtonTakesTheLineFromLeftToCentreToRightAndBack)
-{
+    // The move button takes the line from left to centre to right and back.
     std::vector<int> layouts;
     for (int i = 0; i < 4; ++i) {
         ClickOn("alignButton");
-        layouts.push_back(Window("statusLabel")->textLayout);
+        layouts.push_back(line->textLayout);
     }
     EXPECT_EQ(layouts, (std::vector<int>{CENTER, RIGHT_CENTER, LEFT_CENTER, CENTER}));
 }

@@ -56,7 +56,6 @@ TEST_F(GUIBuilder, ShowingAWindowPutsItsTopLevelWindowInFrontOnce)
     EXPECT_TRUE(gui.windows.front()->visible);
     EXPECT_FALSE(gui.windows.back()->visible);
     EXPECT_TRUE(gui.windows.back()->children[0]->visible);
-    EXPECT_FALSE(gui.windows.back()->visible);
     EXPECT_FALSE(gui.windows.back()->draggable);
 }
 

@@ -62,32 +62,27 @@ TEST_F(GUIInput, APressMovesTheFocusAlongBothChainsAndBringsTheWindowToTheFront)
     Probe* other = Add("other", nullptr, 300, 0, 50, 50);
     ASSERT_EQ(gui.windows.back(), other);
 
-    MoveTo(15, 15);
-    Take();
-    gui.HandleMouseButtonDown(0, 0);
-    EXPECT_EQ(Take(), (std::vector<std::string>{"a:gain", "dialog:gain", "a:down"}));
+    // The events of a press (or, with up, a release) at (x, y), past those of getting there.
+    auto pressAt = [&](int x, int y, bool up = false) {
+        MoveTo(x, y);
+        Take();
+        up ? gui.HandleMouseButtonUp(0, 0) : gui.HandleMouseButtonDown(0, 0);
+        return Take();
+    };
+    EXPECT_EQ(pressAt(15, 15), (std::vector<std::string>{"a:gain", "dialog:gain", "a:down"}));
     EXPECT_EQ(gui.windows.back(), dialog);
     EXPECT_EQ(gui.focusedWindow, a);
 
     gui.HandleMouseButtonDown(1, 0); // the focused window again: only the press
     EXPECT_EQ(Take(), (std::vector<std::string>{"a:down"}));
 
-    MoveTo(105, 15);
-    Take();
-    gui.HandleMouseButtonDown(0, 0);
-    EXPECT_EQ(Take(), (std::vector<std::string>{"a:lose", "dialog:lose", "b:gain", "dialog:gain", "b:down"}));
+    EXPECT_EQ(pressAt(105, 15), (std::vector<std::string>{"a:lose", "dialog:lose", "b:gain", "dialog:gain", "b:down"}));
 
     // Up over another window sends nothing.
-    MoveTo(15, 15);
-    Take();
-    gui.HandleMouseButtonUp(0, 0);
-    EXPECT_TRUE(Take().empty());
+    EXPECT_TRUE(pressAt(15, 15, true).empty());
 
     // A press on empty space only takes the focus away.
-    MoveTo(500, 500);
-    Take();
-    gui.HandleMouseButtonDown(0, 0);
-    EXPECT_EQ(Take(), (std::vector<std::string>{"b:lose", "dialog:lose"}));
+    EXPECT_EQ(pressAt(500, 500), (std::vector<std::string>{"b:lose", "dialog:lose"}));
     EXPECT_EQ(gui.focusedWindow, nullptr);
     EXPECT_EQ(gui.windows.back(), dialog);
 }

@@ -1,12 +1,8 @@
 // Handler programs of a built GUI calling the exported methods on real windows, the instruction
 // budget of a handler run, a handler switching the GUI off and on, and very deep window trees.
-#include <chrono>
-
 #include <gtest/gtest.h>
 
-#include "gui/check_box.h"
 #include "gui/dialog.h"
-#include "gui/radio_button.h"
 #include "tests/gui/gui_test_support.h"
 
 using namespace kestrova_test;
@@ -92,25 +88,6 @@ TEST_F(WindowExports, AButtonsHandlerCallsEveryExportOnTheWindowsItNames)
     EXPECT_EQ(R(16), -1);
     EXPECT_FALSE(gui.GetActive());
     EXPECT_EQ(R(17), 0);
-}
-
-TEST_F(WindowExports, CheckBoxAndRadioHandlersSeeTheStateTheirClickMade)
-{
-    HandlerText check;
-    check.Call(IS_CHECKED, "chk").Keep(10);
-    HandlerText radio;
-    radio.Call(GET_CHECKED_INDEX, "grp").Keep(11);
-    Build(R"(<gui><label visible="true" size="300x300">
-        <checkbox name="chk" visible="true" position="10x10">)" + Event("OnMouseButtonUp", check) + R"(</checkbox>
-        <radiobuttongroup name="grp" visible="true" position="10x50" size="100x20">
-            <radiobutton visible="true"/>
-            <radiobutton visible="true" position="20x0">)" + Event("OnMouseButtonUp", radio) + R"(</radiobutton>
-        </radiobuttongroup>
-    </label></gui>)");
-    ClickAt(15, 15);
-    EXPECT_EQ(R(10), 1);
-    ClickAt(35, 55);
-    EXPECT_EQ(R(11), 1);
 }
 
 TEST_F(WindowExports, AHandlerSwitchingTheGUIOffAndOnRunsOncePerClick)

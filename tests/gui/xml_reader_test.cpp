@@ -62,60 +62,44 @@ std::string Read(const std::string& bytes)
     return Outline(document.root);
 }
 
-TEST(XMLReader, TextAndValuesStayVerbatimWhileTagsLoseFilteredCharacters)
-{
-    EXPECT_EQ(Read("<ns:win a.b=\"x<y>\t&lt;'\xC3\xA9\"> 1 &amp;\t\xFF\n</ns:win>"),
-              "nswin{ab=x<y>\t&lt;'\xC3\xA9}\" 1 &amp;\t\xFF\n\"");
-    // Only the space separates; a line break glues the tag name to the attribute name.
-    EXPECT_EQ(Read("<a\n\tb=\"1\"\n/>"), "-");
-    EXPECT_EQ(Read("<a\n b\n=\n\"1\"\n/>"), "a{b=1}");
-}
+struct Case {
+    const char* what;
+    std::string xml;
+    const char* tree;
+};
 
-TEST(XMLReader, CarriageReturnLineFeedReadsAsOneLineFeed)
+TEST(XMLReader, ReadsEachInputToTheTreeItMeans)
 {
-    EXPECT_EQ(Read("<a v=\"1\r\n2\r3\">x\r\n\r\ny</a>"), "a{v=1\n2\r3}\"x\n\ny\"");
-}
-
-TEST(XMLReader, FirstOfTwoAttributesWithOneNameStays)
-{
-    EXPECT_EQ(Read("<a z=\"1\" b=\"2\" z=\"3\" b=\"\"/>"), "a{b=2,z=1}");
-}
-
-TEST(XMLReader, DeclarationBecomesAnOpenRootHoldingTheRealTopElement)
-{
-    EXPECT_EQ(Read("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gui><label/></gui>\n<more/>"),
-              "xml{encoding=UTF-8,version=1.0}\"\n\n\"(gui(label) more)");
-}
-
-TEST(XMLReader, CommentsAreSkippedUnlessTheyHoldASingleHyphen)
-{
-    EXPECT_EQ(Read("<!-- head --><a>x<!-- <b/> -->y<c/></a>"), "a\"xy\"(c)");
-    EXPECT_EQ(Read("<a><b/><!-- one-hyphen --><c/></a>"), "a(b)");
-    EXPECT_EQ(Read("<a><b/><!-- x --- --><c/></a>"), "a(b)");
-    EXPECT_EQ(Read("<!DOCTYPE gui><a/>"), "-");
-    EXPECT_EQ(Read("<a><![CDATA[x]]><b/></a>"), "a");
-}
-
-TEST(XMLReader, SyntaxErrorKeepsWhatWasCompleteBeforeIt)
-{
-    EXPECT_EQ(Read("<a><b x=\"1\" y='2'/><c/></a>"), "a(b{x=1})");
-    EXPECT_EQ(Read("<a><b x=\"1\" y =\"2\"/></a>"), "a(b{x=1})");
-    EXPECT_EQ(Read("<a><b x=\"1\" flag/></a>"), "a(b{x=1})");
-    EXPECT_EQ(Read("<a><b-c/></a>"), "a");
-    EXPECT_EQ(Read("<a><b x=\"unterminated/></a>"), "a(b)");
-    EXPECT_EQ(Read("<a>text after the last tag"), "a");
-    EXPECT_EQ(Read("<a><b></b ></a>"), "a(b)");
-}
-
-TEST(XMLReader, EndTagsCloseWhateverIsOpenAndStrayOnesAreIgnored)
-{
-    EXPECT_EQ(Read("</x>\n<a><b></a><c></></a>"), "a(b c)");
-    EXPECT_EQ(Read("<a/></a></a><b><c/></b></a>"), "a");
-}
-
-TEST(XMLReader, DataBetweenChildrenJoinsIntoTheParentsText)
-{
-    EXPECT_EQ(Read("<gui>\n  <a>t</a>\n  <b/>\n</gui>"), "gui\"\n  \n  \n\"(a\"t\" b)");
+    const Case cases[] = {
+        {"text and values stay verbatim, tags lose filtered characters",
+         "<ns:win a.b=\"x<y>\t&lt;'\xC3\xA9\"> 1 &amp;\t\xFF\n</ns:win>",
+         "nswin{ab=x<y>\t&lt;'\xC3\xA9}\" 1 &amp;\t\xFF\n\""},
+        {"a line break glues the tag name to the attribute name", "<a\n\tb=\"1\"\n/>", "-"},
+        {"a line break elsewhere in a tag is dropped", "<a\n b\n=\n\"1\"\n/>", "a{b=1}"},
+        {"CR LF reads as one LF", "<a v=\"1\r\n2\r3\">x\r\n\r\ny</a>", "a{v=1\n2\r3}\"x\n\ny\""},
+        {"the first of two attributes with one name stays", "<a z=\"1\" b=\"2\" z=\"3\" b=\"\"/>", "a{b=2,z=1}"},
+        {"a declaration becomes an open root holding the real top element",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gui><label/></gui>\n<more/>",
+         "xml{encoding=UTF-8,version=1.0}\"\n\n\"(gui(label) more)"},
+        {"comments are skipped", "<!-- head --><a>x<!-- <b/> -->y<c/></a>", "a\"xy\"(c)"},
+        {"a comment holding a single hyphen ends the read", "<a><b/><!-- one-hyphen --><c/></a>", "a(b)"},
+        {"a comment holding three hyphens ends the read", "<a><b/><!-- x --- --><c/></a>", "a(b)"},
+        {"a DOCTYPE ends the read", "<!DOCTYPE gui><a/>", "-"},
+        {"CDATA ends the read", "<a><![CDATA[x]]><b/></a>", "a"},
+        {"a single-quoted value ends the read", "<a><b x=\"1\" y='2'/><c/></a>", "a(b{x=1})"},
+        {"a blank before '=' ends the read", "<a><b x=\"1\" y =\"2\"/></a>", "a(b{x=1})"},
+        {"an attribute without value ends the read", "<a><b x=\"1\" flag/></a>", "a(b{x=1})"},
+        {"a hyphen in a tag name ends the read", "<a><b-c/></a>", "a"},
+        {"an unterminated value ends the read", "<a><b x=\"unterminated/></a>", "a(b)"},
+        {"text after the last tag is dropped", "<a>text after the last tag", "a"},
+        {"a blank in an end tag ends the read", "<a><b></b ></a>", "a(b)"},
+        {"end tags close whatever is open, stray ones are ignored", "</x>\n<a><b></a><c></></a>", "a(b c)"},
+        {"end tags after the root is closed are ignored", "<a/></a></a><b><c/></b></a>", "a"},
+        {"data between children joins into the parent's text", "<gui>\n  <a>t</a>\n  <b/>\n</gui>",
+         "gui\"\n  \n  \n\"(a\"t\" b)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Read(c.xml), c.tree) << c.what;
 }
 
 TEST(XMLReader, MissingOrEmptyFileGivesNoRootAndLoadReplacesTheTree)

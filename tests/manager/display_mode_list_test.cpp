@@ -28,24 +28,15 @@ IniMap Named(const char* width, const char* height, const char* depth, const cha
     return settings;
 }
 
-TEST(DisplayModeList, ListsModesFromSixteenBitsAnd640By480Up)
+TEST(DisplayModeList, ListsModesFromSixteenBitsAnd640By480UpInTheDriversOrderWithDuplicates)
 {
-    DisplayModeList list = List({{640, 480, 16, 60}, {639, 480, 32, 60}, {640, 479, 32, 60},
+    DisplayModeList list = List({{1024, 768, 32, 75}, {640, 480, 16, 60}, {639, 480, 32, 60}, {640, 479, 32, 60},
                                  {800, 600, 15, 60}, {1024, 768, 32, 75}});
-    ASSERT_EQ(list.items.size(), 2u);
-    EXPECT_EQ(list.items[0], "0. 640x480, 16BPP, 60Hz");
-    EXPECT_EQ(list.items[1], "1. 1024x768, 32BPP, 75Hz");
-    ASSERT_EQ(list.modes.size(), 2u);
-    EXPECT_EQ(list.modes[1].width, 1024u);
-    EXPECT_EQ(list.modes[1].frequency, 75u);
-}
-
-TEST(DisplayModeList, KeepsTheDriversOrderAndItsDuplicates)
-{
-    DisplayModeList list = List({{1024, 768, 32, 60}, {800, 600, 32, 60}, {1024, 768, 32, 60}});
-    EXPECT_EQ(list.items, (std::vector<std::string>{"0. 1024x768, 32BPP, 60Hz",
-                                                    "1. 800x600, 32BPP, 60Hz",
-                                                    "2. 1024x768, 32BPP, 60Hz"}));
+    EXPECT_EQ(list.items, (std::vector<std::string>{"0. 1024x768, 32BPP, 75Hz", "1. 640x480, 16BPP, 60Hz",
+                                                    "2. 1024x768, 32BPP, 75Hz"}));
+    ASSERT_EQ(list.modes.size(), 3u);
+    EXPECT_EQ(list.modes[2].width, 1024u);
+    EXPECT_EQ(list.modes[2].frequency, 75u);
 }
 
 TEST(DisplayModeList, TheLastModeThatTheSettingsNameIsSelected)
@@ -57,22 +48,17 @@ TEST(DisplayModeList, TheLastModeThatTheSettingsNameIsSelected)
     EXPECT_EQ(List(reported, Named("800", "600", "32", "60")).selection, 1);
 }
 
-TEST(DisplayModeList, SettingsAreReadAsAtoiReadsThem)
+TEST(DisplayModeList, SettingsAreReadAsAtoiReadsThemAndWithoutAMatchTheFirstModeIsSelected)
 {
     std::vector<DisplayMode> reported = {{1280, 1024, 32, 60}, {800, 600, 32, 60}};
     EXPECT_EQ(List(reported, Named("800px", " 600", "32bits", "60Hz")).selection, 1);
     // Every field counts: a different refresh rate is another mode.
     EXPECT_EQ(List(reported, Named("800", "600", "32", "75")).selection, 0);
-}
-
-TEST(DisplayModeList, WithoutAMatchTheFirstModeIsSelectedAndWithoutModesNone)
-{
-    std::vector<DisplayMode> reported = {{1280, 1024, 32, 60}, {800, 600, 32, 60}};
     EXPECT_EQ(List(reported).selection, 0);
     EXPECT_EQ(List(reported, Named("", "", "", "")).selection, 0);
+    // Without listed modes nothing is selected.
     DisplayModeList empty = List({{320, 200, 32, 70}, {800, 600, 8, 60}});
-    EXPECT_TRUE(empty.items.empty());
-    EXPECT_TRUE(empty.modes.empty());
+    EXPECT_TRUE(empty.items.empty() && empty.modes.empty());
     EXPECT_EQ(empty.selection, -1);
 }
 

@@ -37,17 +37,14 @@ const char* const QUESTION = "Test rezolucije";
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-std::string Run(const std::string& command)
+// Polls done every 20 ms for up to timeoutMs.
+template <class Done>
+bool WaitUntil(Done done, int timeoutMs)
 {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe))
-        out += buffer;
-    pclose(pipe);
-    return out;
+    for (int waited = 0; waited <= timeoutMs; waited += 20, Pause(20))
+        if (done())
+            return true;
+    return false;
 }
 
 bool Xdo(const std::string& arguments)
@@ -59,61 +56,64 @@ bool Xdo(const std::string& arguments)
 std::vector<std::string> Windows(const std::string& title)
 {
     std::vector<std::string> ids;
-    std::string out = Run("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
-    size_t start = 0;
-    for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
-        ids.push_back(out.substr(start, end - start));
+    FILE* pipe = popen(("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null").c_str(), "r");
+    char id[64];
+    while (pipe && std::fscanf(pipe, "%63s", id) == 1)
+        ids.push_back(id);
+    if (pipe)
+        pclose(pipe);
     return ids;
 }
 
 struct Size {
-    int width = 0;
-    int height = 0;
+    unsigned width = 0, height = 0;
     bool operator==(const Size&) const = default;
 };
 
-// The screen's size now; Xlib's own figure stays at what it was when the connection opened.
+// Runs look on a fresh connection: Xlib's own screen figures stay at what they were when a
+// connection opened.
+template <class Look>
+void OnDisplay(Look look)
+{
+    if (Display* display = XOpenDisplay(nullptr)) {
+        look(display, DefaultRootWindow(display));
+        XCloseDisplay(display);
+    }
+}
+
 Size ScreenSize()
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return {};
-    Window root;
-    int x, y;
-    unsigned width = 0, height = 0, border, depth;
-    XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &width, &height, &border,
-                 &depth);
-    XCloseDisplay(display);
-    return {static_cast<int>(width), static_cast<int>(height)};
+    Size size;
+    OnDisplay([&](Display* display, Window root) {
+        Window ignored;
+        int x, y;
+        unsigned border, depth;
+        XGetGeometry(display, root, &ignored, &x, &y, &size.width, &size.height, &border, &depth);
+    });
+    return size;
 }
 
 bool WaitForScreen(Size size, int timeoutMs)
 {
-    for (int waited = 0; waited <= timeoutMs; waited += 50, Pause(50))
-        if (ScreenSize() == size)
-            return true;
-    return false;
+    return WaitUntil([&] { return ScreenSize() == size; }, timeoutMs);
 }
 
 // Top-level windows on screen; the mode list's pop-up is one of them while it is open.
 int ViewableWindows()
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return 0;
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
     int viewable = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    OnDisplay([&](Display* display, Window root) {
+        Window ignored, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, root, &ignored, &ignored, &children, &count))
+            return;
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.map_state == IsViewable)
-                ++viewable;
+            viewable += XGetWindowAttributes(display, children[i], &attributes) &&
+                        attributes.map_state == IsViewable;
         }
         XFree(children);
-    }
-    XCloseDisplay(display);
+    });
     return viewable;
 }
 
@@ -126,14 +126,11 @@ struct Mode {
 std::vector<Mode> ServerModes()
 {
     std::vector<Mode> modes;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return modes;
-    XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display));
-    for (int o = 0; resources && o < resources->noutput && modes.empty(); ++o) {
-        XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[o]);
-        if (output && output->connection == RR_Connected && output->crtc) {
-            for (int m = 0; m < output->nmode; ++m)
+    OnDisplay([&](Display* display, Window root) {
+        XRRScreenResources* resources = XRRGetScreenResources(display, root);
+        for (int o = 0; resources && o < resources->noutput && modes.empty(); ++o) {
+            XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[o]);
+            for (int m = 0; output && output->connection == RR_Connected && output->crtc && m < output->nmode; ++m)
                 for (int i = 0; i < resources->nmode; ++i) {
                     const XRRModeInfo& info = resources->modes[i];
                     if (info.id != output->modes[m] || info.width < 640 || info.height < 480)
@@ -141,26 +138,22 @@ std::vector<Mode> ServerModes()
                     double rate = double(info.dotClock) / (double(info.hTotal) * info.vTotal);
                     modes.push_back({info.width, info.height, unsigned(std::lround(rate))});
                 }
+            if (output)
+                XRRFreeOutputInfo(output);
         }
-        if (output)
-            XRRFreeOutputInfo(output);
-    }
-    if (resources)
-        XRRFreeScreenResources(resources);
-    XCloseDisplay(display);
+        if (resources)
+            XRRFreeScreenResources(resources);
+    });
     return modes;
 }
 
-const char* const SETTINGS = "[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\r\n"
-                              "Depth = \"32\"\r\nRefreshRate = \"60\"\r\nFullscreen = \"%s\"\r\n"
-                              "Renderer = \"OpenGL\"\r\n[Game]\r\nLog = \"false\"\r\n"
-                              "Map = \"maps/demo.bsp\"\r\nDebugDump = \"false\"\r\n";
-
 std::string Settings(bool fullscreen)
 {
-    char text[512];
-    std::snprintf(text, sizeof text, SETTINGS, fullscreen ? "true" : "false");
-    return text;
+    return std::string("[Display]\r\nWidth = \"800\"\r\nHeight = \"600\"\r\nDepth = \"32\"\r\n"
+                       "RefreshRate = \"60\"\r\nFullscreen = \"") +
+           (fullscreen ? "true" : "false") +
+           "\"\r\nRenderer = \"OpenGL\"\r\n[Game]\r\nLog = \"false\"\r\n"
+           "Map = \"maps/demo.bsp\"\r\nDebugDump = \"false\"\r\n";
 }
 
 class SettingsTool : public testing::Test {
@@ -207,6 +200,11 @@ protected:
     void ClickFullscreen() { Click(638, 393); }
     void ClickDebug() { Click(638, 417); }
     void ClickExit() { Click(656, 485); }
+    void ExitTool()
+    {
+        ClickExit();
+        EXPECT_EQ(tool.Wait(10000), 0);
+    }
 
     // Saves and reads the file back.
     Tamrik::IniMap Save()
@@ -214,8 +212,7 @@ protected:
         fs::remove(dir.Path() / "Settings.ini");
         ClickSave();
         Tamrik::IniMap map;
-        for (int waited = 0; waited < 5000 && !fs::exists(dir.Path() / "Settings.ini"); waited += 20)
-            Pause(20);
+        WaitUntil([&] { return fs::exists(dir.Path() / "Settings.ini"); }, 5000);
         Tamrik::ParseIniFile(map, (dir.Path() / "Settings.ini").c_str());
         return map;
     }
@@ -225,11 +222,9 @@ protected:
     {
         int shown = ViewableWindows();
         Click(150, 370);
-        for (int waited = 0; waited < 5000 && ViewableWindows() <= shown; waited += 20)
-            Pause(20);
+        WaitUntil([&] { return ViewableWindows() > shown; }, 5000);
         Xdo("key Escape");
-        for (int waited = 0; waited < 5000 && ViewableWindows() > shown; waited += 20)
-            Pause(20);
+        WaitUntil([&] { return ViewableWindows() <= shown; }, 5000);
         Xdo("key " + key);
         Pause(100);
     }
@@ -241,17 +236,12 @@ protected:
         if (boxes.empty())
             return false;
         Xdo("windowfocus --sync " + boxes.back() + " key Return");
-        for (int waited = 0; waited < 3000 && Windows(QUESTION).size() == boxes.size(); waited += 50)
-            Pause(50);
-        return Windows(QUESTION).size() < boxes.size();
+        return WaitUntil([&] { return Windows(QUESTION).size() < boxes.size(); }, 3000);
     }
 
     bool WaitForBoxes(size_t count, int timeoutMs)
     {
-        for (int waited = 0; waited <= timeoutMs; waited += 50, Pause(50))
-            if (Windows(QUESTION).size() == count)
-                return true;
-        return false;
+        return WaitUntil([&] { return Windows(QUESTION).size() == count; }, timeoutMs);
     }
 
     XorgDummyServer xorg;
@@ -290,8 +280,7 @@ TEST_F(SettingsTool, TheListShowsTheServersModesWithTheConfiguredOneSelected)
     EXPECT_NE(std::find(listed.begin(), listed.end(), Mode{640, 480, 60}), listed.end());
     for (const Mode& mode : listed)
         EXPECT_FALSE(mode.width == 512 && mode.height == 384);
-    ClickExit();
-    EXPECT_EQ(tool.Wait(10000), 0);
+    ExitTool();
 }
 
 TEST_F(SettingsTool, ATriedModeComesBackWhenTheQuestionIsConfirmed)
@@ -310,8 +299,7 @@ TEST_F(SettingsTool, ATriedModeComesBackWhenTheQuestionIsConfirmed)
     EXPECT_TRUE(AnswerNewestBox());
     EXPECT_TRUE(WaitForScreen(startSize, 5000));
     EXPECT_TRUE(Windows(QUESTION).empty());
-    ClickExit();
-    EXPECT_EQ(tool.Wait(10000), 0);
+    ExitTool();
 }
 
 TEST_F(SettingsTool, AnUnansweredQuestionIsAnsweredByTheTimerAfterTenSeconds)
@@ -330,8 +318,7 @@ TEST_F(SettingsTool, AnUnansweredQuestionIsAnsweredByTheTimerAfterTenSeconds)
     EXPECT_TRUE(AnswerNewestBox());
     Pause(300);
     EXPECT_EQ(ScreenSize(), startSize);
-    ClickExit();
-    EXPECT_EQ(tool.Wait(10000), 0);
+    ExitTool();
 }
 
 TEST_F(SettingsTool, EndingTheToolDuringATestPutsTheModeBack)
@@ -404,8 +391,7 @@ TEST_F(SettingsTool, TheDialogHasItsClientSizeAndThePictureFillsItsRectangle)
     EXPECT_FALSE(isFrame(384, 100) || isLight(384, 100));
     XDestroyImage(image);
     XCloseDisplay(display);
-    ClickExit();
-    EXPECT_EQ(tool.Wait(10000), 0);
+    ExitTool();
 }
 
 TEST_F(SettingsTool, LeavingByIzlazOrTheCloseBoxWritesNothing)

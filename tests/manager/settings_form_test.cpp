@@ -11,17 +11,15 @@ ControlStates States(IniMap settings) { return ReadControlStates(settings); }
 
 TEST(SettingsForm, RendererTurnsOnItsRadioButtonOnlyWhenSpelledExactly)
 {
-    IniMap settings;
-    settings["Display"]["Renderer"] = "OpenGL";
-    EXPECT_TRUE(States(settings).openGL);
-    EXPECT_FALSE(States(settings).direct3D);
-    settings["Display"]["Renderer"] = "Direct3D";
-    EXPECT_FALSE(States(settings).openGL);
-    EXPECT_TRUE(States(settings).direct3D);
-    for (const char* other : {"opengl", "", "OpenGL ", "direct3d"}) {
-        settings["Display"]["Renderer"] = other;
-        EXPECT_FALSE(States(settings).openGL) << other;
-        EXPECT_FALSE(States(settings).direct3D) << other;
+    const struct {
+        const char* renderer;
+        bool openGL, direct3D;
+    } cases[] = {{"OpenGL", true, false}, {"Direct3D", false, true}, {"opengl", false, false},
+                 {"", false, false},      {"OpenGL ", false, false}, {"direct3d", false, false}};
+    for (const auto& c : cases) {
+        ControlStates states = States({{"Display", {{"Renderer", c.renderer}}}});
+        EXPECT_EQ(states.openGL, c.openGL) << c.renderer;
+        EXPECT_EQ(states.direct3D, c.direct3D) << c.renderer;
     }
 }
 
@@ -44,21 +42,14 @@ TEST(SettingsForm, OnlyTheWordTrueTicksABox)
 
 TEST(SettingsForm, SaveStoresTheModeAndSwitchesAndKeepsTheRest)
 {
-    IniMap settings;
-    settings["Game"]["Map"] = "maps/demo.bsp";
-    settings["Game"]["DebugDump"] = "true";
-    settings["Extra"]["Key"] = "value";
+    IniMap settings{{"Game", {{"Map", "maps/demo.bsp"}, {"DebugDump", "true"}}}, {"Extra", {{"Key", "value"}}}};
     DisplayMode mode{1280, 1024, 32, 75};
     StoreControlStates(settings, &mode, true, false, false);
-    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"},
-                                                       {"Fullscreen", "true"},
-                                                       {"Height", "1024"},
-                                                       {"RefreshRate", "75"},
-                                                       {"Renderer", "Direct3D"},
+    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"}, {"Fullscreen", "true"}, {"Height", "1024"},
+                                                       {"RefreshRate", "75"}, {"Renderer", "Direct3D"},
                                                        {"Width", "1280"}}));
-    EXPECT_EQ(settings["Game"], (Tamrik::IniSection{{"DebugDump", "true"},
-                                                    {"Log", "false"},
-                                                    {"Map", "maps/demo.bsp"}}));
+    EXPECT_EQ(settings["Game"],
+              (Tamrik::IniSection{{"DebugDump", "true"}, {"Log", "false"}, {"Map", "maps/demo.bsp"}}));
     EXPECT_EQ(settings["Extra"]["Key"], "value");
 }
 
@@ -67,11 +58,8 @@ TEST(SettingsForm, SaveWithoutAListedModeKeepsTheFourModeKeys)
     IniMap settings;
     settings["Display"] = {{"Width", "1024"}, {"Height", "768x"}, {"Depth", "32"}};
     StoreControlStates(settings, nullptr, false, true, true);
-    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"},
-                                                       {"Fullscreen", "false"},
-                                                       {"Height", "768x"},
-                                                       {"Renderer", "OpenGL"},
-                                                       {"Width", "1024"}}));
+    EXPECT_EQ(settings["Display"], (Tamrik::IniSection{{"Depth", "32"}, {"Fullscreen", "false"}, {"Height", "768x"},
+                                                       {"Renderer", "OpenGL"}, {"Width", "1024"}}));
     EXPECT_EQ(settings["Game"]["Log"], "true");
 }
 

@@ -75,27 +75,25 @@ protected:
         device->DrawGUI();
     }
 
-    double MeanBrightness(int x0, int y0, int x1, int y1)
+    // The sum of add(pixel) over the rectangle's pixels.
+    template <class Add>
+    double SumOver(int x0, int y0, int x1, int y1, Add add)
     {
         std::vector<uint8_t> picture = Picture();
         double sum = 0;
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
-                for (int c = 0; c < 3; ++c)
-                    sum += picture[(static_cast<size_t>(y) * width + x) * 3 + c];
-        return sum / (3.0 * (x1 - x0) * (y1 - y0));
+                sum += add(&picture[(static_cast<size_t>(y) * width + x) * 3]);
+        return sum;
     }
-
-    int WhitePixels(int x0, int y0, int x1, int y1)
+    double MeanBrightness(int x0, int y0, int x1, int y1)
     {
-        std::vector<uint8_t> picture = Picture();
-        int n = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                const uint8_t* p = &picture[(static_cast<size_t>(y) * width + x) * 3];
-                n += p[0] > 200 && p[1] > 200 && p[2] > 200;
-            }
-        return n;
+        return SumOver(x0, y0, x1, y1, [](const uint8_t* p) { return p[0] + p[1] + p[2]; }) /
+               (3.0 * (x1 - x0) * (y1 - y0));
+    }
+    double WhitePixels(int x0, int y0, int x1, int y1)
+    {
+        return SumOver(x0, y0, x1, y1, [](const uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; });
     }
 
     CGUI* gui = nullptr;

@@ -25,24 +25,24 @@ void ExpectAt(ScreenPoint p, int32_t x, int32_t y, const char* what)
     EXPECT_EQ(p.y, y) << what;
 }
 
-TEST(TextPlacement, EachLayoutPlacesTheLineAroundA256By64Window)
+TEST(TextPlacement, EachLayoutPlacesTheLineAroundA256By64WindowAndUnknownOnesAtTheOrigin)
 {
     // At (100, 200), a text 51 pixels wide, lines 13 high: centres at 202 and 225.
     const ScreenQuad w = Rect(100, 200, 356, 264);
-    auto at = [&](int32_t layout) { return PlaceText(w, layout, 51, 13); };
-    ExpectAt(at(LEFT_UP), 100, 200, "LEFT_UP");
-    ExpectAt(at(LEFT_CENTER), 100, 225, "LEFT_CENTER");
-    ExpectAt(at(LEFT_DOWN), 100, 264, "LEFT_DOWN");
-    ExpectAt(at(CENTER_UP), 202, 200, "CENTER_UP");
-    ExpectAt(at(CENTER), 202, 225, "CENTER");
-    ExpectAt(at(CENTER_DOWN), 202, 264, "CENTER_DOWN");
-    ExpectAt(at(RIGHT_UP), 305, 200, "RIGHT_UP");
-    ExpectAt(at(RIGHT_CENTER), 305, 225, "RIGHT_CENTER");
-    ExpectAt(at(RIGHT_DOWN), 305, 264, "RIGHT_DOWN");
-    ExpectAt(at(DISPLACED_LEFT), 39, 225, "DISPLACED_LEFT");
-    ExpectAt(at(DISPLACED_RIGHT), 366, 225, "DISPLACED_RIGHT");
-    ExpectAt(at(DISPLACED_UP), 202, 177, "DISPLACED_UP");
-    ExpectAt(at(DISPLACED_DOWN), 202, 274, "DISPLACED_DOWN");
+    const struct {
+        int32_t layout, x, y;
+        const char* name;
+    } cases[] = {{LEFT_UP, 100, 200, "LEFT_UP"},          {LEFT_CENTER, 100, 225, "LEFT_CENTER"},
+                 {LEFT_DOWN, 100, 264, "LEFT_DOWN"},      {CENTER_UP, 202, 200, "CENTER_UP"},
+                 {CENTER, 202, 225, "CENTER"},            {CENTER_DOWN, 202, 264, "CENTER_DOWN"},
+                 {RIGHT_UP, 305, 200, "RIGHT_UP"},        {RIGHT_CENTER, 305, 225, "RIGHT_CENTER"},
+                 {RIGHT_DOWN, 305, 264, "RIGHT_DOWN"},    {DISPLACED_LEFT, 39, 225, "DISPLACED_LEFT"},
+                 {DISPLACED_RIGHT, 366, 225, "DISPLACED_RIGHT"}, {DISPLACED_UP, 202, 177, "DISPLACED_UP"},
+                 {DISPLACED_DOWN, 202, 274, "DISPLACED_DOWN"},
+                 // Unknown layouts put the text at the screen's top left corner.
+                 {-1, 0, 0, "-1"},                        {13, 0, 0, "13"}};
+    for (const auto& c : cases)
+        ExpectAt(PlaceText(w, c.layout, 51, 13), c.x, c.y, c.name);
     // A text 50 wide ends ten pixels before the window's left edge.
     EXPECT_EQ(PlaceText(w, DISPLACED_LEFT, 50, 13).x, 40);
 }
@@ -53,13 +53,6 @@ TEST(TextPlacement, HalvingsTruncateTowardZeroSoAWideTextStartsLeftOfItsWindow)
     const ScreenPoint p = PlaceText(Rect(100, 50, 110, 60), CENTER, 15, 13);
     ExpectAt(p, 98, 49, "CENTER");
     EXPECT_LT(p.x, 100);
-}
-
-TEST(TextPlacement, AnUnknownLayoutPutsTheTextAtTheScreensTopLeftCorner)
-{
-    const ScreenQuad w = Rect(100, 200, 356, 264);
-    ExpectAt(PlaceText(w, -1, 51, 13), 0, 0, "-1");
-    ExpectAt(PlaceText(w, 13, 51, 13), 0, 0, "13");
 }
 
 TEST(TextPlacement, WindowsAtTheEdgesOfTheCoordinateRangeWrapInsteadOfOverflowing)

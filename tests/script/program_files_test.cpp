@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -78,13 +78,6 @@ bool ParseWord(const std::string& text, uint32_t& word)
     return *end == '\0';
 }
 
-float AsFloat(uint32_t bits)
-{
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 uint32_t MemoryAt(const Tamrik::CVirtualMachine& vm, uint32_t address, uint32_t bytes)
 {
     uint32_t value = 0;
@@ -152,7 +145,7 @@ TEST_P(ProgramFile, RunsAsExpected)
             char* end = nullptr;
             const float expected = std::strtof(value.c_str(), &end);
             ASSERT_TRUE(end != value.c_str() && *end == '\0') << where << "bad float";
-            EXPECT_EQ(AsFloat(vm.registers[index]), expected) << where << key;
+            EXPECT_EQ(std::bit_cast<float>(vm.registers[index]), expected) << where << key;
         } else {
             unsigned bits = 0, address = 0;
             int used = 0;
