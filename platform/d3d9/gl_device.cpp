@@ -111,62 +111,66 @@ HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const void*)
     return D3D_OK;
 }
 
+D3DMATRIX* GLDevice::TransformField(D3DTRANSFORMSTATETYPE state)
+{
+    switch (state) {
+    case D3DTS_WORLD: return &world;
+    case D3DTS_VIEW: return &view;
+    case D3DTS_PROJECTION: return &projection;
+    }
+    return nullptr;
+}
+
+DWORD* GLDevice::RenderStateField(D3DRENDERSTATETYPE state)
+{
+    switch (state) {
+    case D3DRS_ZENABLE: return &zEnable;
+    case D3DRS_FILLMODE: return &fillMode;
+    case D3DRS_ZWRITEENABLE: return &zWriteEnable;
+    case D3DRS_SRCBLEND: return &srcBlend;
+    case D3DRS_DESTBLEND: return &destBlend;
+    case D3DRS_CULLMODE: return &cullMode;
+    case D3DRS_ZFUNC: return &zFunc;
+    case D3DRS_ALPHABLENDENABLE: return &alphaBlendEnable;
+    case D3DRS_LIGHTING: return &lighting;
+    }
+    return nullptr;
+}
+
 HRESULT GLDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix)
 {
-    if (!matrix)
+    D3DMATRIX* field = TransformField(state);
+    if (!matrix || !field)
         return D3DERR_INVALIDCALL;
-    switch (state) {
-    case D3DTS_WORLD: world = *matrix; return D3D_OK;
-    case D3DTS_VIEW: view = *matrix; return D3D_OK;
-    case D3DTS_PROJECTION: projection = *matrix; return D3D_OK;
-    }
-    return D3DERR_INVALIDCALL;
+    *field = *matrix;
+    return D3D_OK;
 }
 
 HRESULT GLDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix)
 {
-    if (!matrix)
+    D3DMATRIX* field = TransformField(state);
+    if (!matrix || !field)
         return D3DERR_INVALIDCALL;
-    switch (state) {
-    case D3DTS_WORLD: *matrix = world; return D3D_OK;
-    case D3DTS_VIEW: *matrix = view; return D3D_OK;
-    case D3DTS_PROJECTION: *matrix = projection; return D3D_OK;
-    }
-    return D3DERR_INVALIDCALL;
+    *matrix = *field;
+    return D3D_OK;
 }
 
 HRESULT GLDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
-    switch (state) {
-    case D3DRS_ZENABLE: zEnable = value; return D3D_OK;
-    case D3DRS_FILLMODE: fillMode = value; return D3D_OK;
-    case D3DRS_ZWRITEENABLE: zWriteEnable = value; return D3D_OK;
-    case D3DRS_SRCBLEND: srcBlend = value; return D3D_OK;
-    case D3DRS_DESTBLEND: destBlend = value; return D3D_OK;
-    case D3DRS_CULLMODE: cullMode = value; return D3D_OK;
-    case D3DRS_ZFUNC: zFunc = value; return D3D_OK;
-    case D3DRS_ALPHABLENDENABLE: alphaBlendEnable = value; return D3D_OK;
-    case D3DRS_LIGHTING: lighting = value; return D3D_OK;
-    }
-    return D3DERR_INVALIDCALL;
+    DWORD* field = RenderStateField(state);
+    if (!field)
+        return D3DERR_INVALIDCALL;
+    *field = value;
+    return D3D_OK;
 }
 
 HRESULT GLDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
 {
-    if (!value)
+    DWORD* field = RenderStateField(state);
+    if (!value || !field)
         return D3DERR_INVALIDCALL;
-    switch (state) {
-    case D3DRS_ZENABLE: *value = zEnable; return D3D_OK;
-    case D3DRS_FILLMODE: *value = fillMode; return D3D_OK;
-    case D3DRS_ZWRITEENABLE: *value = zWriteEnable; return D3D_OK;
-    case D3DRS_SRCBLEND: *value = srcBlend; return D3D_OK;
-    case D3DRS_DESTBLEND: *value = destBlend; return D3D_OK;
-    case D3DRS_CULLMODE: *value = cullMode; return D3D_OK;
-    case D3DRS_ZFUNC: *value = zFunc; return D3D_OK;
-    case D3DRS_ALPHABLENDENABLE: *value = alphaBlendEnable; return D3D_OK;
-    case D3DRS_LIGHTING: *value = lighting; return D3D_OK;
-    }
-    return D3DERR_INVALIDCALL;
+    *value = *field;
+    return D3D_OK;
 }
 
 HRESULT GLDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)

@@ -170,6 +170,9 @@ public:
 private:
     ~GLDevice() override;
     void FillSetup(DrawSetup* setup) const;
+    // The field that holds a state, null for a state the layer does not keep.
+    D3DMATRIX* TransformField(D3DTRANSFORMSTATETYPE state);
+    DWORD* RenderStateField(D3DRENDERSTATETYPE state);
 
     ULONG references = 1;
     platform::Window* window;
