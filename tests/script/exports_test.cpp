@@ -23,34 +23,38 @@ TEST(Exports, EveryRowIsFoundByItsDecoratedName)
 }
 
 // Addresses counted by hand: 14 instructions = 56 bytes; "Kestrova.exe" 13 bytes at 56; the two
-// export names 47 and 46 bytes at 69 and 116; "RenderDevice" at 162.
-TEST(Exports, AHandlerSwitchesTheShaderPathOnTheRenderDevice)
+// export names 47 and 46 bytes at 69 and 116; "RenderDevice" at 162. The handler sets the switch
+// to r7 and asks for it back; it starts the other way each time.
+TEST(Exports, AHandlerSwitchesTheShaderPathOnTheRenderDeviceEitherWay)
 {
-    TestSystem system;
-    Tamrik::COpenGLRenderDevice device(&system);
-    AssembleAndRun(*system.vm, R"(
-        set r1 56
-        nlink r1 r2
-        set r3 69
-        nsa r2 r3 r4
-        set r3 116
-        nsa r2 r3 r5
-        set r3 162
-        ndsa r3 r6
-        set r7 1
-        push r7
-        nlthis r6
-        ncall r4
-        ncall r5
-        halt
-        s "Kestrova.exe"
-        s "?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z"
-        s "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ"
-        s "RenderDevice"
-    )");
-    EXPECT_TRUE(device.shaderUsage);
-    EXPECT_EQ(Reg(*system.vm, 0), 1);
-    EXPECT_EQ(Reg(*system.vm, 31), 56);
+    for (bool wanted : {true, false}) {
+        TestSystem system;
+        Tamrik::COpenGLRenderDevice device(&system);
+        device.shaderUsage = !wanted;
+        AssembleAndRun(*system.vm, std::string(R"(
+            set r1 56
+            nlink r1 r2
+            set r3 69
+            nsa r2 r3 r4
+            set r3 116
+            nsa r2 r3 r5
+            set r3 162
+            ndsa r3 r6
+            set r7 )") + (wanted ? "1" : "0") + R"(
+            push r7
+            nlthis r6
+            ncall r4
+            ncall r5
+            halt
+            s "Kestrova.exe"
+            s "?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z"
+            s "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ"
+            s "RenderDevice"
+        )");
+        EXPECT_EQ(device.shaderUsage, wanted);
+        EXPECT_EQ(Reg(*system.vm, 0), wanted ? 1 : 0);
+        EXPECT_EQ(Reg(*system.vm, 31), 56);
+    }
 }
 
 // 14 instructions = 56 bytes; "Kestrova.exe" at 56; the export names 33 and 32 bytes at 69 and 102;
