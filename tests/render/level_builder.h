@@ -23,7 +23,8 @@ namespace kestrova_test {
 template <class T>
 T* NewLump(Tamrik::CBSPLoader& level, int lump, int count)
 {
-    return TestLevel::Copy(std::vector<T>(static_cast<size_t>(count)), level, lump);
+    return TestLevel::Copy(std::vector<T>(static_cast<size_t>(count)), level.header.direntries[lump],
+                           level.recordSizes[lump]);
 }
 
 inline Tamrik::Texture* SolidTexture(uint8_t r, uint8_t g, uint8_t b)

@@ -100,11 +100,10 @@ struct TestLevel {
         return static_cast<int32_t>(nodes.size() - 1);
     }
 
-    // A lump's records as the reader would have left them: a new array and the directory length.
     template <class T>
-    static T* Copy(const std::vector<T>& records, CBSPLoader& level, int lump)
+    static T* Copy(const std::vector<T>& records, BSPDirEntry& entry, int32_t size)
     {
-        level.header.direntries[lump].length = static_cast<int32_t>(records.size()) * level.recordSizes[lump];
+        entry.length = static_cast<int32_t>(records.size()) * size;
         if (records.empty())
             return nullptr;
         T* array = new T[records.size()];
@@ -116,19 +115,19 @@ struct TestLevel {
     {
         level.Unload();
         BSPDirEntry* dir = level.header.direntries;
-        level.textures = Copy(textures, level, LUMP_TEXTURE);
-        level.planes = Copy(planes, level, LUMP_PLANE);
-        level.nodes = Copy(nodes, level, LUMP_NODE);
-        level.leafs = Copy(leafs, level, LUMP_LEAF);
-        level.leaffaces = Copy(leaffaces, level, LUMP_LEAFFACE);
-        level.leafbrushes = Copy(leafbrushes, level, LUMP_LEAFBRUSH);
-        level.models = Copy(models, level, LUMP_MODEL);
-        level.brushes = Copy(brushes, level, LUMP_BRUSH);
-        level.brushsides = Copy(brushsides, level, LUMP_BRUSHSIDE);
-        level.faces = Copy(faces, level, LUMP_FACE);
-        level.vertexes = Copy(vertexes, level, LUMP_VERTEX);
-        level.meshverts = Copy(meshverts, level, LUMP_MESHVERT);
-        level.lightmaps = Copy(lightmaps, level, LUMP_LIGHTMAP);
+        level.textures = Copy(textures, dir[LUMP_TEXTURE], 72);
+        level.planes = Copy(planes, dir[LUMP_PLANE], 16);
+        level.nodes = Copy(nodes, dir[LUMP_NODE], 36);
+        level.leafs = Copy(leafs, dir[LUMP_LEAF], 48);
+        level.leaffaces = Copy(leaffaces, dir[LUMP_LEAFFACE], 4);
+        level.leafbrushes = Copy(leafbrushes, dir[LUMP_LEAFBRUSH], 4);
+        level.models = Copy(models, dir[LUMP_MODEL], 40);
+        level.brushes = Copy(brushes, dir[LUMP_BRUSH], 12);
+        level.brushsides = Copy(brushsides, dir[LUMP_BRUSHSIDE], 8);
+        level.faces = Copy(faces, dir[LUMP_FACE], 104);
+        level.vertexes = Copy(vertexes, dir[LUMP_VERTEX], 44);
+        level.meshverts = Copy(meshverts, dir[LUMP_MESHVERT], 4);
+        level.lightmaps = Copy(lightmaps, dir[LUMP_LIGHTMAP], 49152);
         if (!entityText.empty()) {
             level.entity = new BSPEntity[1];
             level.entity[0].ents = new char[entityText.size() + 1];
