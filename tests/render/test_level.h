@@ -138,7 +138,7 @@ struct TestLevel {
             level.visdata = new BSPVisdata;
             level.visdata->n_vecs = visVecs;
             level.visdata->sz_vecs = visSize;
-            level.visdata->vecs = new uint8_t[visBytes.size() + 1];
+            level.visdata->vecs = new uint8_t[visBytes.size() + 1]();
             std::copy(visBytes.begin(), visBytes.end(), level.visdata->vecs);
             dir[LUMP_VISDATA].length = static_cast<int32_t>(visBytes.size() + 8);
         }
