@@ -159,7 +159,8 @@ TEST_F(Room, ACameraOnOrJustBeforeAWallSlidesAlongItAndNeverEntersIt)
             Frames(1);
             ASSERT_LT(camera.position[0], 90.0f) << "from " << x << ", frame " << i;
         }
-        EXPECT_GT(camera.position[0], 90.0f - 0.0625f) << "from " << x;
+        // Off the grown wall by the trace's epsilon, however close it started.
+        EXPECT_NEAR(camera.position[0], 90.0f - TRACE_EPSILON, 1e-4f) << "from " << x;
         EXPECT_NEAR(camera.position[1], 200.0f, 0.1f) << "from " << x;
     }
 }
@@ -270,6 +271,26 @@ TEST_F(Room, TracesEndOnBrokenTreesAndIgnoreIndicesOutsideTheLumps)
     EXPECT_EQ(trace.brush, -1);
     trace.TraceBrush(5, start, end);
     EXPECT_EQ(trace.brush, -1);
+}
+
+// The trace starts within the grown reach of node 0's plane on its front and ends far behind it;
+// the wall lies in the front leaf of node 1 behind it. The back half must get the whole segment.
+TEST_F(Room, ATraceStartingNearASplittingPlaneReachesTheLeavesBehindIt)
+{
+    const int32_t wall = Box(-60, -500, -100, -50, 500, 100, solid);
+    const int32_t none[3] = {0, 0, 0};
+    built.AddLeaf(0, none, none, {}, {wall});
+    built.AddLeaf(0, none, none, {}, {});
+    built.AddLeaf(0, none, none, {}, {});
+    built.AddNode(built.AddPlane(1, 0, 0, 0), -3, 1);
+    built.AddNode(built.AddPlane(1, 0, 0, -100), -1, -2);
+    built.LoadInto(level);
+    CTrace trace(&level);
+    const float start[3] = {5, 0, 0};
+    const float end[3] = {-200, 0, 0};
+    trace.Trace(start, end);
+    EXPECT_EQ(trace.brush, wall);
+    EXPECT_FLOAT_EQ(trace.fraction, (45.0f - TRACE_EPSILON) / 205.0f);
 }
 
 TEST_F(Room, ATraceReportsTheFirstBrushEnteredAndItsSide)
