@@ -93,6 +93,16 @@ Size ScreenSize()
     return size;
 }
 
+Size ScreenMillimetres()
+{
+    Size size;
+    OnDisplay([&](Display* display, Window) {
+        const int screen = DefaultScreen(display);
+        size = {unsigned(DisplayWidthMM(display, screen)), unsigned(DisplayHeightMM(display, screen))};
+    });
+    return size;
+}
+
 bool WaitForScreen(Size size, int timeoutMs)
 {
     return WaitUntil([&] { return ScreenSize() == size; }, timeoutMs);
@@ -297,9 +307,12 @@ TEST_F(SettingsTool, ATriedModeComesBackWhenTheQuestionIsConfirmed)
     ClickFullscreen();
     ClickTest();
     EXPECT_TRUE(WaitForScreen({800, 600}, 5000));
+    // The screen keeps the 96 dots per inch Xorg gave it (1280 x 1024 on 338 x 270 mm).
+    EXPECT_EQ(ScreenMillimetres(), (Size{211, 158}));
     ASSERT_TRUE(WaitForBoxes(1, 5000));
     EXPECT_TRUE(AnswerNewestBox());
     EXPECT_TRUE(WaitForScreen(startSize, 5000));
+    EXPECT_EQ(ScreenMillimetres(), (Size{338, 270}));
     EXPECT_TRUE(Windows(QUESTION).empty());
     ExitTool();
 }
