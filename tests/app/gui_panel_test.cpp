@@ -3,11 +3,16 @@
 // keys dialog, the hover hints, dragging, hiding the GUI and quitting.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "gui/check_box.h"
 #include "gui/dialog.h"
+#include "script/export_table.h"
+#include "script/opcodes.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/test_system.h"
@@ -20,10 +25,33 @@ namespace {
 using kestrova_test::Rect;
 using kestrova_test::RectOf;
 
+// A script machine that keeps, for every handler run, the program it ran and whether the run
+// ended at one of its halts (a refused native call ends it at the call instead).
+class RunRecordingMachine : public CWin32VirtualMachine {
+public:
+    using CWin32VirtualMachine::CWin32VirtualMachine;
+    void Run() override
+    {
+        const std::vector<uint8_t> program(memory, memory + PROGRAM_BYTES);
+        CWin32VirtualMachine::Run();
+        const uint32_t pc = registers[programCounter];
+        (pc >= 4 && pc <= MACHINE_MEMORY_SIZE && memory[pc - 4] == OP_HALT ? finished : unfinished).insert(program);
+    }
+    // Enough to tell the panel's handlers apart.
+    static constexpr size_t PROGRAM_BYTES = 4096;
+    std::set<std::vector<uint8_t>> finished;
+    std::set<std::vector<uint8_t>> unfinished;
+};
+
 class Panel : public kestrova_test::GUITest {
 protected:
     void SetUp() override
     {
+        delete system.vm;
+        system.vm = machine = new RunRecordingMachine(&system);
+        system.vm->RegisterObject("System", &system);
+        system.vm->RegisterObject("GUI", &gui);
+        system.vm->RegisterObject("RenderDevice", &device);
         std::filesystem::create_symlink(kestrova_test::RunDir() / "gui", "gui");
         gui.Load();
         gui.SetActive(true);
@@ -38,40 +66,79 @@ protected:
 
     const std::string& Line() { return Window("statusLabel")->text; }
 
-    RecordingDevice device{&system}; // registered as "RenderDevice" before the build
+    // Every window of the GUI, parents before children.
+    std::vector<CGUI::CWindow*> AllWindows()
+    {
+        std::vector<CGUI::CWindow*> all(gui.windows.begin(), gui.windows.end());
+        for (size_t i = 0; i < all.size(); ++i)
+            all.insert(all.end(), all[i]->children.begin(), all[i]->children.end());
+        return all;
+    }
+
+    RecordingDevice device{&system};
+    RunRecordingMachine* machine = nullptr;
 };
 
-TEST_F(Panel, EveryHandlerAssemblesWithoutAWarningAndTheHandlersCallAllTwentyTwoExports)
+TEST_F(Panel, EveryHandlerAssemblesAndATourOfThePanelRunsEachToItsEndCallingAllTwentyTwoExports)
 {
-    const std::string log = Log();
-    EXPECT_EQ(log.find("[XMLParser]"), std::string::npos) << log;
-    EXPECT_EQ(log.find("XMLeasm"), std::string::npos) << log;
-    EXPECT_EQ(log.find("rror"), std::string::npos) << log;
+    const std::string buildLog = Log();
+    EXPECT_EQ(buildLog.find("[XMLParser]"), std::string::npos) << buildLog;
+    EXPECT_EQ(buildLog.find("XMLeasm"), std::string::npos) << buildLog;
+    EXPECT_EQ(buildLog.find("rror"), std::string::npos) << buildLog;
 
     // Every event element filled its slot.
     const std::string xml = kestrova_test::ReadFile("gui/gui.xml");
     size_t events = 0;
     for (size_t at = xml.find("<event "); at != std::string::npos; at = xml.find("<event ", at + 1))
         ++events;
+    std::set<std::vector<uint8_t>> programs;
     size_t handlers = 0;
-    std::vector<CGUI::CWindow*> walk(gui.windows.begin(), gui.windows.end());
-    while (!walk.empty()) {
-        CGUI::CWindow* w = walk.back();
-        walk.pop_back();
-        for (ByteCode* h : w->handlers)
-            handlers += h != nullptr;
-        walk.insert(walk.end(), w->children.begin(), w->children.end());
-    }
+    for (CGUI::CWindow* w : AllWindows())
+        for (ByteCode* h : w->handlers) {
+            if (!h)
+                continue;
+            ++handlers;
+            std::vector<uint8_t> memory(RunRecordingMachine::PROGRAM_BYTES);
+            std::memcpy(memory.data(), h->data, std::min<size_t>(h->size, memory.size()));
+            programs.insert(memory);
+        }
     EXPECT_EQ(handlers, events);
     EXPECT_GT(events, 10u);
 
+    // What a user does: onto the panel, over each button and off it again, a click on every
+    // control, the keys shown and closed, the GUI put away and back, and quit.
+    MoveTo(10, 10);
+    MoveTo(770, 455);
+    for (const char* button : {"alignButton", "keysButton", "hideButton", "quitButton"}) {
+        const Rect r = RectOf(Window(button));
+        MoveTo(r.left + 10, r.top + 10);
+        MoveTo(10, 10);
+    }
+    for (const char* control : {"shaderBox", "dragBox", "amberRadio", "mistRadio", "whiteRadio", "alignButton",
+                                "keysButton", "closeKeysButton", "hideButton"})
+        ClickOn(control);
+    gui.SetActive(true);
+    ClickOn("quitButton");
+    EXPECT_TRUE(system.quit);
+    EXPECT_TRUE(machine->unfinished.empty());
+    EXPECT_EQ(machine->finished, programs);
+
     using namespace kestrova_test::exports;
+    std::set<std::string> exported;
     for (const char* name :
          {"?Terminate@CSystem@Tamrik@@QAEXXZ", "?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z",
           "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", SET_ACTIVE, GET_ACTIVE, SET_TEXT_C, SET_TEXT_STRING,
           GET_TEXT, SET_TEXT_COLOR, GET_TEXT_COLOR, SET_TEXT_LAYOUT, GET_TEXT_LAYOUT, SET_POSITION, TRANSLATE,
           SET_SIZE, STRETCH, SET_VISIBLE, IS_VISIBLE, SET_DRAGGABLE, IS_DRAGGABLE, IS_CHECKED, GET_CHECKED_INDEX})
-        EXPECT_NE(xml.find(std::string("s \"") + name + "\""), std::string::npos) << name;
+        exported.insert(std::to_string(static_cast<int32_t>(FindExport(name))));
+    ASSERT_EQ(exported.size(), 22u);
+    // Each native call names its function in the log before it is made.
+    std::set<std::string> called;
+    const std::string log = Log();
+    const std::string mark = "ncall - fptr = ";
+    for (size_t at = log.find(mark); at != std::string::npos; at = log.find(mark, at + 1))
+        called.insert(log.substr(at + mark.size(), log.find(',', at) - at - mark.size()));
+    EXPECT_EQ(called, exported);
 }
 
 TEST_F(Panel, ThePanelIsShownWithItsActiveCaptionAndTheKeysDialogHidden)
@@ -85,7 +152,7 @@ TEST_F(Panel, ThePanelIsShownWithItsActiveCaptionAndTheKeysDialogHidden)
     EXPECT_FALSE(Window("keysDialog")->IsVisible());
     EXPECT_EQ(Line(), "GLSL shader path off");
     // Clear of the frame-rate and status lines at the top left, inside an 800 x 600 window.
-    EXPECT_EQ(RectOf(panel), (Rect{500, 70, 780, 434}));
+    EXPECT_EQ(RectOf(panel), (Rect{500, 70, 780, 466}));
 }
 
 TEST_F(Panel, TheShaderBoxColourRadiosAndMoveButtonSetTheStatusLine)
@@ -149,28 +216,64 @@ TEST_F(Panel, AButtonGrowsUnderTheCursorWithItsHintAndTakesItsPlaceAgainAfter)
     EXPECT_EQ(Window("hintLabel")->text, "");
 }
 
-TEST_F(Panel, TheDragBoxLetsThePanelBeDraggedByItsBody)
+TEST_F(Panel, WithTheDragBoxTickedEverySpotThatShowsNoControlDragsThePanel)
 {
     CGUI::CWindow* panel = Window("viewerPanel");
-    auto dragBodyBy = [&](int dx, int dy) {
-        MoveTo(770, 425); // a free spot of the body
+    // Drags from (x, y) from the panel's corner by (-3, -2), and says how far the panel went.
+    auto dragFrom = [&](int x, int y) {
+        const Rect before = RectOf(panel);
+        MoveTo(before.left + x, before.top + y);
         gui.HandleMouseButtonDown(0, 0);
-        gui.HandleMouseMove(dx, dy);
+        gui.HandleMouseMove(-3, -2);
         gui.HandleMouseButtonUp(0, 0);
+        const Rect after = RectOf(panel);
+        return std::vector<int>{after.left - before.left, after.top - before.top};
     };
-    dragBodyBy(-30, 0);
-    EXPECT_EQ(RectOf(panel).left, 500);
+    const std::vector<int> moved = {-3, -2};
+    const std::vector<int> stayed = {0, 0};
+    EXPECT_EQ(dragFrom(270, 385), stayed);
 
     ClickOn("dragBox");
     EXPECT_TRUE(panel->IsDraggable());
-    EXPECT_EQ(Line(), "Drag the panel by any free spot");
-    dragBodyBy(-30, -10);
-    EXPECT_EQ(RectOf(panel), (Rect{470, 60, 750, 424}));
-    EXPECT_EQ(RectOf(Window("quitButton")).left, 490);
+    EXPECT_EQ(Line(), "GLSL shader path off");
+    struct Spot {
+        const char* what;
+        int x, y;
+        const std::vector<int>& result;
+    };
+    const Spot spots[] = {
+        {"the colour title's text", 30, 108, moved},
+        {"right of the colour title", 230, 108, moved},
+        {"right of a radio button's text", 120, 146, moved},
+        {"the status line's text", 30, 192, moved},
+        {"right of the status text", 230, 192, moved},
+        {"the empty hint line", 100, 372, moved},
+        {"the foot of the body", 270, 385, moved},
+        {"a radio button", 28, 146, stayed},
+        {"a button", 100, 340, stayed},
+    };
+    for (const Spot& spot : spots)
+        EXPECT_EQ(dragFrom(spot.x, spot.y), spot.result) << spot.what;
+    // Its lines went along.
+    EXPECT_EQ(RectOf(Window("statusLabel")).top - RectOf(panel).top, 180);
 
     ClickOn("dragBox");
     EXPECT_FALSE(panel->IsDraggable());
-    EXPECT_EQ(Line(), "Drag the panel by its caption");
+    EXPECT_EQ(dragFrom(270, 385), stayed);
+    EXPECT_EQ(Line(), "GLSL shader path off");
+}
+
+TEST_F(Panel, TheLineFollowsTheShaderPathWhenTheCursorComesOntoThePanel)
+{
+    MoveTo(10, 10);
+    for (bool on : {true, false, true}) {
+        gui.SetActive(false);
+        device.SetShaderUsage(on); // F9 with the GUI away
+        gui.SetActive(true);
+        MoveTo(770, 455);
+        EXPECT_EQ(Line(), on ? "GLSL shader path on" : "GLSL shader path off");
+        MoveTo(10, 10);
+    }
 }
 
 TEST_F(Panel, TheHideButtonPutsTheGUIAwayAndQuitEndsTheProgram)
