@@ -105,6 +105,25 @@ TEST(Program, EndsCleanlyOnSigterm)
     ExpectCompleteRunLog(ReadFile(dir.Path() / "log.txt"));
 }
 
+TEST(Program, WithoutSettingsSaysSoOnStandardErrorAndEndsCleanlyOnACloseRequest)
+{
+    RunDirCopy dir(WINDOWED_800X600);
+    fs::remove(dir.Path() / "Settings.ini");
+    kestrova_test::ChildProcess program;
+    ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
+                              {"KESTROVA_NO_MESSAGE_BOX=1"}, (dir.Path() / "stderr.txt").string()));
+    kestrova_test::WindowGeometry geometry;
+    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
+    // Every setting reads empty, also the size.
+    EXPECT_EQ(geometry.width, 1);
+    EXPECT_EQ(geometry.height, 1);
+    ASSERT_TRUE(kestrova_test::SendCloseRequest("Tamrik"));
+    EXPECT_EQ(program.Wait(30000), 0);
+    EXPECT_EQ(ReadFile(dir.Path() / "stderr.txt"),
+              "Cannot read \"Settings.ini\" in " + dir.Path().string() + ": No such file or directory\n");
+    EXPECT_FALSE(fs::exists(dir.Path() / "log.txt"));
+}
+
 RecordingLog* InstallRecordingLog(CSystem* system)
 {
     RecordingLog* log = new RecordingLog(system);
