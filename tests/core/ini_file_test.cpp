@@ -1,6 +1,8 @@
 // Settings file reading rules.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <memory>
 
 #include "core/ini_file.h"
@@ -136,11 +138,31 @@ TEST(IniFile, TheFileReaderAppliesTheSameRulesAndEmptiesTheMapFirst)
     Tamrik::ParseIniFile(fromFile, "Settings.ini");
     EXPECT_EQ(fromFile, Parse(text));
 
-    std::unique_ptr<IniMap> settings(Tamrik::LoadSettings());
+    int error = -1;
+    std::unique_ptr<IniMap> settings(Tamrik::LoadSettings(&error));
     EXPECT_EQ(*settings, Parse(text));
+    EXPECT_EQ(error, 0);
 
     Tamrik::ParseIniFile(fromFile, "missing.ini");
     EXPECT_TRUE(fromFile.empty());
+}
+
+TEST(IniFile, SettingsThatCannotBeReadGiveAnEmptyMapAndTheReason)
+{
+    kestrova_test::ScratchDir scratch;
+    struct Case {
+        const char* what;
+        bool folder; // "Settings.ini" is a folder, which opens but does not read
+        int error;
+    };
+    for (const Case& c : {Case{"missing", false, ENOENT}, Case{"a folder", true, EISDIR}}) {
+        if (c.folder)
+            std::filesystem::create_directory("Settings.ini");
+        int error = 0;
+        std::unique_ptr<IniMap> settings(Tamrik::LoadSettings(&error));
+        EXPECT_TRUE(settings->empty()) << c.what;
+        EXPECT_EQ(error, c.error) << c.what;
+    }
 }
 
 TEST(IniFile, GarbageAndHugeInputsParseWithoutTrouble)
