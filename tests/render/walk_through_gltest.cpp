@@ -413,9 +413,7 @@ TEST_F(WalkThrough, ThePanelsCheckBoxSwitchesTheShaderPathAndItsQuitButtonEndsTh
 TEST_F(WalkThrough, ThePanelsHintsFitInsideItAndWithTheDragBoxTickedItsFreeSpotsDragIt)
 {
     Shot shot;
-    StartAndEnterTheLevel(shot);
-    if (HasFatalFailure())
-        return;
+    ASSERT_NO_FATAL_FAILURE(StartAndEnterTheLevel(shot));
     ASSERT_TRUE(PanelShown(shot));
 
     // Each button's hint, in the line from (520, 432) to (760, 452), ends inside the panel: right
