@@ -72,6 +72,14 @@ inline std::string HostileLabel(const std::string& events, const std::string& mo
            "</label>" + more + "</gui>";
 }
 
+// Sets the label's text to a 61 KB one without end.
+inline std::string SetLongTexts()
+{
+    return LinedHandler(Join(Join(CallSetupLines(), LongNameLines()),
+                             {"m2xm r1 r2", "push r2", "nlthis r6", "ncall r4", "jmp 56"}),
+                        CallStrings(exports::SET_TEXT_C, "hostile"));
+}
+
 // A press that switches the GUI off and on, count times (0: without end).
 inline std::string SetActiveToggles(int count)
 {
@@ -112,10 +120,7 @@ inline std::vector<HostileGui> HostileGuis()
         {"ndsa of a 61 KB name", Trigger::Press,
          HostileLabel(Event("OnMouseButtonDown", LinedHandler(Join(longName, {"ndsa r1 r5", "jmp 56"}),
                                                               CallStrings(exports::IS_VISIBLE, "hostile"))))},
-        {"SetText of a 61 KB text", Trigger::Press,
-         HostileLabel(Event("OnMouseButtonDown",
-                            LinedHandler(Join(longName, {"m2xm r1 r2", "push r2", "nlthis r6", "ncall r4", "jmp 56"}),
-                                         CallStrings(exports::SET_TEXT_C, "hostile"))))},
+        {"SetText of a 61 KB text", Trigger::Press, HostileLabel(Event("OnMouseButtonDown", SetLongTexts()))},
         {"SetActive off and on", Trigger::Press, HostileLabel(Event("OnMouseButtonDown", SetActiveToggles(0)))},
         {"ndsa, nlthis and ncall with the log on", Trigger::Press,
          HostileLabel(Event("OnMouseButtonDown",
