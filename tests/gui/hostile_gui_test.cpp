@@ -125,7 +125,8 @@ TEST_F(HostileGUI, AHandlerLongerThanTheMemoryIsRefusedAndNothingRuns)
     std::string longText;
     for (int i = 0; i < 17500; ++i)
         longText += "inc r7 ";
-    Build(HostileLabel(Event("OnMouseMove", "set r7 1 halt") + Event("OnMouseButtonDown", longText)));
+    // A run of the machine without a program loaded would go on behind this halt.
+    Build(HostileLabel(Event("OnMouseMove", "halt set r7 1 halt") + Event("OnMouseButtonDown", longText)));
     const std::string log = Log();
     EXPECT_EQ(Count(log, "[XMLeasm] Error: program longer than 65536 bytes.\r\n"), 1u);
     EXPECT_EQ(Count(log, "[XMLParser] Warning: compilation of OnMouseButtonDown event handler failed.\r\n"), 1u);
