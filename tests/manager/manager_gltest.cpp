@@ -17,12 +17,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/ini_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/user_input.h"
 #include "tests/support/x11_window.h"
 #include "tests/support/xorg_dummy_server.h"
 
@@ -34,23 +34,6 @@ namespace fs = std::filesystem;
 
 const char* const TITLE = "Opcije Kestrova-a";
 const char* const QUESTION = "Test rezolucije";
-
-void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-// Polls done every 20 ms for up to timeoutMs.
-template <class Done>
-bool WaitUntil(Done done, int timeoutMs)
-{
-    for (int waited = 0; waited <= timeoutMs; waited += 20, Pause(20))
-        if (done())
-            return true;
-    return false;
-}
-
-bool Xdo(const std::string& arguments)
-{
-    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // Visible windows titled title, oldest first.
 std::vector<std::string> Windows(const std::string& title)
