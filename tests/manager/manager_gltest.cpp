@@ -1,6 +1,6 @@
 // The real settings tool on its own Xorg with several display modes, driven with xdotool: the
-// mode list, the mode test with its way back, saving for the viewer, the dialog's picture, and
-// leaving without writing.
+// mode list, the mode test with its way back, saving for the viewer and a save that fails, the
+// dialog's picture and radio buttons, and leaving without writing.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -8,6 +8,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +22,7 @@
 
 #include "core/ini_file.h"
 #include "tests/support/child_process.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/test_paths.h"
 #include "tests/support/user_input.h"
 #include "tests/support/x11_window.h"
@@ -34,6 +36,7 @@ namespace fs = std::filesystem;
 
 const char* const TITLE = "Opcije Kestrova-a";
 const char* const QUESTION = "Test rezolucije";
+const char* const ERROR_BOX = "Pogreska";
 
 // Visible windows titled title, oldest first.
 std::vector<std::string> Windows(const std::string& title)
@@ -74,6 +77,36 @@ Size ScreenSize()
         XGetGeometry(display, root, &ignored, &x, &y, &size.width, &size.height, &border, &depth);
     });
     return size;
+}
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+// What the dialog's client area shows; empty when it cannot be read.
+struct ClientPicture {
+    int width = 0;
+    std::vector<Rgb> pixels;
+    Rgb At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+};
+
+ClientPicture TakePicture(const WindowGeometry& dialog)
+{
+    ClientPicture picture;
+    OnDisplay([&](Display* display, Window root) {
+        XImage* image = XGetImage(display, root, dialog.x, dialog.y, unsigned(dialog.width),
+                                  unsigned(dialog.height), AllPlanes, ZPixmap);
+        if (!image)
+            return;
+        picture.width = dialog.width;
+        for (int y = 0; y < dialog.height; ++y)
+            for (int x = 0; x < dialog.width; ++x) {
+                unsigned long p = XGetPixel(image, x, y);
+                picture.pixels.push_back({int(p >> 16) & 255, int(p >> 8) & 255, int(p) & 255});
+            }
+        XDestroyImage(image);
+    });
+    return picture;
 }
 
 bool WaitForScreen(Size size, int timeoutMs)
@@ -153,6 +186,7 @@ protected:
         for (const auto& entry : fs::directory_iterator(RunDir()))
             if (entry.path().filename() != "Settings.ini" && entry.path().filename() != "log.txt")
                 fs::create_symlink(entry.path(), dir.Path() / entry.path().filename());
+        program = RunDir() / "Kestrova_Manager";
     }
 
     void TearDown() override
@@ -165,7 +199,7 @@ protected:
     void StartTool(const std::string& settings)
     {
         WriteFile(dir.Path() / "Settings.ini", settings);
-        ASSERT_TRUE(tool.Start((RunDir() / "Kestrova_Manager").string(), dir.Path().string(),
+        ASSERT_TRUE(tool.Start(program.string(), dir.Path().string(),
                                {"ASAN_OPTIONS=detect_leaks=0", "NO_AT_BRIDGE=1"}));
         ASSERT_TRUE(WaitForWindow(TITLE, 30000, &dialog)) << "no dialog";
         Pause(300);
@@ -212,19 +246,19 @@ protected:
         Pause(100);
     }
 
-    // Confirms the newest open "Test rezolucije" box; false when none is open.
-    bool AnswerNewestBox()
+    // Confirms the newest open box titled title; false when none is open.
+    bool AnswerNewestBox(const char* title = QUESTION)
     {
-        std::vector<std::string> boxes = Windows(QUESTION);
+        std::vector<std::string> boxes = Windows(title);
         if (boxes.empty())
             return false;
         Xdo("windowfocus --sync " + boxes.back() + " key Return");
-        return WaitUntil([&] { return Windows(QUESTION).size() < boxes.size(); }, 3000);
+        return WaitUntil([&] { return Windows(title).size() < boxes.size(); }, 3000);
     }
 
-    bool WaitForBoxes(size_t count, int timeoutMs)
+    bool WaitForBoxes(size_t count, int timeoutMs, const char* title = QUESTION)
     {
-        return WaitUntil([&] { return Windows(QUESTION).size() == count; }, timeoutMs);
+        return WaitUntil([&] { return Windows(title).size() == count; }, timeoutMs);
     }
 
     XorgDummyServer xorg;
@@ -233,6 +267,7 @@ protected:
     WindowGeometry dialog;
     Size startSize;
     std::string viewerDisplay;
+    fs::path program;
 };
 
 TEST_F(SettingsTool, TheListShowsTheServersModesWithTheConfiguredOneSelected)
@@ -315,6 +350,87 @@ TEST_F(SettingsTool, EndingTheToolDuringATestPutsTheModeBack)
     EXPECT_EQ(ScreenSize(), startSize);
 }
 
+TEST_F(SettingsTool, AModeTheScreenDoesNotListSelectsNothingAndASaveKeepsIt)
+{
+    std::string settings = Settings(true);
+    settings.replace(settings.find("\"60\""), 4, "\"59\"");
+    StartTool(settings);
+    // Nothing selected: "Testiraj" has no mode to try.
+    ClickTest();
+    Pause(500);
+    EXPECT_TRUE(Windows(QUESTION).empty());
+    EXPECT_EQ(ScreenSize(), startSize);
+    ClickDebug();
+    Tamrik::IniMap saved = Save();
+    EXPECT_EQ(saved["Game"]["Log"], "true");
+    EXPECT_EQ(saved["Display"]["Width"], "800");
+    EXPECT_EQ(saved["Display"]["Height"], "600");
+    EXPECT_EQ(saved["Display"]["Depth"], "32");
+    EXPECT_EQ(saved["Display"]["RefreshRate"], "59");
+    ExitTool();
+}
+
+TEST_F(SettingsTool, ASaveThatFailsShowsItsBoxAndKeepsTheOldFileAndAGoodOneStaysSilent)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root: to mount a small file system and to run the tool as a user "
+                        "for whom a read-only file is one";
+    // The folder is a file system that the test can fill. The tool runs from a copy that the
+    // other user can reach wherever the build lies.
+    SmallDisk disk(dir.Path());
+    ASSERT_TRUE(disk.Mounted());
+    ScratchDir toolFolder;
+    fs::permissions(toolFolder.Path(), fs::perms(0755));
+    fs::copy_file(program, toolFolder.Path() / "Kestrova_Manager");
+    program = toolFolder.Path() / "as_other_user.sh";
+    WriteFile(program, "#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups " +
+                           (toolFolder.Path() / "Kestrova_Manager").string() + "\n");
+    fs::permissions(program, fs::perms(0755));
+    const std::string old = Settings(false);
+    const fs::path file = dir.Path() / "Settings.ini";
+    StartTool(old);
+    fs::permissions(file, fs::perms(0666));
+
+    const struct {
+        const char* name;
+        void (*make)(const fs::path& file, const std::string& old, const SmallDisk& disk);
+    } cases[] = {
+        {"read-only file",
+         [](const fs::path& file, const std::string&, const SmallDisk&) {
+             fs::permissions(file, fs::perms(0444));
+         }},
+        {"folder in its place",
+         [](const fs::path& file, const std::string&, const SmallDisk&) {
+             fs::remove(file);
+             WriteFile(file / "keep", "x");
+             fs::permissions(file, fs::perms(0777));
+         }},
+        {"full disk",
+         [](const fs::path& file, const std::string& old, const SmallDisk& disk) {
+             fs::remove_all(file);
+             WriteFile(file, old);
+             fs::permissions(file, fs::perms(0666));
+             disk.Fill();
+         }},
+    };
+    for (const auto& c : cases) {
+        c.make(file, old, disk);
+        ClickSave();
+        EXPECT_TRUE(WaitForBoxes(1, 5000, ERROR_BOX)) << c.name;
+        EXPECT_EQ(fs::is_directory(file) ? ReadFile(file / "keep") : ReadFile(file),
+                  fs::is_directory(file) ? "x" : old) << c.name;
+        EXPECT_TRUE(AnswerNewestBox(ERROR_BOX)) << c.name;
+        // Off "Pohrani": a synchronous move to where the pointer already is waits for nothing.
+        Xdo("mousemove 0 0");
+    }
+    fs::remove(dir.Path() / "filler");
+    ClickSave();
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(file) != old; }, 5000));
+    Pause(300);
+    EXPECT_TRUE(Windows(ERROR_BOX).empty());
+    ExitTool();
+}
+
 TEST_F(SettingsTool, DebugTickedAndSavedIsWhatTheViewerStartsWith)
 {
     StartTool(Settings(false));
@@ -350,21 +466,17 @@ TEST_F(SettingsTool, TheDialogHasItsClientSizeAndThePictureFillsItsRectangle)
     EXPECT_EQ(dialog.height, 512);
     Pause(500);
 
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    XImage* image = XGetImage(display, DefaultRootWindow(display), dialog.x, dialog.y, 775, 512,
-                              AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
+    ClientPicture picture = TakePicture(dialog);
+    ASSERT_EQ(picture.pixels.size(), 775u * 512u);
     // The picture's dark teal frame lies just inside the rectangle (16, 8) - (752, 328), the
     // dialog's light background just outside it.
     auto isFrame = [&](int x, int y) {
-        unsigned long p = XGetPixel(image, x, y);
-        int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-        return std::abs(r - 20) < 30 && std::abs(g - 61) < 30 && std::abs(b - 79) < 30;
+        Rgb p = picture.At(x, y);
+        return std::abs(p.r - 20) < 30 && std::abs(p.g - 61) < 30 && std::abs(p.b - 79) < 30;
     };
     auto isLight = [&](int x, int y) {
-        unsigned long p = XGetPixel(image, x, y);
-        return ((p >> 16) & 255) > 180 && ((p >> 8) & 255) > 180 && (p & 255) > 180;
+        Rgb p = picture.At(x, y);
+        return p.r > 180 && p.g > 180 && p.b > 180;
     };
     for (auto [x, y] : {std::pair{17, 9}, {750, 9}, {17, 326}, {750, 326}, {384, 9}, {17, 168}})
         EXPECT_TRUE(isFrame(x, y)) << x << "," << y;
@@ -372,8 +484,70 @@ TEST_F(SettingsTool, TheDialogHasItsClientSizeAndThePictureFillsItsRectangle)
         EXPECT_TRUE(isLight(x, y)) << x << "," << y;
     // Inside the frame is the picture itself, neither frame nor background.
     EXPECT_FALSE(isFrame(384, 100) || isLight(384, 100));
-    XDestroyImage(image);
-    XCloseDisplay(display);
+    ExitTool();
+}
+
+TEST_F(SettingsTool, WithoutItsPictureTheDialogOpensAndNoOtherWindow)
+{
+    fs::remove(dir.Path() / "textures");
+    int shown = ViewableWindows();
+    StartTool(Settings(false));
+    // The toolkit would show its own error box once its loop is idle.
+    Pause(700);
+    EXPECT_EQ(ViewableWindows(), shown + 1);
+    ExitTool();
+}
+
+TEST_F(SettingsTool, TheRadioButtonsMeetWithoutOverlapAndShowTheirWholeTextAndIndicators)
+{
+    StartTool(Settings(false));
+    // "OpenGL" takes the 16 rows from 440, "Direct3D" the 16 below: a click's row, and the
+    // renderer chosen after it.
+    const struct {
+        int y;
+        const char* renderer;
+    } clicks[] = {{458, "Direct3D"}, {454, "OpenGL"}, {456, "Direct3D"}, {455, "OpenGL"},
+                  {471, "Direct3D"}, {441, "OpenGL"}, {474, "OpenGL"}};
+    for (const auto& c : clicks) {
+        Click(50, c.y);
+        EXPECT_EQ(Save()["Display"]["Renderer"], c.renderer) << "click at y = " << c.y;
+    }
+
+    // The chosen button's blue indicator is as tall as it is wide, inside the button's rows.
+    auto chosenIndicator = [&](const ClientPicture& picture, int top) {
+        int left = 40, right = 0, high = 500, low = 0;
+        for (int y = 430; y < 485; ++y)
+            for (int x = 10; x < 40; ++x)
+                if (Rgb p = picture.At(x, y); p.b > p.r + 40) {
+                    left = std::min(left, x), right = std::max(right, x);
+                    high = std::min(high, y), low = std::max(low, y);
+                }
+        EXPECT_EQ(low - high, right - left) << "indicator at " << top;
+        EXPECT_TRUE(high >= top && low < top + 16) << high << "-" << low << " at " << top;
+    };
+    ClientPicture picture = TakePicture(dialog);
+    ASSERT_FALSE(picture.pixels.empty());
+    chosenIndicator(picture, 440);
+    // Each text keeps clear of its button's first and last row, where a cut one would end.
+    std::vector<int> texts;
+    for (int y = 430; y < 485; ++y)
+        for (int x = 38; x < 140; ++x)
+            if (Rgb p = picture.At(x, y); p.r + p.g + p.b < 450) {
+                texts.push_back(y);
+                break;
+            }
+    for (int top : {440, 456}) {
+        auto first = std::find_if(texts.begin(), texts.end(), [&](int y) { return y >= top; });
+        auto end = std::find_if(first, texts.end(), [&](int y) { return y >= top + 16; });
+        ASSERT_NE(first, end) << top;
+        EXPECT_GT(*first, top);
+        EXPECT_LT(end[-1], top + 15);
+    }
+    Click(50, 458);
+    Pause(200);
+    picture = TakePicture(dialog);
+    ASSERT_FALSE(picture.pixels.empty());
+    chosenIndicator(picture, 456);
     ExitTool();
 }
 
