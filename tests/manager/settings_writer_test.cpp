@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "core/ini_file.h"
@@ -148,17 +149,23 @@ TEST(SettingsWriter, WhereNoNewFileCanBeMadeTheFileIsOverwrittenInPlace)
 {
     const struct {
         const char* name;
-        bool asOtherUser;
+        bool asOtherUser, othersFile;
         void (*block)();
     } cases[] = {
-        {"folder this user may not write", true, [] { fs::permissions("shared", fs::perms(0555)); }},
-        {"new file's name taken by a folder", false,
+        {"folder this user may not write", true, false,
+         [] { fs::permissions("shared", fs::perms(0555)); }},
+        {"new file's name taken by a folder", false, false,
          [] { fs::create_directory("shared/Settings.ini.new"); }},
-        {"sticky folder, another user's file", true,
+        {"sticky folder, another user's file", true, true,
          [] { fs::permissions("shared", fs::perms(01777)); }},
     };
     const IniMap settings{{"Game", {{"Log", "true"}}}};
     for (const auto& c : cases) {
+        // Run without root, every file the test makes is the runner's own.
+        if (c.othersFile && geteuid() != 0) {
+            std::printf("skipped without root: %s\n", c.name);
+            continue;
+        }
         ScratchDir dir;
         // Longer than what replaces it: the rest must go.
         WriteFile("shared/Settings.ini", "[Game]\r\nLog = \"false\"\r\nMap = \"" +
@@ -204,8 +211,10 @@ TEST(SettingsWriter, ASaveThatCannotBeWrittenKeepsTheOldFileAndSaysSo)
     for (const auto& c : cases) {
         ScratchDir dir;
         SmallDisk disk(dir.Path() / "disk");
-        if (c.fullDisk && !disk.Mounted())
-            GTEST_SKIP() << "cannot mount a small file system here for the " << c.name << " case";
+        if (c.fullDisk && !disk.Mounted()) {
+            std::printf("skipped, no small file system can be mounted here: %s\n", c.name);
+            continue;
+        }
         c.make(old);
         if (c.fullDisk)
             disk.Fill();
