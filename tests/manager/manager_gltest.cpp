@@ -363,10 +363,9 @@ TEST_F(SettingsTool, AModeTheScreenDoesNotListSelectsNothingAndASaveKeepsIt)
     ClickDebug();
     Tamrik::IniMap saved = Save();
     EXPECT_EQ(saved["Game"]["Log"], "true");
-    EXPECT_EQ(saved["Display"]["Width"], "800");
-    EXPECT_EQ(saved["Display"]["Height"], "600");
-    EXPECT_EQ(saved["Display"]["Depth"], "32");
-    EXPECT_EQ(saved["Display"]["RefreshRate"], "59");
+    for (auto [key, value] : {std::pair{"Width", "800"}, {"Height", "600"}, {"Depth", "32"},
+                              {"RefreshRate", "59"}})
+        EXPECT_EQ(saved["Display"][key], value) << key;
     ExitTool();
 }
 
