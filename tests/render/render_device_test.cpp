@@ -8,7 +8,6 @@
 #include "render/camera.h"
 #include "render/render_device.h"
 #include "script/virtual_machine.h"
-#include "tests/support/inspectable_system.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/test_paths.h"
 
@@ -16,6 +15,17 @@ using namespace Tamrik;
 using namespace kestrova_test;
 
 namespace {
+
+class InspectableSystem : public CWin32System {
+public:
+    std::vector<void*> Objects(InputEvent kind)
+    {
+        std::vector<void*> objects;
+        for (const auto& entry : listeners[kind].records)
+            objects.push_back(entry.listener.object);
+        return objects;
+    }
+};
 
 class RenderDevice : public testing::Test {
 protected:
