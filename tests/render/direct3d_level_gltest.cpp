@@ -145,6 +145,31 @@ TEST_F(Direct3DLevel, ReleasingTexturesDeletesEveryRecordAndLightmapTexture)
     EXPECT_EQ(level.lightmaps[1].handle, 0u);
 }
 
+// Where the window's buffers have no stencil, D24S8 is refused and the device starts with a
+// 16-bit depth buffer instead.
+TEST_F(Direct3DLevel, StartsWithoutAStencilBufferWhereTheWindowHasNone)
+{
+    device->Destroy();
+    system->mainWindow->Destroy();
+    platform::WindowSettings settings;
+    settings.width = width;
+    settings.height = height;
+    settings.stencil = false;
+    platform::WindowError error;
+    system->mainWindow->hwnd = platform::CreateMainWindow("Tamrik", settings, &error);
+    ASSERT_NE(system->mainWindow->hwnd, nullptr);
+    ASSERT_TRUE(device->Create(system->mainWindow));
+
+    CBSPLoader& level = *device->level;
+    BuildLevel(level, {{1, 0, 0, 40, 5, 20, -20}}, 1, 1);
+    level.textures[0].texture = SolidTexture(255, 200, 100);
+    device->LoadLevelTextures();
+    device->LoadLevelGeometry();
+    Draw({LIT_WALL});
+    EXPECT_TRUE(Near(Pixel(237, 300), {128, 100, 100}));
+    device->EndFrame();
+}
+
 TEST_F(Direct3DLevel, TheCameraLooksAlongLevelXWithZUpAsDirect3DY)
 {
     device->BeginFrame();
