@@ -150,21 +150,22 @@ TYPED_TEST(Level, TheCameraLooksAlongLevelXWithZUp)
     device.EndFrame();
 }
 
-// The OpenGL device alone: its buffers, its log lines, and the lightmaps' effect on the demo level.
-class OpenGLLevel : public DeviceTest {
-protected:
-    std::string Settings() override { return "[Game]\nLog = \"true\"\n"; }
-
-    void Draw(std::initializer_list<int> faces) { kestrova_test::DrawFaces(*device, faces); }
-};
-
-TEST_F(OpenGLLevel, LightmappedFacesGetFourBuffersOthersThreePatchesNone)
+// A lit polygon, an unlit mesh, a patch and a face of type 4, all with a white texture.
+void BuildFaceKinds(CBSPLoader& level)
 {
-    CBSPLoader& level = *device->level;
     BuildLevel(level, {{1, 0, 0, 40, 5, 20, -20}, {3, 0, -1, -5, -40, 20, -20}, {2, 0, 0, 10, -10, 40, 25},
                        {4, 0, 0, 10, -10, 40, 25}},
                1, 1);
     level.textures[0].texture = SolidTexture(255, 255, 255);
+}
+
+// The OpenGL device alone: its buffers, its log lines, and the lightmaps' effect on the demo level.
+using OpenGLLevel = Level<COpenGLRenderDevice>;
+
+TEST_F(OpenGLLevel, LightmappedFacesGetFourBuffersOthersThreePatchesNone)
+{
+    CBSPLoader& level = *device->level;
+    BuildFaceKinds(level);
     device->LoadLevelGeometry();
 
     const BSPFace* faces = level.faces;
@@ -289,17 +290,12 @@ TEST_F(OpenGLGeneratedLevel, IsDrawnWithItsLightmaps)
 
 // The Direct3D device alone: its buffers, its texture records, its start without a stencil
 // buffer, and the demo level against the OpenGL device's picture.
-class Direct3DLevel : public Direct3DDeviceTest {
-protected:
-    void Draw(std::initializer_list<int> faces) { kestrova_test::DrawFaces(*device, faces); }
-};
+using Direct3DLevel = Level<CDirect3DRenderDevice>;
 
 TEST_F(Direct3DLevel, EachDrawnFaceGetsOneBufferOfAVertexPerMeshvert)
 {
     CBSPLoader& level = *device->level;
-    BuildLevel(level, {{1, 0, 0, 40, 5, 20, -20}, {3, 0, -1, -5, -40, 20, -20}, {2, 0, 0, 10, -10, 40, 25},
-                       {4, 0, 0, 10, -10, 40, 25}},
-               1, 1);
+    BuildFaceKinds(level);
     // Seven meshverts: the seventh names a vertex far off to the right, which only a third
     // triangle would draw.
     delete[] level.meshverts;
@@ -310,7 +306,6 @@ TEST_F(Direct3DLevel, EachDrawnFaceGetsOneBufferOfAVertexPerMeshvert)
         level.faces[f].n_meshverts = 7;
     level.vertexes[7].position[1] = -400.0f;
     level.faces[1].vertex = 0;
-    level.textures[0].texture = SolidTexture(255, 255, 255);
     device->LoadLevelTextures();
     device->LoadLevelGeometry();
 
@@ -392,25 +387,23 @@ protected:
 
 TEST_F(Direct3DGeneratedLevel, ShowsTheRoomsWhereTheOpenGLDeviceShowsThem)
 {
-    kestrova_test::LoadGeneratedLevel(*device, *system);
-    kestrova_test::DrawEveryFace(*device);
-    const std::vector<uint8_t> direct3D = Picture();
-    SavePicture("direct3d-generated");
-    device->EndFrame();
-    device->ReleaseLevelGeometry();
-    device->ReleaseLevelTextures();
-    device->Destroy();
-
+    // The level seen from its start by one device, which then goes.
+    auto draw = [&](Tamrik::CRenderDevice& drawing, const std::string& name) {
+        kestrova_test::LoadGeneratedLevel(drawing, *system);
+        kestrova_test::DrawEveryFace(drawing);
+        std::vector<uint8_t> picture = Picture();
+        SavePicture(name);
+        drawing.EndFrame();
+        drawing.ReleaseLevelGeometry();
+        drawing.ReleaseLevelTextures();
+        drawing.Destroy();
+        return picture;
+    };
+    const std::vector<uint8_t> direct3D = draw(*device, "direct3d-generated");
     // The OpenGL device on the same window, with a level of its own.
     auto opengl = std::make_unique<Tamrik::COpenGLRenderDevice>(system);
     ASSERT_TRUE(opengl->Create(system->mainWindow));
-    kestrova_test::LoadGeneratedLevel(*opengl, *system);
-    kestrova_test::DrawEveryFace(*opengl);
-    const std::vector<uint8_t> reference = Picture();
-    SavePicture("opengl-generated");
-    opengl->ReleaseLevelGeometry();
-    opengl->ReleaseLevelTextures();
-    opengl->Destroy();
+    const std::vector<uint8_t> reference = draw(*opengl, "opengl-generated");
 
     size_t covered = 0, differing = 0;
     for (size_t p = 0; p < reference.size(); p += 3) {
