@@ -1,6 +1,8 @@
 // Input event kinds and listener records of the system object's seven lists.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace Tamrik {
 
@@ -25,6 +27,13 @@ struct InputListener {
     Method method = nullptr;
 
     bool operator==(const InputListener& other) const = default;
+};
+
+struct InputListenerHash {
+    size_t operator()(const InputListener& l) const
+    {
+        return std::hash<void*>()(l.object) * 31u + std::hash<void*>()(reinterpret_cast<void*>(l.method));
+    }
 };
 
 // MakeListener<&CRenderDevice::HandleKeyDown>(device)

@@ -44,11 +44,47 @@ void CSystem::Terminate()
     quit = true;
 }
 
+void CSystem::BeginWork(double seconds)
+{
+    if (workDepth++ > 0)
+        return;
+    if (log)
+        log->BeginSpan();
+    if (vm) {
+        const WorkClock clock{this, [](void* system) { return static_cast<CSystem*>(system)->GetCounter(); }};
+        const int64_t deadline = GetCounter() + static_cast<int64_t>(seconds * static_cast<double>(GetFrequency()));
+        vm->BeginWork(clock, deadline, static_cast<int32_t>(seconds * 1000.0));
+    }
+}
+
+void CSystem::EndWork()
+{
+    if (workDepth == 0 || --workDepth > 0)
+        return;
+    if (vm)
+        vm->EndWork();
+    if (log)
+        log->EndSpan();
+}
+
+bool CSystem::WorkSpent() const
+{
+    return vm && vm->WorkSpent();
+}
+
 void CSystem::AddListener(InputEvent kind, InputListener listener)
 {
     if (!IsListKind(kind))
         return;
-    listeners[kind].entries.push_back({listener, false});
+    ListenerList& list = listeners[kind];
+    ListenerList::Identity& identity = list.identities[listener];
+    const uint64_t firing = list.cursors.empty() ? 0 : list.firings;
+    auto place = list.records.insert(list.records.end(), {listener, &identity, firing});
+    identity.places.push_back(place);
+    // A firing that has walked past the last record goes on with this one.
+    for (ListenerList::Records::iterator* cursor : list.cursors)
+        if (*cursor == list.records.end())
+            *cursor = place;
 }
 
 void CSystem::RemoveListener(InputEvent kind, InputListener listener)
@@ -60,50 +96,50 @@ void CSystem::RemoveListener(InputEvent kind, InputListener listener)
 
 void CSystem::RemoveListenerFromList(ListenerList& list, InputListener listener)
 {
-    if (list.firingDepth > 0) {
-        // The firing loop walks this vector by index; erasing would shift records under it.
-        for (ListenerList::Entry& entry : list.entries)
-            if (entry.listener == listener)
-                entry.removed = true;
+    auto found = list.identities.find(listener);
+    if (found == list.identities.end())
         return;
+    for (ListenerList::Records::iterator place : found->second.places) {
+        for (ListenerList::Records::iterator* cursor : list.cursors)
+            if (*cursor == place)
+                ++*cursor;
+        list.records.erase(place);
     }
-    std::erase_if(list.entries,
-                  [&](const ListenerList::Entry& entry) { return entry.listener == listener; });
+    found->second.places.clear();
+    // While the list fires, the identity remembers that the record was called in this firing.
+    if (list.cursors.empty())
+        list.identities.erase(found);
 }
 
-bool CSystem::AlreadyCalled(const ListenerList& list, size_t index, uint64_t firing)
+size_t CSystem::ListenerCount(InputEvent kind) const
 {
-    const InputListener& listener = list.entries[index].listener;
-    for (size_t j = 0; j < index; ++j)
-        if (list.entries[j].calledInFiring == firing && list.entries[j].listener == listener)
-            return true;
-    return false;
+    return IsListKind(kind) ? listeners[kind].records.size() : 0;
 }
 
 void CSystem::Fire(InputEvent kind, int32_t a, int32_t b)
 {
     if (!IsListKind(kind))
         return;
+    WorkScope work(this, EVENT_WORK_SECONDS);
     ListenerList& list = listeners[kind];
-    ++list.firingDepth;
     const uint64_t firing = ++list.firings;
-    const size_t before = list.entries.size();
-    // The size is read anew on every step so that records added by a listener are called in
-    // this same firing; the record is copied because adding may move the vector.
-    for (size_t i = 0; i < list.entries.size(); ++i) {
-        if (list.entries[i].removed)
-            continue;
-        InputListener listener = list.entries[i].listener;
+    ListenerList::Records::iterator next = list.records.begin();
+    list.cursors.push_back(&next);
+    while (next != list.records.end()) {
+        const ListenerList::Record& record = *next++;
         // A listener that removes and re-adds itself (a handler switching the GUI off and on)
         // would otherwise be called again by the record it just added, without end.
-        if (i >= before && AlreadyCalled(list, i, firing))
+        if (record.addedInFiring == firing && record.identity->calledInFiring == firing)
             continue;
-        list.entries[i].calledInFiring = firing;
+        record.identity->calledInFiring = firing;
+        // Copied: the call may remove the record.
+        const InputListener listener = record.listener;
         if (listener.method)
             listener.method(listener.object, a, b);
     }
-    if (--list.firingDepth == 0)
-        std::erase_if(list.entries, [](const ListenerList::Entry& entry) { return entry.removed; });
+    list.cursors.pop_back();
+    if (list.cursors.empty())
+        std::erase_if(list.identities, [](const auto& entry) { return entry.second.places.empty(); });
 }
 
 void CSystem::FireMouseButtonDown(int32_t button)

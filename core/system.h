@@ -1,6 +1,8 @@
 // The system object: settings, log, main window, script machine, listener lists, quit flag, timer.
 #pragma once
 #include <cstdint>
+#include <list>
+#include <unordered_map>
 #include <vector>
 
 #include "core/ini_file.h"
@@ -36,6 +38,32 @@ public:
     void FireKeyDown(int32_t scanCode);
     void FireKeyUp(int32_t scanCode);
 
+    // Records in the list of kind, 0 for a kind outside 0 to 6.
+    size_t ListenerCount(InputEvent kind) const;
+
+    // The bound on the work of one input event or one build: the handler runs inside it (nested
+    // ones included), the native calls they make and the log lines they write share one deadline
+    // and one log allowance. Spans nest; the outermost one sets the bound.
+    void BeginWork(double seconds);
+    void EndWork();
+    // The open span has hit its bound: nothing more is to run in it.
+    bool WorkSpent() const;
+
+    class WorkScope {
+    public:
+        WorkScope(CSystem* system, double seconds) : system(system) { system->BeginWork(seconds); }
+        ~WorkScope() { system->EndWork(); }
+        WorkScope(const WorkScope&) = delete;
+        WorkScope& operator=(const WorkScope&) = delete;
+
+    private:
+        CSystem* system;
+    };
+
+    // An input event returns well within a quarter of a second, the build within two.
+    static constexpr double EVENT_WORK_SECONDS = 0.2;
+    static constexpr double BUILD_WORK_SECONDS = 1.5;
+
     CLog* log = nullptr;
     IniMap* settings = nullptr;
     CMainWindow* mainWindow = nullptr;
@@ -43,24 +71,34 @@ public:
     bool quit = false;
 
 protected:
-    // One list per InputEvent. A record removed while its list fires is only marked; the list
-    // is compacted when the outermost firing ends, so firing never touches a removed record.
+    // One list per InputEvent: the records in insertion order, and for each distinct record the
+    // places it stands, so that removing finds them without walking the list. A record removed
+    // while its list fires is unlinked at once; the firing holds the record it goes to next,
+    // which removing moves along, so neither a removed record nor a growing list is ever walked.
     struct ListenerList {
-        struct Entry {
-            InputListener listener;
-            bool removed = false;
-            uint64_t calledInFiring = 0; // serial of the last firing that called it
+        struct Record;
+        using Records = std::list<Record>;
+        struct Identity {
+            std::vector<Records::iterator> places;
+            uint64_t calledInFiring = 0; // serial of the last firing that called the record
         };
-        std::vector<Entry> entries;
-        int firingDepth = 0;
+        struct Record {
+            InputListener listener;
+            Identity* identity;
+            uint64_t addedInFiring; // serial of the firing under way when it was added, else 0
+        };
+        Records records;
+        std::unordered_map<InputListener, Identity, InputListenerHash> identities;
+        std::vector<Records::iterator*> cursors; // the next record of each firing under way
         uint64_t firings = 0;
     };
     void Fire(InputEvent kind, int32_t a, int32_t b);
     static void RemoveListenerFromList(ListenerList& list, InputListener listener);
-    // Whether a record equal to the one at index was called earlier in this firing.
-    static bool AlreadyCalled(const ListenerList& list, size_t index, uint64_t firing);
 
     ListenerList listeners[INPUT_EVENT_COUNT];
+
+private:
+    int workDepth = 0;
 };
 
 class CWin32System : public CSystem {

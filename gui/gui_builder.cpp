@@ -22,12 +22,6 @@ namespace Tamrik {
 
 namespace {
 
-const char* const EVENT_NAMES[WINDOW_EVENT_COUNT] = {
-    "OnMouseButtonDown", "OnMouseButtonUp",      "OnMouseWheel",       "OnMouseMove",
-    "OnKeyDown",         "OnKeyUp",              "OnChar",             "OnMouseRolloverStart",
-    "OnMouseRolloverEnd", "OnGainFocus",         "OnLoseFocus",
-};
-
 const char* const TEXT_LAYOUT_NAMES[TEXT_LAYOUT_COUNT] = {
     "LEFT_UP",  "LEFT_CENTER",  "LEFT_DOWN",      "CENTER_UP",       "CENTER",       "CENTER_DOWN",    "RIGHT_UP",
     "RIGHT_CENTER", "RIGHT_DOWN", "DISPLACED_LEFT", "DISPLACED_RIGHT", "DISPLACED_UP", "DISPLACED_DOWN",
@@ -60,6 +54,7 @@ void CGUI::Build(CXMLNode* root)
     // A missing or empty file has no root: the GUI stays empty.
     if (!root)
         return;
+    CSystem::WorkScope work(system, CSystem::BUILD_WORK_SECONDS);
     CVirtualMachine* vm = system->vm;
     // Each level's elements with the windows made for them, in creation order.
     std::vector<std::pair<CXMLNode*, CWindow*>> level;
@@ -133,14 +128,14 @@ void CGUI::AssembleEvent(CXMLNode* element, CWindow* parent)
     const std::string* name = Attribute(element, "name");
     const std::string eventName = name ? *name : std::string();
     for (int event = 0; event < WINDOW_EVENT_COUNT; ++event) {
-        if (eventName != EVENT_NAMES[event])
+        if (eventName != WINDOW_EVENT_NAMES[event])
             continue;
         ByteCode* program = CXMLeasm::Assemble(element->text.c_str(), system->vm);
         parent->SetHandler(static_cast<WindowEvent>(event), program);
         if (!program) {
             char line[96];
             std::snprintf(line, sizeof line, "[XMLParser] Warning: compilation of %s event handler failed.\n",
-                          EVENT_NAMES[event]);
+                          WINDOW_EVENT_NAMES[event]);
             system->log->Write(line);
         }
         return;

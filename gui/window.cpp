@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "core/log.h"
 #include "core/system.h"
 #include "script/virtual_machine.h"
 
@@ -98,14 +99,31 @@ void CGUI::CWindow::SetTextColor(unsigned char r, unsigned char g, unsigned char
     textColor[2] = b;
 }
 
+const char* const WINDOW_EVENT_NAMES[WINDOW_EVENT_COUNT] = {
+    "OnMouseButtonDown", "OnMouseButtonUp",      "OnMouseWheel",       "OnMouseMove",
+    "OnKeyDown",         "OnKeyUp",              "OnChar",             "OnMouseRolloverStart",
+    "OnMouseRolloverEnd", "OnGainFocus",         "OnLoseFocus",
+};
+
 void CGUI::CWindow::RunHandler(WindowEvent event)
 {
     const ByteCode* program = handlers[event];
     if (!program || !program->data || program->size == 0)
         return;
-    CVirtualMachine* vm = owner->system->vm;
-    vm->LoadProgram(program);
+    CSystem* system = owner->system;
+    CSystem::WorkScope work(system, CSystem::EVENT_WORK_SECONDS);
+    CVirtualMachine* vm = system->vm;
+    if (vm->WorkSpent() || !vm->LoadProgram(program))
+        return;
     vm->Run();
+    if (!vm->RunHitBound())
+        return;
+    // A handler that ran into the bound would do so on every event.
+    const char* name = vm->RegisteredName(this);
+    std::string line = std::string("Warning: ") + WINDOW_EVENT_NAMES[event] + " handler of window '" +
+                       (name ? name : "") + "' switched off.\n";
+    system->log->Write(line.c_str(), true);
+    SetHandler(event, nullptr);
 }
 
 void CGUI::CWindow::OnMouseButtonDown(int, int) { RunHandler(ON_MOUSE_BUTTON_DOWN); }
@@ -231,12 +249,13 @@ CGUI::CWindow* CGUI::CWindow::FocusAncestor()
 }
 
 // Windows without a focus reaction would do nothing when notified; skipping them keeps showing a
-// deep tree from costing the square of its depth.
+// deep tree from costing the square of its depth. Once the work of the event is spent, the
+// ancestors of a deep tree of handlers are not walked either.
 void CGUI::CWindow::LoseFocusUpward(int a, int b)
 {
     if (ReactsToFocus())
         OnLoseFocus(a, b);
-    for (CWindow* w = FocusAncestor(); w; w = w->FocusAncestor())
+    for (CWindow* w = FocusAncestor(); w && !owner->system->WorkSpent(); w = w->FocusAncestor())
         w->OnLoseFocus(a, b);
 }
 
@@ -244,7 +263,7 @@ void CGUI::CWindow::GainFocusUpward(int a, int b)
 {
     if (ReactsToFocus())
         OnGainFocus(a, b);
-    for (CWindow* w = FocusAncestor(); w; w = w->FocusAncestor())
+    for (CWindow* w = FocusAncestor(); w && !owner->system->WorkSpent(); w = w->FocusAncestor())
         w->OnGainFocus(a, b);
 }
 

@@ -27,6 +27,9 @@ enum WindowEvent : int32_t {
     WINDOW_EVENT_COUNT = 11
 };
 
+// The event names, by WindowEvent.
+extern const char* const WINDOW_EVENT_NAMES[WINDOW_EVENT_COUNT];
+
 class CGUI::CWindow {
 public:
     explicit CWindow(CGUI* owner);

@@ -1,4 +1,7 @@
 // "Pohrani": the controls into the settings map, and the map into "Settings.ini".
+#include <wx/intl.h>
+#include <wx/msgdlg.h>
+
 #include "manager/manager_dialog.h"
 #include "manager/settings_form.h"
 #include "manager/settings_writer.h"
@@ -17,5 +20,7 @@ void Kestrova_ManagerDialog::OnSaveClick(wxCommandEvent&)
 
 void Kestrova_ManagerDialog::WriteSettings()
 {
-    WriteSettingsFile(g_Settings, "Settings.ini");
+    // Standard error has the reason; a desktop user only sees this.
+    if (!WriteSettingsFile(g_Settings, "Settings.ini"))
+        wxMessageBox("Ne mogu spremiti postavke!", _("Pogreska"), wxOK | wxCENTRE);
 }

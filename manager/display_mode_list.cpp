@@ -43,7 +43,5 @@ DisplayModeList BuildDisplayModeList(const std::function<bool(uint32_t, DisplayM
             list.selection = n;
         list.items.push_back(DisplayModeItemText(n, mode));
     }
-    if (list.selection < 0 && !list.modes.empty())
-        list.selection = 0;
     return list;
 }

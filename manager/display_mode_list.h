@@ -27,11 +27,11 @@ bool ModeMatchesSettings(const DisplayMode& mode, Tamrik::IniMap& settings);
 struct DisplayModeList {
     std::vector<DisplayMode> modes;   // item i of the list is mode i
     std::vector<std::string> items;
-    int selection = -1;               // -1 only when nothing is listed
+    int selection = -1;               // -1: no listed mode is the configured one
 };
 
 // Lists the modes that enumerate reports (mode number i while it returns true), keeping the
 // driver's order and duplicates. The last mode that the settings name is selected; when none
-// is, the first listed mode.
+// is, nothing, so that a save keeps the configured mode.
 DisplayModeList BuildDisplayModeList(const std::function<bool(uint32_t, DisplayMode*)>& enumerate,
                                      Tamrik::IniMap& settings);

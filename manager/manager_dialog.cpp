@@ -5,6 +5,7 @@
 #include <wx/bitmap.h>
 #include <wx/image.h>
 #include <wx/intl.h>
+#include <wx/log.h>
 
 #include <algorithm>
 
@@ -25,6 +26,30 @@ const wxWindowID ID_BUTTON1 = wxNewId();
 const wxWindowID ID_BUTTON2 = wxNewId();
 const wxWindowID ID_BUTTON3 = wxNewId();
 
+namespace {
+
+// The 16 pixels between the dialog's two radio buttons. GTK's theme pads a radio button above
+// and below to a taller best height; at 16 pixels that padding would squeeze the indicator, so
+// it goes, and indicator and text fit.
+constexpr int RADIO_HEIGHT = 16;
+
+class CompactRadioButton : public wxRadioButton {
+public:
+    bool Create(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& position,
+                const wxString& name)
+    {
+        if (!wxRadioButton::Create(parent, id, label, position, wxSize(-1, RADIO_HEIGHT), 0,
+                                   wxDefaultValidator, name))
+            return false;
+#ifdef __WXGTK3__
+        GTKApplyCssStyle("radiobutton { padding-top: 0; padding-bottom: 0; }");
+#endif
+        return true;
+    }
+};
+
+} // namespace
+
 // Every handler is connected in the constructor; the table only chains to wxDialog's.
 wxBEGIN_EVENT_TABLE(Kestrova_ManagerDialog, wxDialog)
 wxEND_EVENT_TABLE()
@@ -36,9 +61,10 @@ Kestrova_ManagerDialog::Kestrova_ManagerDialog(wxWindow* parent, wxWindowID id)
     SetClientSize(wxSize(775, 512));
 
     // Scaled to the picture's rectangle whatever its own size; a missing picture leaves the
-    // rectangle empty.
+    // rectangle empty, without the toolkit's error box.
     wxBitmap picture;
     {
+        wxLogNull quiet;
         wxImage image;
         if (image.LoadFile("textures/pellum.jpg", wxBITMAP_TYPE_ANY, -1))
             picture = wxBitmap(image.Scale(736, 320, wxIMAGE_QUALITY_NORMAL), -1);
@@ -54,12 +80,14 @@ Kestrova_ManagerDialog::Kestrova_ManagerDialog(wxWindow* parent, wxWindowID id)
     StaticText1 = new wxStaticText();
     StaticText1->Create(this, ID_STATICTEXT1, _("Rezolucija i osvjezavanje"), wxPoint(24, 344),
                         wxDefaultSize, 0, "ID_STATICTEXT1");
-    RadioButton1 = new wxRadioButton();
-    RadioButton1->Create(this, ID_RADIOBUTTON1, _("OpenGL"), wxPoint(16, 440), wxDefaultSize, 0,
-                         wxDefaultValidator, "ID_RADIOBUTTON1");
-    RadioButton2 = new wxRadioButton();
-    RadioButton2->Create(this, ID_RADIOBUTTON2, _("Direct3D"), wxPoint(16, 456), wxDefaultSize,
-                         0, wxDefaultValidator, "ID_RADIOBUTTON2");
+    // Each ends where the next begins: at their best height the lower would take clicks on the
+    // upper.
+    auto* openGL = new CompactRadioButton();
+    openGL->Create(this, ID_RADIOBUTTON1, _("OpenGL"), wxPoint(16, 440), "ID_RADIOBUTTON1");
+    RadioButton1 = openGL;
+    auto* direct3D = new CompactRadioButton();
+    direct3D->Create(this, ID_RADIOBUTTON2, _("Direct3D"), wxPoint(16, 456), "ID_RADIOBUTTON2");
+    RadioButton2 = direct3D;
     CheckBox1 = new wxCheckBox();
     CheckBox1->Create(this, ID_CHECKBOX1, _("Fullscreen"), wxPoint(632, 384), wxDefaultSize, 0,
                       wxDefaultValidator, "ID_CHECKBOX1");

@@ -1,10 +1,13 @@
-// The settings writer: the file is replaced by rename, never truncated in place.
+// The settings writer: a new file renamed over the old one where the folder allows it, else the
+// old file overwritten in place; symbolic and hard links keep naming the saved settings.
 #include "manager/settings_writer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -21,6 +24,9 @@ std::string FormatSettings(const Tamrik::IniMap& settings)
 
 namespace {
 
+// As many hops as the kernel follows before it gives up with ELOOP.
+constexpr int MAX_LINK_HOPS = 40;
+
 bool Fail(const char* path, const char* what, int error)
 {
     std::fprintf(stderr, "Kestrova_Manager: could not save %s (%s: %s)\n", path, what,
@@ -28,40 +34,115 @@ bool Fail(const char* path, const char* what, int error)
     return false;
 }
 
+// Where a chain of symbolic links starting at path ends; path itself when it is no link. The
+// end need not exist yet: saving through a dangling link creates the file it names.
+std::string LinkTarget(const char* path)
+{
+    std::string target = path;
+    for (int hop = 0; hop < MAX_LINK_HOPS; ++hop) {
+        char buffer[PATH_MAX];
+        ssize_t length = readlink(target.c_str(), buffer, sizeof buffer);
+        if (length <= 0 || static_cast<size_t>(length) == sizeof buffer)
+            break;
+        std::string next(buffer, static_cast<size_t>(length));
+        size_t slash = target.rfind('/');
+        if (next[0] != '/' && slash != std::string::npos)
+            next = target.substr(0, slash + 1) + next;
+        target = next;
+    }
+    return target;
+}
+
+// Writes text from the start of the file; 0 or the error of the write that failed.
+int WriteFromStart(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+bool ReadWhole(const std::string& path, std::string* bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes->append(buffer, n);
+    bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
+}
+
+// Overwrites the file and cuts it to length only once the new text is in: a write that fails
+// (a full disk) puts the old bytes back into the blocks they already held.
+bool WriteInPlace(const char* path, const std::string& target, const std::string& text)
+{
+    std::string old;
+    bool restorable = ReadWhole(target, &old);
+    int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return Fail(path, "cannot open the file", errno);
+    int error = WriteFromStart(fd, text);
+    if (!error && ftruncate(fd, static_cast<off_t>(text.size())) != 0)
+        error = errno;
+    if (!error && fsync(fd) != 0)
+        error = errno;
+    if (error && restorable && WriteFromStart(fd, old) == 0)
+        (void)!ftruncate(fd, static_cast<off_t>(old.size()));
+    if (close(fd) != 0 && !error)
+        error = errno;
+    return error ? Fail(path, "cannot write the file", error) : true;
+}
+
 } // namespace
 
 bool WriteSettingsFile(const Tamrik::IniMap& settings, const char* path)
 {
-    // A file that may not be written stays as it is, although the folder would allow a rename.
-    if (access(path, F_OK) == 0 && access(path, W_OK) != 0)
-        return Fail(path, "file is read-only", errno);
-
-    std::string temporary = std::string(path) + ".new";
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file)
-        return Fail(path, "cannot create the new file", errno);
+    std::string target = LinkTarget(path);
     struct stat old;
-    if (stat(path, &old) == 0)
-        fchmod(fileno(file), old.st_mode & 07777);
+    bool exists = stat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT)
+        return Fail(path, "cannot reach the file", errno);
+    // A file that may not be written stays as it is, although the folder would allow a rename.
+    if (exists && access(target.c_str(), W_OK) != 0)
+        return Fail(path, "file is read-only", errno);
+    if (exists && !S_ISREG(old.st_mode))
+        return Fail(path, "not a plain file", S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
 
     std::string text = FormatSettings(settings);
-    int error = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
-        error = errno ? errno : EIO;
-    if (std::fflush(file) != 0 && !error)
+    // A rename would split a hard link in two.
+    if (exists && old.st_nlink > 1)
+        return WriteInPlace(path, target, text);
+    // A stale new file, even a link, is never written through.
+    std::string temporary = target + ".new";
+    unlink(temporary.c_str());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return WriteInPlace(path, target, text);
+    if (exists)
+        fchmod(fd, old.st_mode & 07777);
+    int error = WriteFromStart(fd, text);
+    if (!error && fsync(fd) != 0)
         error = errno;
-    if (fsync(fileno(file)) != 0 && !error)
-        error = errno;
-    if (std::fclose(file) != 0 && !error)
+    if (close(fd) != 0 && !error)
         error = errno;
     if (error) {
-        std::remove(temporary.c_str());
+        unlink(temporary.c_str());
         return Fail(path, "cannot write the new file", error);
     }
-    if (std::rename(temporary.c_str(), path) != 0) {
-        error = errno;
-        std::remove(temporary.c_str());
-        return Fail(path, "cannot replace the old file", error);
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        // A sticky folder or a file mounted on its own: the file may still be written.
+        unlink(temporary.c_str());
+        return WriteInPlace(path, target, text);
     }
     return true;
 }

@@ -361,6 +361,9 @@ void MachineInstructions::Loop(VM& vm)
             }
             --vm.instructionsLeft;
         }
+        ++vm.executed;
+        if (--vm.untilClockCheck <= 0 && vm.DeadlinePassed())
+            return;
         const Dispatch& entry = DISPATCH[slot];
         // A register field of 32 or more names no register; an instruction that reads one ends the run.
         if (std::bit_cast<uint32_t>(i) & entry.registerCheck)

@@ -20,6 +20,16 @@ bool IsOwnModule(const char* name)
     return std::strcmp(name, "Kestrova.exe") == 0 || std::strcmp(name, "Kestrova") == 0;
 }
 
+// The bytes of a string or text argument, which the method will copy or measure.
+size_t ArgumentBytes(ArgKind kind, uint32_t word, const NativeWords& words)
+{
+    if (kind == ArgKind::CString)
+        return std::strlen(words.String(word));
+    if (kind == ArgKind::Text)
+        return words.Text(word)->size();
+    return 0;
+}
+
 } // namespace
 
 Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
@@ -27,6 +37,7 @@ Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
     const char* name = vm.words.StringAt(vm.registers[i.rA]);
     if (!name)
         return Step::Stop;
+    vm.Charge(std::strlen(name));
     vm.registers[i.rB] = IsOwnModule(name) ? MODULE_WORD : 0u;
     return Step::Next;
 }
@@ -42,6 +53,7 @@ Step MachineInstructions::Nsa(CVirtualMachine& vm, Instruction i)
     const char* name = vm.words.StringAt(vm.registers[i.rB]);
     if (!name)
         return Step::Stop;
+    vm.Charge(std::strlen(name));
     vm.registers[i.rC] = vm.registers[i.rA] == MODULE_WORD ? FindExport(name) : 0u;
     return Step::Next;
 }
@@ -52,6 +64,8 @@ Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
     if (!text)
         return Step::Stop;
     std::string name(text);
+    // Copied, logged and looked up.
+    vm.Charge(3 * name.size());
     vm.Log("\n\tndsa - object = '");
     vm.Log(name.c_str());
     vm.Log("'.\n");
@@ -95,6 +109,7 @@ Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
         args[k] = vm.stack[top / 4 + k];
         if (!IsValidArgument(row->args[k], args[k], vm.words))
             return Step::Stop;
+        vm.Charge(ArgumentBytes(row->args[k], args[k], vm.words));
     }
     vm.registers[vm.stackRegister] = top + needed;
 
@@ -103,7 +118,9 @@ Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
     bool called = row->invoke(object->object, args, vm.words, result);
     --vm.nativeDepth;
     vm.RestoreInterruptedRun();
-    if (!called)
+    // What the method did is not counted; the clock tells.
+    vm.untilClockCheck = 0;
+    if (!called || vm.workSpent)
         return Step::Stop;
     vm.registers[0] = result;
     return Step::Next;

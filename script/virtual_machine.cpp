@@ -69,15 +69,25 @@ void CVirtualMachine::Log(const char* text) const
     WriteToLog(owner, text);
 }
 
-void CVirtualMachine::LoadProgram(const ByteCode* program)
+const char* CVirtualMachine::RegisteredName(const void* object) const
+{
+    for (const auto& [name, registered] : registry)
+        if (registered == object)
+            return name.c_str();
+    return nullptr;
+}
+
+bool CVirtualMachine::LoadProgram(const ByteCode* program)
 {
     if (!program || program->size > MACHINE_MEMORY_SIZE || (program->size > 0 && !program->data))
-        return;
+        return false;
     SaveInterruptedRun();
     std::memset(memory, 0, MACHINE_MEMORY_SIZE);
     std::memset(registers, 0, sizeof registers);
     if (program->size > 0)
         std::memcpy(memory, program->data, program->size);
+    Charge(MACHINE_MEMORY_SIZE);
+    return true;
 }
 
 void CVirtualMachine::ClearStack()
@@ -100,6 +110,7 @@ void CVirtualMachine::SaveInterruptedRun()
         saved.back().stack.reset(new uint32_t[STACK_CAPACITY]);
     }
     SavedRun& s = saved[savedCount++];
+    Charge(MACHINE_MEMORY_SIZE + STACK_CAPACITY * sizeof(uint32_t));
     std::memcpy(s.memory.get(), memory, MACHINE_MEMORY_SIZE);
     std::memcpy(s.stack.get(), stack.get(), STACK_CAPACITY * sizeof(uint32_t));
     std::memcpy(s.registers, registers, sizeof registers);
@@ -118,36 +129,103 @@ void CVirtualMachine::RestoreInterruptedRun()
     stackLow = 0; // the restored stack may hold words anywhere
 }
 
+void CVirtualMachine::BeginWork(WorkClock clock, int64_t deadline, int32_t milliseconds)
+{
+    if (workDepth++ > 0)
+        return;
+    this->clock = clock;
+    this->deadline = deadline;
+    workMilliseconds = milliseconds;
+    workSpent = false;
+    boundLogged = false;
+    untilClockCheck = CLOCK_CHECK_INTERVAL;
+}
+
+void CVirtualMachine::EndWork()
+{
+    if (workDepth == 0 || --workDepth > 0)
+        return;
+    clock = WorkClock{};
+    workSpent = false;
+}
+
+void CVirtualMachine::Charge(size_t bytes)
+{
+    untilClockCheck -= static_cast<int64_t>(bytes / BYTES_PER_INSTRUCTION);
+}
+
 void CVirtualMachine::Execute()
 {
+    runHitBound = false;
     // Handlers whose methods fire events whose handlers fire events...: refuse to go deeper than
     // any real GUI needs instead of running out of native stack.
     if (runDepth >= MAX_NESTED_RUNS)
         return;
-    SaveInterruptedRun();
     if (runDepth == 0) {
+        // A run outside a span is a span of its own.
+        if (workDepth == 0) {
+            workSpent = false;
+            boundLogged = false;
+        }
         instructionsLeft = instructionLimit;
-        budgetSpentLogged = false;
     }
+    if (workSpent)
+        return;
+    SaveInterruptedRun();
     ++runDepth;
+    runStart[runDepth] = executed;
+    nestedWork[runDepth] = 0;
     callObject = 0;
     ClearStack();
     registers[stackRegister] = STACK_EMPTY;
     MachineInstructions::Loop(*this);
     ClearStack();
+    runHitBound = hitDepth == runDepth;
+    if (runHitBound)
+        hitDepth = -1;
+    nestedWork[runDepth - 1] += executed - runStart[runDepth];
     --runDepth;
+}
+
+void CVirtualMachine::BoundHit(const char* line)
+{
+    workSpent = true;
+    if (hitDepth < 0) {
+        uint64_t most = 0;
+        for (int depth = 1; depth <= runDepth; ++depth) {
+            const uint64_t end = depth < runDepth ? runStart[depth + 1] : executed;
+            const uint64_t own = end - runStart[depth] - nestedWork[depth];
+            if (hitDepth < 0 || own > most) {
+                hitDepth = depth;
+                most = own;
+            }
+        }
+    }
+    // The interrupted outer runs stop too; one line says why.
+    if (boundLogged)
+        return;
+    boundLogged = true;
+    WriteToLog(owner, line, true);
 }
 
 void CVirtualMachine::BudgetSpent()
 {
-    // The interrupted outer runs stop at their next instruction too; one line says why.
-    if (budgetSpentLogged)
-        return;
-    budgetSpentLogged = true;
     char line[96];
     std::snprintf(line, sizeof line, "Warning: handler program stopped after %llu instructions.\n",
                   static_cast<unsigned long long>(instructionLimit));
-    Log(line);
+    BoundHit(line);
+}
+
+bool CVirtualMachine::DeadlinePassed()
+{
+    untilClockCheck = CLOCK_CHECK_INTERVAL;
+    if (!clock.now || clock.now(clock.context) < deadline)
+        return false;
+    char line[96];
+    std::snprintf(line, sizeof line, "Warning: handler program stopped after %d ms of work.\n",
+                  static_cast<int>(workMilliseconds));
+    BoundHit(line);
+    return true;
 }
 
 CWin32VirtualMachine::CWin32VirtualMachine(CSystem* owner) : CVirtualMachine(owner) {}

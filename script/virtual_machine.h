@@ -25,6 +25,12 @@ class CGUI;
 // Name -> object, byte-wise ordered; the first registration of a name keeps it.
 using ObjectRegistry = std::map<std::string, void*>;
 
+// The clock that bounds a span of work: now(context) in the ticks of the span's deadline.
+struct WorkClock {
+    void* context = nullptr;
+    int64_t (*now)(void* context) = nullptr;
+};
+
 // A registered object with the class it was registered as.
 struct RegisteredObject {
     void* object = nullptr;
@@ -61,9 +67,26 @@ public:
     }
 
     // Clears memory and registers and copies the program to address 0. Null, or a program longer
-    // than the memory, changes nothing. Inside a native call (a handler's method firing window
-    // events) the interrupted handler's state is put aside first and comes back when the call returns.
-    void LoadProgram(const ByteCode* program);
+    // than the memory, changes nothing and answers false. Inside a native call (a handler's method
+    // firing window events) the interrupted handler's state is put aside first and comes back when
+    // the call returns.
+    bool LoadProgram(const ByteCode* program);
+
+    // The bound of one input event or one build: every run until EndWork, nested ones included,
+    // shares the deadline (in ticks of clock) and the instruction budget of each outermost run.
+    // Once either is hit, the runs under way stop and no run starts until EndWork. A run outside
+    // a span is bounded by its instruction budget alone.
+    void BeginWork(WorkClock clock, int64_t deadline, int32_t milliseconds);
+    void EndWork();
+    bool WorkSpent() const { return workSpent; }
+    // Whether the run that ended last is the one blamed for hitting the bound.
+    bool RunHitBound() const { return runHitBound; }
+    // Work a native call does on bytes (copying, comparing, writing them), counted against the
+    // instructions that run before the machine next looks at the clock.
+    void Charge(size_t bytes);
+
+    // The name under which object holds its registry entry, null for none.
+    const char* RegisteredName(const void* object) const;
 
     // The class the object under name was registered as; null for none or an unknown name.
     ScriptClass RegisteredClass(const char* name) const;
@@ -80,6 +103,10 @@ public:
     // Instructions one handler run may execute, the runs nested in it included. A handler that
     // never ends would freeze the only thread; every real handler ends long before this.
     static constexpr uint64_t RUN_INSTRUCTION_BUDGET = 50'000'000;
+    // Instructions between two looks at the clock of a span; a native call brings the next look
+    // forward by its work and has one after it.
+    static constexpr int64_t CLOCK_CHECK_INTERVAL = 4096;
+    static constexpr size_t BYTES_PER_INSTRUCTION = 16;
 
     uint8_t* memory;
     uint32_t registers[32] = {};
@@ -135,12 +162,30 @@ private:
     std::vector<SavedRun> saved;
     size_t savedCount = 0;
 
-    // Called when the budget is spent: logs once per outermost run.
+    // The bound is hit; the line says why, once per span.
+    void BoundHit(const char* line);
+    // The instruction budget of the outermost run is spent.
     void BudgetSpent();
+    // Looks at the clock; true when the deadline has passed.
+    bool DeadlinePassed();
 
     uint64_t instructionLimit = RUN_INSTRUCTION_BUDGET;
     uint64_t instructionsLeft = 0;
-    bool budgetSpentLogged = false;
+    int64_t untilClockCheck = CLOCK_CHECK_INTERVAL;
+
+    int workDepth = 0;
+    WorkClock clock;
+    int64_t deadline = 0;
+    int32_t workMilliseconds = 0;
+    bool workSpent = false;
+    bool boundLogged = false;
+    // The run blamed for the bound: of the runs under way when it was hit, the one that had
+    // executed the most instructions of its own (not those of the runs nested in it).
+    int hitDepth = -1; // its runDepth, -1 for none
+    bool runHitBound = false;
+    uint64_t executed = 0; // instructions of every run
+    uint64_t runStart[MAX_NESTED_RUNS + 1] = {};  // executed when the run at that depth started
+    uint64_t nestedWork[MAX_NESTED_RUNS + 1] = {}; // instructions of its nested runs that ended
 };
 
 class CWin32VirtualMachine : public CVirtualMachine {

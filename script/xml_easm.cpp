@@ -184,6 +184,11 @@ ByteCode* CXMLeasm::Assemble(const char* source, CVirtualMachine* machine)
         assembler.ProcessToken(token);
         if (assembler.state == 0)
             return nullptr;
+        // The machine could not load it.
+        if (assembler.output.size() > MACHINE_MEMORY_SIZE) {
+            WriteLog(machine, "[XMLeasm] Error: program longer than 65536 bytes.\n");
+            return nullptr;
+        }
     }
     // A string that runs into the end of the text never gets its closing quote token.
     if (unclosedQuote) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "gui/gui.h"
 #include "render/render_device.h"
 #include "tests/support/child_process.h"
+#include "tests/support/hostile_guis.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/recording_log.h"
 #include "tests/support/test_paths.h"
@@ -42,12 +44,18 @@ const char WINDOWED_800X600[] =
 // its own log.
 class RunDirCopy {
 public:
-    explicit RunDirCopy(const std::string& settings)
+    // With guiXml, "gui/gui.xml" is that text (the GUI's textures stay the build's).
+    explicit RunDirCopy(const std::string& settings, const std::string* guiXml = nullptr)
     {
         for (const auto& entry : fs::directory_iterator(kestrova_test::RunDir())) {
             std::string name = entry.path().filename().string();
-            if (name != "Settings.ini" && name != "log.txt")
+            if (name == "gui" && guiXml) {
+                fs::create_directory(scratch.Path() / name);
+                fs::create_symlink(entry.path() / "textures", scratch.Path() / name / "textures");
+                WriteFile(scratch.Path() / name / "gui.xml", *guiXml);
+            } else if (name != "Settings.ini" && name != "log.txt") {
                 fs::create_symlink(entry.path(), scratch.Path() / name);
+            }
         }
         WriteFile(scratch.Path() / "Settings.ini", settings);
     }
@@ -103,6 +111,34 @@ TEST(Program, EndsCleanlyOnSigterm)
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(30000), 0);
     ExpectCompleteRunLog(ReadFile(dir.Path() / "log.txt"));
+}
+
+TEST(Program, EndsWithinASecondOfACloseRequestOrSigtermWhileAHostileHandlerRuns)
+{
+    // On every pass the label under the cursor sets its text to 61 KB without end.
+    const std::string xml = kestrova_test::HostileLabel(kestrova_test::Event("OnMouseMove", kestrova_test::SetLongTexts()));
+    for (bool closeBox : {true, false}) {
+        SCOPED_TRACE(closeBox ? "close box" : "SIGTERM");
+        RunDirCopy dir(WINDOWED_800X600, &xml);
+        kestrova_test::ChildProcess program;
+        ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
+                                  {"KESTROVA_NO_MESSAGE_BOX=1"}));
+        kestrova_test::WindowGeometry geometry;
+        ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
+        for (int started = 0; started < 30000 && ReadFile(dir.Path() / "log.txt").find("ncall") == std::string::npos;
+             started += 10)
+            usleep(10000);
+        if (closeBox)
+            ASSERT_TRUE(kestrova_test::SendCloseRequest("Tamrik"));
+        else
+            program.Signal(SIGTERM);
+        // The window goes within the second; the process then ends as usual.
+        int waited = 0;
+        for (; waited <= 1000 && kestrova_test::WindowExists("Tamrik"); waited += 10)
+            usleep(10000);
+        EXPECT_LE(waited, 1000);
+        EXPECT_EQ(program.Wait(30000), 0);
+    }
 }
 
 RecordingLog* InstallRecordingLog(CSystem* system)

@@ -6,6 +6,7 @@
 
 #include "render/bitmap_font.h"
 #include "tests/fuzz/fuzz_input_file.h"
+#include "tests/fuzz/fuzz_scratch_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,10 +1,7 @@
-// Writes a fuzz input to a file, for the readers that take a path rather than bytes, and a
-// private working folder for the readers whose path is fixed relative to it.
+// Writes a fuzz input to a file, for the readers that take a path rather than bytes.
 #pragma once
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include <unistd.h>
@@ -27,22 +24,4 @@ inline std::string WriteFuzzInput(const uint8_t* data, size_t size, const std::s
 {
     const std::string path = "/tmp/kestrova_" + name + "_" + std::to_string(getpid());
     return WriteFuzzFile(path, data, size) ? path : "";
-}
-
-// Changes into a fresh folder under /tmp holding the given subfolder, removed at exit; false when
-// that fails. Call once per process (a function-local static does it).
-inline bool EnterFuzzScratchFolder(const char* subfolder)
-{
-    static char folder[] = "/tmp/kestrova-fuzz-XXXXXX";
-    if (!mkdtemp(folder))
-        return false;
-    std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
-    });
-    if (chdir(folder) != 0)
-        return false;
-    std::error_code ec;
-    std::filesystem::create_directories(subfolder, ec);
-    return !ec;
 }

@@ -1,6 +1,6 @@
 // Fuzz target for the whole GUI: any bytes as "gui/gui.xml", built into windows, then mouse moves,
 // presses and releases through the system's input lists to the GUI's handlers, then tear-down in
-// the engine's order (system object first, GUI last).
+// the engine's order (system object first, GUI last). Handlers run with the program's real bound.
 //
 // Input: the file's bytes up to the first NUL; after it, three bytes per mouse event. An input
 // without a NUL (a plain gui.xml) is clicked and dragged all over the screen instead.
@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/main_window.h"
+#include "platform/clock.h"
 #include "core/system.h"
 #include "gui/gui.h"
 #include "tests/fuzz/fuzz_input_file.h"
@@ -22,9 +23,10 @@ namespace {
 constexpr int32_t SCREEN_WIDTH = 800;
 constexpr int32_t SCREEN_HEIGHT = 600;
 constexpr size_t MAX_EVENTS = 1024;
-// Handlers run on every event; a lower budget than the script fuzzers keeps an endless handler
-// from making each input slow.
-constexpr uint64_t INSTRUCTION_LIMIT = 20000;
+// Every handler that hits the bound costs its event the bound's time once; an input with many
+// of them stops sending events after this long, well inside libFuzzer's -timeout, which is left
+// to catch an event or build that escapes its bound.
+constexpr int64_t EVENT_SECONDS_PER_INPUT = 3;
 
 void CheckCursor(const CGUI& gui)
 {
@@ -34,10 +36,14 @@ void CheckCursor(const CGUI& gui)
         std::abort();
 }
 
+int64_t g_EventsEnd = 0;
+
 // One event, as the system's input poll fires it. A handler may have switched the GUI off; it is
 // switched on again as F10 would.
 void Send(Tamrik::CSystem& system, CGUI& gui, uint8_t op, int8_t a, int8_t b)
 {
+    if (platform::MonotonicCounter() > g_EventsEnd)
+        return;
     if (!gui.active)
         gui.SetActive(true);
     switch (op % 4) {
@@ -59,6 +65,8 @@ void Send(Tamrik::CSystem& system, CGUI& gui, uint8_t op, int8_t a, int8_t b)
 
 void MoveTo(Tamrik::CSystem& system, CGUI& gui, int32_t x, int32_t y)
 {
+    if (platform::MonotonicCounter() > g_EventsEnd)
+        return;
     if (!gui.active)
         gui.SetActive(true);
     system.FireMouseMove(x - gui.cursor.points[0].x, y - gui.cursor.points[0].y);
@@ -85,8 +93,7 @@ void SweepScreen(Tamrik::CSystem& system, CGUI& gui)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The GUI reads "gui/gui.xml" relative to the working directory.
-    static const bool ready = EnterFuzzScratchFolder("gui");
-    if (!ready)
+    if (!kestrova_test::FuzzSystem::EnterFolder())
         return 0;
     const uint8_t* end = data + size;
     const uint8_t* nul = size ? static_cast<const uint8_t*>(std::memchr(data, 0, size)) : nullptr;
@@ -94,12 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
 
     auto* system = new kestrova_test::FuzzSystem;
-    system->vm->SetInstructionLimitForTesting(INSTRUCTION_LIMIT);
     system->mainWindow->width = SCREEN_WIDTH;
     system->mainWindow->height = SCREEN_HEIGHT;
     auto* gui = new CGUI(system);
     gui->Load();
     gui->SetActive(true);
+    g_EventsEnd = platform::MonotonicCounter() + EVENT_SECONDS_PER_INPUT * platform::MONOTONIC_FREQUENCY;
     if (nul) {
         const size_t events = std::min(static_cast<size_t>(end - nul - 1) / 3, MAX_EVENTS);
         for (size_t i = 0; i < events; ++i) {

@@ -1,4 +1,4 @@
-// Any handler text: assemble it, and run whatever assembles on a machine with a registered object.
+// Any handler text: assemble it, and run whatever assembles as the handler of one input event.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,13 +9,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    if (!kestrova_test::FuzzSystem::EnterFolder())
+        return 0;
     // Handler texts are NUL-terminated; a NUL inside the input ends the text there.
     std::string text(reinterpret_cast<const char*>(data), size);
     kestrova_test::FuzzSystem system;
+    Tamrik::CSystem::WorkScope work(&system, Tamrik::CSystem::EVENT_WORK_SECONDS);
     std::unique_ptr<Tamrik::ByteCode> program(Tamrik::CXMLeasm::Assemble(text.c_str(), system.vm));
-    if (program) {
-        system.vm->LoadProgram(program.get());
+    if (program && system.vm->LoadProgram(program.get()))
         system.vm->Run();
-    }
     return 0;
 }

@@ -121,9 +121,13 @@ TEST_F(WindowExports, AnEndlessHandlerEndsAtTheBudgetAndSoDoesTheRunThatSetItOff
     EXPECT_NE(R(12), 7);
     EXPECT_TRUE(Window("loop")->visible);
     EXPECT_EQ(Count(Log(), "Warning: handler program stopped after 100000 instructions."), 1u);
+    // The handler that ran into the budget is switched off.
+    EXPECT_EQ(Window("loop")->handlers[Tamrik::ON_GAIN_FOCUS], nullptr);
+    EXPECT_EQ(Count(Log(), "Warning: OnGainFocus handler of window 'loop' switched off."), 1u);
 
     // The real budget: far beyond any handler, still a bounded wait.
     system.vm->SetInstructionLimitForTesting(Tamrik::CVirtualMachine::RUN_INSTRUCTION_BUDGET);
+    Window("loop")->SetHandler(Tamrik::ON_GAIN_FOCUS, Assemble(endless.Text()).release());
     Window("loop")->OnGainFocus(0, 0);
     EXPECT_EQ(Count(Log(), "Warning: handler program stopped after 50000000 instructions."), 1u);
     EXPECT_GT(R(13), 20'000'000);

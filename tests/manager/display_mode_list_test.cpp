@@ -48,14 +48,15 @@ TEST(DisplayModeList, TheLastModeThatTheSettingsNameIsSelected)
     EXPECT_EQ(List(reported, Named("800", "600", "32", "60")).selection, 1);
 }
 
-TEST(DisplayModeList, SettingsAreReadAsAtoiReadsThemAndWithoutAMatchTheFirstModeIsSelected)
+TEST(DisplayModeList, SettingsAreReadAsAtoiReadsThemAndWithoutAMatchNothingIsSelected)
 {
     std::vector<DisplayMode> reported = {{1280, 1024, 32, 60}, {800, 600, 32, 60}};
     EXPECT_EQ(List(reported, Named("800px", " 600", "32bits", "60Hz")).selection, 1);
-    // Every field counts: a different refresh rate is another mode.
-    EXPECT_EQ(List(reported, Named("800", "600", "32", "75")).selection, 0);
-    EXPECT_EQ(List(reported).selection, 0);
-    EXPECT_EQ(List(reported, Named("", "", "", "")).selection, 0);
+    // Every field counts, and a mode the screen does not list is kept for the save, not
+    // replaced by a listed one.
+    for (const IniMap& unlisted : {Named("800", "600", "32", "59"), Named("800", "600", "24", "60"),
+                                   Named("1280", "1024", "32", "75"), Named("", "", "", ""), IniMap{}})
+        EXPECT_EQ(List(reported, unlisted).selection, -1);
     // Without listed modes nothing is selected.
     DisplayModeList empty = List({{320, 200, 32, 70}, {800, 600, 8, 60}});
     EXPECT_TRUE(empty.items.empty() && empty.modes.empty());

@@ -1,6 +1,6 @@
 // The real settings tool on its own Xorg with several display modes, driven with xdotool: the
-// mode list, the mode test with its way back, saving for the viewer, the dialog's picture, and
-// leaving without writing.
+// mode list, the mode test with its way back, saving for the viewer and a save that fails, the
+// dialog's picture and radio buttons, and leaving without writing.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -17,12 +17,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/ini_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/user_input.h"
 #include "tests/support/x11_window.h"
 #include "tests/support/xorg_dummy_server.h"
 
@@ -34,23 +34,7 @@ namespace fs = std::filesystem;
 
 const char* const TITLE = "Opcije Kestrova-a";
 const char* const QUESTION = "Test rezolucije";
-
-void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-// Polls done every 20 ms for up to timeoutMs.
-template <class Done>
-bool WaitUntil(Done done, int timeoutMs)
-{
-    for (int waited = 0; waited <= timeoutMs; waited += 20, Pause(20))
-        if (done())
-            return true;
-    return false;
-}
-
-bool Xdo(const std::string& arguments)
-{
-    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-}
+const char* const ERROR_BOX = "Pogreska";
 
 // Visible windows titled title, oldest first.
 std::vector<std::string> Windows(const std::string& title)
@@ -91,6 +75,54 @@ Size ScreenSize()
         XGetGeometry(display, root, &ignored, &x, &y, &size.width, &size.height, &border, &depth);
     });
     return size;
+}
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+// What the dialog's client area shows; empty when it cannot be read.
+struct ClientPicture {
+    int width = 0;
+    std::vector<Rgb> pixels;
+    Rgb At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+};
+
+ClientPicture TakePicture(const WindowGeometry& dialog)
+{
+    ClientPicture picture;
+    OnDisplay([&](Display* display, Window root) {
+        XImage* image = XGetImage(display, root, dialog.x, dialog.y, unsigned(dialog.width),
+                                  unsigned(dialog.height), AllPlanes, ZPixmap);
+        if (!image)
+            return;
+        picture.width = dialog.width;
+        for (int y = 0; y < dialog.height; ++y)
+            for (int x = 0; x < dialog.width; ++x) {
+                unsigned long p = XGetPixel(image, x, y);
+                picture.pixels.push_back({int(p >> 16) & 255, int(p >> 8) & 255, int(p) & 255});
+            }
+        XDestroyImage(image);
+    });
+    return picture;
+}
+
+// A rectangle of pixels, edges included; empty (right < left) by default.
+struct Box {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+};
+
+// The smallest box around the pixels within that drawn picks out.
+template <class Drawn>
+Box InkBox(const ClientPicture& picture, Box within, Drawn drawn)
+{
+    Box box;
+    for (int y = within.top; y <= within.bottom; ++y)
+        for (int x = within.left; x <= within.right; ++x)
+            if (drawn(picture.At(x, y)))
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+                       std::max(box.bottom, y)};
+    return box;
 }
 
 bool WaitForScreen(Size size, int timeoutMs)
@@ -229,19 +261,19 @@ protected:
         Pause(100);
     }
 
-    // Confirms the newest open "Test rezolucije" box; false when none is open.
-    bool AnswerNewestBox()
+    // Confirms the newest open box titled title; false when none is open.
+    bool AnswerNewestBox(const char* title = QUESTION)
     {
-        std::vector<std::string> boxes = Windows(QUESTION);
+        std::vector<std::string> boxes = Windows(title);
         if (boxes.empty())
             return false;
         Xdo("windowfocus --sync " + boxes.back() + " key Return");
-        return WaitUntil([&] { return Windows(QUESTION).size() < boxes.size(); }, 3000);
+        return WaitUntil([&] { return Windows(title).size() < boxes.size(); }, 3000);
     }
 
-    bool WaitForBoxes(size_t count, int timeoutMs)
+    bool WaitForBoxes(size_t count, int timeoutMs, const char* title = QUESTION)
     {
-        return WaitUntil([&] { return Windows(QUESTION).size() == count; }, timeoutMs);
+        return WaitUntil([&] { return Windows(title).size() == count; }, timeoutMs);
     }
 
     XorgDummyServer xorg;
@@ -332,6 +364,46 @@ TEST_F(SettingsTool, EndingTheToolDuringATestPutsTheModeBack)
     EXPECT_EQ(ScreenSize(), startSize);
 }
 
+TEST_F(SettingsTool, AModeTheScreenDoesNotListSelectsNothingAndASaveKeepsIt)
+{
+    std::string settings = Settings(true);
+    settings.replace(settings.find("\"60\""), 4, "\"59\"");
+    StartTool(settings);
+    // Nothing selected: "Testiraj" has no mode to try.
+    ClickTest();
+    Pause(500);
+    EXPECT_TRUE(Windows(QUESTION).empty());
+    EXPECT_EQ(ScreenSize(), startSize);
+    ClickDebug();
+    Tamrik::IniMap saved = Save();
+    EXPECT_EQ(saved["Game"]["Log"], "true");
+    for (auto [key, value] : {std::pair{"Width", "800"}, {"Height", "600"}, {"Depth", "32"},
+                              {"RefreshRate", "59"}})
+        EXPECT_EQ(saved["Display"][key], value) << key;
+    ExitTool();
+}
+
+TEST_F(SettingsTool, ASaveThatFailsShowsItsBoxAndKeepsTheOldFileAndAGoodOneStaysSilent)
+{
+    StartTool(Settings(false));
+    const fs::path file = dir.Path() / "Settings.ini";
+    fs::remove(file);
+    WriteFile(file / "keep", "x");
+    ClickSave();
+    EXPECT_TRUE(WaitForBoxes(1, 5000, ERROR_BOX));
+    EXPECT_EQ(ReadFile(file / "keep"), "x");
+    EXPECT_TRUE(AnswerNewestBox(ERROR_BOX));
+
+    fs::remove_all(file);
+    // Off "Pohrani" first: a synchronous move to where the pointer already is waits in vain.
+    Xdo("mousemove 0 0");
+    ClickSave();
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(file); }, 5000));
+    Pause(300);
+    EXPECT_TRUE(Windows(ERROR_BOX).empty());
+    ExitTool();
+}
+
 TEST_F(SettingsTool, DebugTickedAndSavedIsWhatTheViewerStartsWith)
 {
     StartTool(Settings(false));
@@ -367,21 +439,17 @@ TEST_F(SettingsTool, TheDialogHasItsClientSizeAndThePictureFillsItsRectangle)
     EXPECT_EQ(dialog.height, 512);
     Pause(500);
 
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    XImage* image = XGetImage(display, DefaultRootWindow(display), dialog.x, dialog.y, 775, 512,
-                              AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
+    ClientPicture picture = TakePicture(dialog);
+    ASSERT_EQ(picture.pixels.size(), 775u * 512u);
     // The picture's dark teal frame lies just inside the rectangle (16, 8) - (752, 328), the
     // dialog's light background just outside it.
     auto isFrame = [&](int x, int y) {
-        unsigned long p = XGetPixel(image, x, y);
-        int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-        return std::abs(r - 20) < 30 && std::abs(g - 61) < 30 && std::abs(b - 79) < 30;
+        Rgb p = picture.At(x, y);
+        return std::abs(p.r - 20) < 30 && std::abs(p.g - 61) < 30 && std::abs(p.b - 79) < 30;
     };
     auto isLight = [&](int x, int y) {
-        unsigned long p = XGetPixel(image, x, y);
-        return ((p >> 16) & 255) > 180 && ((p >> 8) & 255) > 180 && (p & 255) > 180;
+        Rgb p = picture.At(x, y);
+        return p.r > 180 && p.g > 180 && p.b > 180;
     };
     for (auto [x, y] : {std::pair{17, 9}, {750, 9}, {17, 326}, {750, 326}, {384, 9}, {17, 168}})
         EXPECT_TRUE(isFrame(x, y)) << x << "," << y;
@@ -389,8 +457,49 @@ TEST_F(SettingsTool, TheDialogHasItsClientSizeAndThePictureFillsItsRectangle)
         EXPECT_TRUE(isLight(x, y)) << x << "," << y;
     // Inside the frame is the picture itself, neither frame nor background.
     EXPECT_FALSE(isFrame(384, 100) || isLight(384, 100));
-    XDestroyImage(image);
-    XCloseDisplay(display);
+    ExitTool();
+}
+
+TEST_F(SettingsTool, WithoutItsPictureTheDialogOpensAndNoOtherWindow)
+{
+    fs::remove(dir.Path() / "textures");
+    int shown = ViewableWindows();
+    StartTool(Settings(false));
+    // The toolkit would show its own error box once its loop is idle.
+    Pause(700);
+    EXPECT_EQ(ViewableWindows(), shown + 1);
+    ExitTool();
+}
+
+TEST_F(SettingsTool, TheRadioButtonsMeetWithoutOverlapAndShowTheirWholeTextAndIndicators)
+{
+    StartTool(Settings(false));
+    // "OpenGL" takes the 16 rows from 440, "Direct3D" the 16 below: a click's row, and the
+    // renderer chosen after it.
+    const struct {
+        int y;
+        const char* renderer;
+    } clicks[] = {{458, "Direct3D"}, {454, "OpenGL"}, {456, "Direct3D"}, {455, "OpenGL"},
+                  {471, "Direct3D"}, {441, "OpenGL"}, {474, "OpenGL"}};
+    for (const auto& c : clicks) {
+        Click(50, c.y);
+        EXPECT_EQ(Save()["Display"]["Renderer"], c.renderer) << "click at y = " << c.y;
+    }
+
+    auto blue = [](Rgb p) { return p.b > p.r + 40; };
+    auto dark = [](Rgb p) { return p.r + p.g + p.b < 450; };
+    for (int top : {440, 456}) {
+        Click(50, top + 2);
+        ClientPicture picture = TakePicture(dialog);
+        ASSERT_FALSE(picture.pixels.empty());
+        // The chosen button's blue indicator, as tall as it is wide, within its 16 rows.
+        Box indicator = InkBox(picture, {10, 430, 39, 484}, blue);
+        EXPECT_EQ(indicator.bottom - indicator.top, indicator.right - indicator.left) << top;
+        EXPECT_TRUE(indicator.top >= top && indicator.bottom < top + 16) << top;
+        // Its text clear of the first and last row, where a cut one would end.
+        Box text = InkBox(picture, {38, top, 139, top + 15}, dark);
+        EXPECT_TRUE(text.top > top && text.top < text.bottom && text.bottom < top + 15) << top;
+    }
     ExitTool();
 }
 

@@ -1,7 +1,17 @@
-// Saving Settings.ini: order, quoting and line ends, the read-back, and the atomic replace.
+// Saving Settings.ini: order, quoting and line ends, the read-back, the atomic replace, links,
+// in-place saves, and failures that keep the old file.
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "core/ini_file.h"
 #include "manager/settings_form.h"
@@ -14,6 +24,11 @@ using kestrova_test::WriteFile;
 using Tamrik::IniMap;
 
 namespace {
+
+namespace fs = std::filesystem;
+
+// A user without root's rights, who owns none of the test's files.
+constexpr uid_t NOBODY = 65534;
 
 IniMap Read(const char* path)
 {
@@ -68,33 +83,171 @@ TEST(SettingsWriter, AFileWithoutGameGetsItWithLogAlone)
               "Width = \"640\"\r\n[Game]\r\nLog = \"false\"\r\n");
 }
 
-TEST(SettingsWriter, ASaveThatCannotBeFinishedLeavesTheOldFileAndSaysSo)
+// Root may write any file, so a read-only file or folder holds only for another user: the save
+// then runs in a child process as one.
+bool Save(const IniMap& settings, const char* path, bool asOtherUser)
 {
-    ScratchDir dir;
+    if (!asOtherUser || geteuid() != 0)
+        return WriteSettingsFile(settings, path);
+    pid_t child = fork();
+    if (child == 0) {
+        bool saved = setgroups(0, nullptr) == 0 && setresgid(NOBODY, NOBODY, NOBODY) == 0 &&
+                     setresuid(NOBODY, NOBODY, NOBODY) == 0 && WriteSettingsFile(settings, path);
+        _exit(saved ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// A folder on a small file system of its own, so that it can be filled to the last block.
+class SmallDisk {
+public:
+    explicit SmallDisk(const fs::path& where) : folder(where)
+    {
+        fs::create_directory(folder);
+        mounted = mount("kestrova-test", folder.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted)
+            umount2(folder.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted; }
+    void Fill() const
+    {
+        std::ofstream filler(folder / "filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
+        }
+    }
+
+private:
+    fs::path folder;
+    bool mounted = false;
+};
+
+ino_t Inode(const char* path)
+{
+    struct stat status {};
+    stat(path, &status);
+    return status.st_ino;
+}
+
+TEST(SettingsWriter, LinksKeepNamingTheSavedFileAndItsPermissions)
+{
+    const struct {
+        const char* name;
+        void (*make)();
+    } cases[] = {
+        {"symbolic link to another folder",
+         [] { fs::create_symlink("elsewhere/Settings.ini", "Settings.ini"); }},
+        {"chain of symbolic links",
+         [] {
+             fs::create_symlink(fs::current_path() / "middle.ini", "Settings.ini");
+             fs::create_symlink("elsewhere/Settings.ini", "middle.ini");
+         }},
+        {"hard link", [] { fs::create_hard_link("elsewhere/Settings.ini", "Settings.ini"); }},
+    };
+    const IniMap settings{{"Game", {{"Log", "true"}}}};
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        WriteFile("elsewhere/Settings.ini", "[Game]\r\nLog = \"false\"\r\n");
+        fs::permissions("elsewhere/Settings.ini", fs::perms(0640));
+        c.make();
+        bool symbolic = fs::is_symlink("Settings.ini");
+        ASSERT_TRUE(WriteSettingsFile(settings, "Settings.ini")) << c.name;
+        EXPECT_EQ(fs::is_symlink("Settings.ini"), symbolic) << c.name;
+        EXPECT_TRUE(fs::equivalent("Settings.ini", "elsewhere/Settings.ini")) << c.name;
+        EXPECT_EQ(ReadFile("elsewhere/Settings.ini"), FormatSettings(settings)) << c.name;
+        EXPECT_EQ(fs::status("elsewhere/Settings.ini").permissions(), fs::perms(0640)) << c.name;
+        EXPECT_FALSE(fs::exists("elsewhere/Settings.ini.new")) << c.name;
+    }
+}
+
+TEST(SettingsWriter, WhereNoNewFileCanBeMadeTheFileIsOverwrittenInPlace)
+{
+    const struct {
+        const char* name;
+        bool asOtherUser, othersFile;
+        void (*block)();
+    } cases[] = {
+        {"folder this user may not write", true, false,
+         [] { fs::permissions("shared", fs::perms(0555)); }},
+        {"new file's name taken by a folder", false, false,
+         [] { fs::create_directory("shared/Settings.ini.new"); }},
+        {"sticky folder, another user's file", true, true,
+         [] { fs::permissions("shared", fs::perms(01777)); }},
+    };
+    const IniMap settings{{"Game", {{"Log", "true"}}}};
+    for (const auto& c : cases) {
+        // Run without root, every file the test makes is the runner's own.
+        if (c.othersFile && geteuid() != 0) {
+            std::printf("skipped without root: %s\n", c.name);
+            continue;
+        }
+        ScratchDir dir;
+        // Longer than what replaces it: the rest must go.
+        WriteFile("shared/Settings.ini", "[Game]\r\nLog = \"false\"\r\nMap = \"" +
+                                             std::string(300, 'm') + "\"\r\n");
+        fs::permissions("shared/Settings.ini", fs::perms(0666));
+        ino_t inode = Inode("shared/Settings.ini");
+        c.block();
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(Save(settings, "shared/Settings.ini", c.asOtherUser)) << c.name;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.name;
+        EXPECT_EQ(ReadFile("shared/Settings.ini"), FormatSettings(settings)) << c.name;
+        EXPECT_EQ(Inode("shared/Settings.ini"), inode) << c.name;
+        EXPECT_EQ(fs::status("shared/Settings.ini").permissions(), fs::perms(0666)) << c.name;
+        fs::permissions("shared", fs::perms(0755));
+    }
+}
+
+TEST(SettingsWriter, ASaveThatCannotBeWrittenKeepsTheOldFileAndSaysSo)
+{
     const std::string old = "[Display]\r\nWidth = \"800\"\r\n";
-    WriteFile("Settings.ini", old);
-    IniMap settings;
-    settings["Display"]["Width"] = "1024";
-
-    // The new file cannot be made where it belongs: that name is taken by a folder.
-    std::filesystem::create_directory("Settings.ini.new");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(WriteSettingsFile(settings, "Settings.ini"));
-    std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(ReadFile("Settings.ini"), old);
-    EXPECT_NE(message.find("Settings.ini"), std::string::npos);
-    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
-    std::filesystem::remove("Settings.ini.new");
-
-    // The new file is written but cannot replace the old one, which is a folder here.
-    ASSERT_TRUE(WriteSettingsFile(settings, "Settings.ini"));
-    std::filesystem::create_directory("Blocked.ini");
-    WriteFile("Blocked.ini/keep", "x");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(WriteSettingsFile(settings, "Blocked.ini"));
-    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(ReadFile("Blocked.ini/keep"), "x");
-    EXPECT_FALSE(std::filesystem::exists("Blocked.ini.new"));
+    // Longer than the one block the old file holds: overwriting it in place needs another.
+    const IniMap settings{{"Display", {{"Width", "1024"}, {"Note", std::string(6000, 'n')}}}};
+    const struct {
+        const char* name;
+        bool asOtherUser, fullDisk;
+        void (*make)(const std::string& old);
+    } cases[] = {
+        {"read-only file", true, false,
+         [](const std::string& old) {
+             WriteFile("disk/Settings.ini", old);
+             fs::permissions("disk/Settings.ini", fs::perms(0444));
+             fs::permissions("disk", fs::perms(0777));
+         }},
+        {"folder in its place", false, false,
+         [](const std::string&) { WriteFile("disk/Settings.ini/keep", "x"); }},
+        {"full disk", false, true, [](const std::string& old) { WriteFile("disk/Settings.ini", old); }},
+        {"full disk, hard link written in place", false, true,
+         [](const std::string& old) {
+             WriteFile("disk/Settings.ini", old);
+             fs::create_hard_link("disk/Settings.ini", "disk/Linked.ini");
+         }},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        SmallDisk disk(dir.Path() / "disk");
+        if (c.fullDisk && !disk.Mounted()) {
+            std::printf("skipped, no small file system can be mounted here: %s\n", c.name);
+            continue;
+        }
+        c.make(old);
+        if (c.fullDisk)
+            disk.Fill();
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(Save(settings, "disk/Settings.ini", c.asOtherUser)) << c.name;
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("disk/Settings.ini"), std::string::npos) << c.name;
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << c.name;
+        bool folder = fs::is_directory("disk/Settings.ini");
+        EXPECT_EQ(ReadFile(folder ? "disk/Settings.ini/keep" : "disk/Settings.ini"),
+                  folder ? "x" : old) << c.name;
+        EXPECT_FALSE(fs::exists("disk/Settings.ini.new")) << c.name;
+    }
 }
 
 TEST(SettingsWriter, ASaveKeepsTheFilesPermissions)

@@ -21,7 +21,7 @@ public:
     std::vector<void*> Objects(InputEvent kind)
     {
         std::vector<void*> objects;
-        for (const auto& entry : listeners[kind].entries)
+        for (const auto& entry : listeners[kind].records)
             objects.push_back(entry.listener.object);
         return objects;
     }

@@ -8,17 +8,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "render/bitmap_font.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/user_input.h"
 #include "tests/support/x11_window.h"
 
 using namespace Tamrik;
@@ -30,16 +29,6 @@ namespace fs = std::filesystem;
 
 constexpr int WIDTH = 800;
 constexpr int HEIGHT = 600;
-
-void Pause(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-bool Xdo(const std::string& arguments)
-{
-    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // The window's picture (it sits at the screen's top-left corner), top row first.
 struct Shot {

@@ -1,5 +1,6 @@
 // The tests' system object: log, main-window object (no window until a test creates one) and
-// script machine with "System" registered, a counter the test sets, and no platform timer.
+// script machine with "System" registered, a counter the test sets or lets step, and no
+// platform timer.
 #pragma once
 #include <cstdint>
 
@@ -23,10 +24,17 @@ public:
         vm->RegisterObject("System", this);
     }
     void Sleep(uint32_t) override {}
-    int64_t GetCounter() override { return counter; }
+    // A fake clock: each reading advances it by counterStep (0 stands still).
+    int64_t GetCounter() override
+    {
+        const int64_t now = counter;
+        counter += counterStep;
+        return now;
+    }
     int64_t GetFrequency() override { return frequency; }
 
     int64_t counter = 1;
+    int64_t counterStep = 0;
     int64_t frequency = 1000;
 };
 
