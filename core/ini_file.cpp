@@ -2,7 +2,9 @@
 // only letters, digits, "=", "[" and "]" survive.
 #include "core/ini_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace Tamrik {
@@ -80,6 +82,21 @@ void BuildSections(IniMap& map, const std::vector<std::string>& lines)
         map.insert({current, std::move(pending)});
 }
 
+// Appends the file's bytes; 0 when it was read to its end, else the error that stopped it.
+int ReadWholeFile(const char* path, std::string& bytes)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return errno ? errno : EIO;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
+    const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
+    std::fclose(file);
+    return error;
+}
+
 } // namespace
 
 void ParseIniBytes(IniMap& map, const char* data, size_t size)
@@ -94,22 +111,20 @@ void ParseIniBytes(IniMap& map, const char* data, size_t size)
 void ParseIniFile(IniMap& map, const char* path)
 {
     map.clear();
-    FILE* file = path ? std::fopen(path, "rb") : nullptr;
-    if (!file)
-        return;
     std::string bytes;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    std::fclose(file);
+    if (path)
+        ReadWholeFile(path, bytes);
     ParseIniBytes(map, bytes.data(), bytes.size());
 }
 
-IniMap* LoadSettings()
+IniMap* LoadSettings(int* error)
 {
     IniMap* map = new IniMap;
-    ParseIniFile(*map, "Settings.ini");
+    std::string bytes;
+    const int readError = ReadWholeFile("Settings.ini", bytes);
+    if (error)
+        *error = readError;
+    ParseIniBytes(*map, bytes.data(), bytes.size());
     return map;
 }
 

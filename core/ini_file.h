@@ -13,8 +13,9 @@ using IniMap = std::map<std::string, IniSection>;
 // Empties map, then fills it from the file at path; a missing file leaves it empty.
 void ParseIniFile(IniMap& map, const char* path);
 
-// A new map read from "Settings.ini" in the working directory; the caller owns it.
-IniMap* LoadSettings();
+// A new map read from "Settings.ini" in the working directory; the caller owns it. *error, when
+// given, receives 0, or the errno value that kept the file from being read to its end.
+IniMap* LoadSettings(int* error = nullptr);
 
 // Same rules as ParseIniFile, on bytes already in memory (the reader's core; used by the fuzzer).
 void ParseIniBytes(IniMap& map, const char* data, size_t size);

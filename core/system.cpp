@@ -22,7 +22,7 @@ bool IsListKind(InputEvent kind)
 
 CSystem::CSystem()
 {
-    settings = LoadSettings();
+    settings = LoadSettings(&settingsError);
     quit = false;
 }
 

@@ -66,6 +66,7 @@ public:
 
     CLog* log = nullptr;
     IniMap* settings = nullptr;
+    int settingsError = 0;   // why "Settings.ini" could not be read (an errno value), 0 when it was
     CMainWindow* mainWindow = nullptr;
     CVirtualMachine* vm = nullptr;
     bool quit = false;

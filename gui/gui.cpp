@@ -43,6 +43,9 @@ void CGUI::SetActive(bool status)
             system->AddListener(static_cast<InputEvent>(kind), listeners[kind]);
     } else if (active && !status) {
         active = false;
+        // No button-up reaches an inactive GUI: a drag left on would glue the focused window to
+        // the mouse once the GUI is back.
+        dragging = false;
         for (int kind = 0; kind < INPUT_EVENT_COUNT; ++kind)
             system->RemoveListener(static_cast<InputEvent>(kind), listeners[kind]);
     }
@@ -67,28 +70,40 @@ void CGUI::BringToFront(CWindow* window)
     windows.push_back(window);
 }
 
+namespace {
+
+// Edges included, compared as signed integers.
+bool Contains(const CGUI::CWindow* w, int32_t x, int32_t y)
+{
+    const ScreenPoint* p = w->corners.points;
+    return p[QUAD_TOP_LEFT].x <= x && x <= p[QUAD_TOP_RIGHT].x && p[QUAD_TOP_LEFT].y <= y && y <= p[QUAD_BOTTOM_LEFT].y;
+}
+
+} // namespace
+
 CGUI::CWindow* CGUI::HitTest()
 {
-    // Breadth-first: a window is examined only when its parent contains the point, and the last
-    // window found (deepest, then latest) wins.
+    // The front-most visible top-level window under the point owns it: a child of a window
+    // behind must not take a click on the dialog in front. Inside that window's subtree the
+    // search is breadth-first: a window is examined only when its parent contains the point,
+    // and the last window found (deepest, then latest) wins.
     const int32_t cx = cursor.points[QUAD_TOP_LEFT].x;
     const int32_t cy = cursor.points[QUAD_TOP_LEFT].y;
+    auto front = std::find_if(windows.rbegin(), windows.rend(),
+                              [&](const CWindow* w) { return w->visible && Contains(w, cx, cy); });
+    if (front == windows.rend())
+        return nullptr;
     CWindow* hit = nullptr;
-    hitLevel.clear();
+    hitLevel.assign(1, *front);
     hitNextLevel.clear();
-    for (CWindow* w : windows)
-        if (w->visible)
-            hitLevel.push_back(w);
     while (!hitLevel.empty()) {
         for (CWindow* w : hitLevel) {
-            const ScreenPoint* p = w->corners.points;
-            if (p[QUAD_TOP_LEFT].x <= cx && cx <= p[QUAD_TOP_RIGHT].x && p[QUAD_TOP_LEFT].y <= cy &&
-                cy <= p[QUAD_BOTTOM_LEFT].y) {
-                hit = w;
-                for (CWindow* child : w->children)
-                    if (child->visible)
-                        hitNextLevel.push_back(child);
-            }
+            if (!Contains(w, cx, cy))
+                continue;
+            hit = w;
+            for (CWindow* child : w->children)
+                if (child->visible)
+                    hitNextLevel.push_back(child);
         }
         hitLevel.swap(hitNextLevel);
         hitNextLevel.clear();

@@ -29,7 +29,7 @@ public:
     CGUI(const CGUI&) = delete;
     CGUI& operator=(const CGUI&) = delete;
 
-    // Builds the windows of "gui/gui.xml".
+    // Builds the windows of "gui/gui.xml"; logs a warning when that gives none.
     void Load();
     // Builds the windows of an element tree (the root's children are the top-level windows);
     // null builds nothing.

@@ -47,6 +47,9 @@ void CGUI::Load()
     CXMLDocument document;
     document.Load();
     Build(document.root);
+    // An active GUI without a window holds the mouse and shows nothing: say why.
+    if (windows.empty())
+        system->log->Write("[XMLParser] Warning: no window built from gui/gui.xml.\n");
 }
 
 void CGUI::Build(CXMLNode* root)

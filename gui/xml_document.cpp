@@ -1,5 +1,5 @@
-// The element reader behind CXMLDocument: a 15-state machine fed one character at a time,
-// with the character filter that drops everything a tag may not hold.
+// The element reader behind CXMLDocument: a state machine fed one character at a time, with the
+// character filter that drops everything a tag may not hold.
 #include "gui/xml_document.h"
 
 #include <cstdio>
@@ -10,7 +10,12 @@ namespace Tamrik {
 
 namespace {
 
-enum : int { STATE_SYNTAX_ERROR = 14 };
+enum : int {
+    STATE_SYNTAX_ERROR = 14,
+    // Inside "<?...?>", and just after a '?' there.
+    STATE_INSTRUCTION = 15,
+    STATE_INSTRUCTION_QUESTION = 16,
+};
 
 // Everything else is dropped unseen in every state but character data and quoted values.
 bool PassesFilter(unsigned char c)
@@ -61,13 +66,21 @@ public:
 private:
     void Feed(unsigned char c)
     {
-        if (state != 0 && state != 12 && !PassesFilter(c))
+        // A declaration or processing instruction is skipped whole. Its '?' would otherwise be
+        // dropped by the filter and its target read as an element that swallows the document.
+        const bool afterBracket = std::exchange(bracketJustRead, false);
+        if (afterBracket && c == '?') {
+            state = STATE_INSTRUCTION;
+            return;
+        }
+        if (state != 0 && state != 12 && state < STATE_INSTRUCTION && !PassesFilter(c))
             return;
         switch (state) {
         case 0:
             if (c == '<') {
                 FlushBuffer();
                 state = 1;
+                bracketJustRead = true;
             } else if (current) {
                 // With no open element the data would be discarded at the next '<'.
                 buffer.push_back(static_cast<char>(c));
@@ -159,6 +172,13 @@ private:
             } else
                 state = STATE_SYNTAX_ERROR;
             break;
+        case STATE_INSTRUCTION:
+            if (c == '?')
+                state = STATE_INSTRUCTION_QUESTION;
+            break;
+        case STATE_INSTRUCTION_QUESTION:
+            state = c == '>' ? 0 : c == '?' ? STATE_INSTRUCTION_QUESTION : STATE_INSTRUCTION;
+            break;
         default:
             break;
         }
@@ -211,6 +231,7 @@ private:
     CXMLNode* detached = nullptr;   // the top of an element tree read after the root
     CXMLNode* current = nullptr;
     int state = 0;
+    bool bracketJustRead = false;   // the last character fed was the '<' that opened state 1
     bool pendingReturn = false;
     std::string buffer;
     std::string attributeName;

@@ -6,7 +6,8 @@
 
 namespace Tamrik {
 
-// Knows elements, double-quoted attributes, character data and comments, nothing else of XML.
+// Knows elements, double-quoted attributes, character data and comments, and skips declarations
+// and processing instructions; nothing else of XML.
 // Never reports an error: a syntax error ends the read and leaves the tree built so far.
 class CXMLDocument {
 public:

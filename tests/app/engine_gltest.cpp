@@ -113,6 +113,25 @@ TEST(Program, EndsCleanlyOnSigterm)
     ExpectCompleteRunLog(ReadFile(dir.Path() / "log.txt"));
 }
 
+TEST(Program, WithoutSettingsSaysSoOnStandardErrorAndEndsCleanlyOnACloseRequest)
+{
+    RunDirCopy dir(WINDOWED_800X600);
+    fs::remove(dir.Path() / "Settings.ini");
+    kestrova_test::ChildProcess program;
+    ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
+                              {"KESTROVA_NO_MESSAGE_BOX=1"}, (dir.Path() / "stderr.txt").string()));
+    kestrova_test::WindowGeometry geometry;
+    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
+    // Every setting reads empty, also the size.
+    EXPECT_EQ(geometry.width, 1);
+    EXPECT_EQ(geometry.height, 1);
+    ASSERT_TRUE(kestrova_test::SendCloseRequest("Tamrik"));
+    EXPECT_EQ(program.Wait(30000), 0);
+    EXPECT_EQ(ReadFile(dir.Path() / "stderr.txt"),
+              "Cannot read \"Settings.ini\" in " + dir.Path().string() + ": No such file or directory\n");
+    EXPECT_FALSE(fs::exists(dir.Path() / "log.txt"));
+}
+
 TEST(Program, EndsWithinASecondOfACloseRequestOrSigtermWhileAHostileHandlerRuns)
 {
     // On every pass the label under the cursor sets its text to 61 KB without end.
@@ -331,9 +350,10 @@ TEST(EngineRun, TerminateDuringTheFirstPassStillDrawsThatFrameThenTearsDownInOrd
                                                "Destroy"}));
     EXPECT_TRUE(engine.gui->GetActive());
     EXPECT_EQ(engine.device->gui, engine.gui);
-    // The GUI logs its activation; the scripted Destroy fails: the line is logged and the
-    // tear-down goes on.
+    // The scratch folder has no "gui/gui.xml"; the GUI logs its activation; the scripted Destroy
+    // fails: the line is logged and the tear-down goes on.
     EXPECT_EQ(ReadFile("log.txt"), std::string(START_LINES) +
+                                       "[XMLParser] Warning: no window built from gui/gui.xml.\r\n"
                                        "\r\n\r\nvoid CGUI::SetActive(bool status) is invoked!\r\n\r\n" +
                                        "render_thread: Failed destroying render device!\r\n" +
                                        END_LINES);

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "gui/check_box.h"
 #include "gui/dialog.h"
+#include "script/export_table.h"
+#include "script/opcodes.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/test_system.h"
@@ -20,10 +24,29 @@ namespace {
 using kestrova_test::Rect;
 using kestrova_test::RectOf;
 
+// A script machine that counts the handler runs that did not end at one of their halts: a
+// refused native call ends a run at the call.
+class RunCheckingMachine : public CWin32VirtualMachine {
+public:
+    using CWin32VirtualMachine::CWin32VirtualMachine;
+    void Run() override
+    {
+        CWin32VirtualMachine::Run();
+        const uint32_t pc = registers[programCounter];
+        unfinished += !(pc >= 4 && pc <= MACHINE_MEMORY_SIZE && memory[pc - 4] == OP_HALT);
+    }
+    int unfinished = 0;
+};
+
 class Panel : public kestrova_test::GUITest {
 protected:
     void SetUp() override
     {
+        delete system.vm;
+        system.vm = machine = new RunCheckingMachine(&system);
+        system.vm->RegisterObject("System", &system);
+        system.vm->RegisterObject("GUI", &gui);
+        system.vm->RegisterObject("RenderDevice", &device);
         std::filesystem::create_symlink(kestrova_test::RunDir() / "gui", "gui");
         gui.Load();
         gui.SetActive(true);
@@ -38,15 +61,16 @@ protected:
 
     const std::string& Line() { return Window("statusLabel")->text; }
 
-    RecordingDevice device{&system}; // registered as "RenderDevice" before the build
+    RecordingDevice device{&system};
+    RunCheckingMachine* machine = nullptr;
 };
 
-TEST_F(Panel, EveryHandlerAssemblesWithoutAWarningAndTheHandlersCallAllTwentyTwoExports)
+TEST_F(Panel, EveryHandlerAssemblesAndATourOfThePanelRunsEachToItsEndCallingAllTwentyTwoExports)
 {
-    const std::string log = Log();
-    EXPECT_EQ(log.find("[XMLParser]"), std::string::npos) << log;
-    EXPECT_EQ(log.find("XMLeasm"), std::string::npos) << log;
-    EXPECT_EQ(log.find("rror"), std::string::npos) << log;
+    const std::string buildLog = Log();
+    EXPECT_EQ(buildLog.find("[XMLParser]"), std::string::npos) << buildLog;
+    EXPECT_EQ(buildLog.find("XMLeasm"), std::string::npos) << buildLog;
+    EXPECT_EQ(buildLog.find("rror"), std::string::npos) << buildLog;
 
     // Every event element filled its slot.
     const std::string xml = kestrova_test::ReadFile("gui/gui.xml");
@@ -65,13 +89,39 @@ TEST_F(Panel, EveryHandlerAssemblesWithoutAWarningAndTheHandlersCallAllTwentyTwo
     EXPECT_EQ(handlers, events);
     EXPECT_GT(events, 10u);
 
+    // What a user does: onto the panel, over each button and off it again, a click on every
+    // control, the keys shown and closed, the GUI put away and back, and quit.
+    MoveTo(10, 10);
+    MoveTo(770, 455);
+    for (const char* button : {"alignButton", "keysButton", "hideButton", "quitButton"}) {
+        const Rect r = RectOf(Window(button));
+        MoveTo(r.left + 10, r.top + 10);
+        MoveTo(10, 10);
+    }
+    for (const char* control : {"shaderBox", "dragBox", "amberRadio", "mistRadio", "whiteRadio", "alignButton",
+                                "keysButton", "closeKeysButton", "hideButton"})
+        ClickOn(control);
+    gui.SetActive(true);
+    ClickOn("quitButton");
+    EXPECT_TRUE(system.quit);
+    EXPECT_EQ(machine->unfinished, 0);
+
     using namespace kestrova_test::exports;
+    std::set<std::string> exported;
     for (const char* name :
          {"?Terminate@CSystem@Tamrik@@QAEXXZ", "?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z",
           "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", SET_ACTIVE, GET_ACTIVE, SET_TEXT_C, SET_TEXT_STRING,
           GET_TEXT, SET_TEXT_COLOR, GET_TEXT_COLOR, SET_TEXT_LAYOUT, GET_TEXT_LAYOUT, SET_POSITION, TRANSLATE,
           SET_SIZE, STRETCH, SET_VISIBLE, IS_VISIBLE, SET_DRAGGABLE, IS_DRAGGABLE, IS_CHECKED, GET_CHECKED_INDEX})
-        EXPECT_NE(xml.find(std::string("s \"") + name + "\""), std::string::npos) << name;
+        exported.insert(std::to_string(static_cast<int32_t>(FindExport(name))));
+    ASSERT_EQ(exported.size(), 22u);
+    // Each native call names its function in the log before it is made.
+    std::set<std::string> called;
+    const std::string log = Log();
+    const std::string mark = "ncall - fptr = ";
+    for (size_t at = log.find(mark); at != std::string::npos; at = log.find(mark, at + 1))
+        called.insert(log.substr(at + mark.size(), log.find(',', at) - at - mark.size()));
+    EXPECT_EQ(called, exported);
 }
 
 TEST_F(Panel, ThePanelIsShownWithItsActiveCaptionAndTheKeysDialogHidden)
@@ -85,7 +135,7 @@ TEST_F(Panel, ThePanelIsShownWithItsActiveCaptionAndTheKeysDialogHidden)
     EXPECT_FALSE(Window("keysDialog")->IsVisible());
     EXPECT_EQ(Line(), "GLSL shader path off");
     // Clear of the frame-rate and status lines at the top left, inside an 800 x 600 window.
-    EXPECT_EQ(RectOf(panel), (Rect{500, 70, 780, 434}));
+    EXPECT_EQ(RectOf(panel), (Rect{500, 70, 780, 466}));
 }
 
 TEST_F(Panel, TheShaderBoxColourRadiosAndMoveButtonSetTheStatusLine)
@@ -149,28 +199,64 @@ TEST_F(Panel, AButtonGrowsUnderTheCursorWithItsHintAndTakesItsPlaceAgainAfter)
     EXPECT_EQ(Window("hintLabel")->text, "");
 }
 
-TEST_F(Panel, TheDragBoxLetsThePanelBeDraggedByItsBody)
+TEST_F(Panel, WithTheDragBoxTickedEverySpotThatShowsNoControlDragsThePanel)
 {
     CGUI::CWindow* panel = Window("viewerPanel");
-    auto dragBodyBy = [&](int dx, int dy) {
-        MoveTo(770, 425); // a free spot of the body
+    // Drags from (x, y) from the panel's corner by (-3, -2), and says how far the panel went.
+    auto dragFrom = [&](int x, int y) {
+        const Rect before = RectOf(panel);
+        MoveTo(before.left + x, before.top + y);
         gui.HandleMouseButtonDown(0, 0);
-        gui.HandleMouseMove(dx, dy);
+        gui.HandleMouseMove(-3, -2);
         gui.HandleMouseButtonUp(0, 0);
+        const Rect after = RectOf(panel);
+        return std::vector<int>{after.left - before.left, after.top - before.top};
     };
-    dragBodyBy(-30, 0);
-    EXPECT_EQ(RectOf(panel).left, 500);
+    const std::vector<int> moved = {-3, -2};
+    const std::vector<int> stayed = {0, 0};
+    EXPECT_EQ(dragFrom(270, 385), stayed);
 
     ClickOn("dragBox");
     EXPECT_TRUE(panel->IsDraggable());
-    EXPECT_EQ(Line(), "Drag the panel by any free spot");
-    dragBodyBy(-30, -10);
-    EXPECT_EQ(RectOf(panel), (Rect{470, 60, 750, 424}));
-    EXPECT_EQ(RectOf(Window("quitButton")).left, 490);
+    EXPECT_EQ(Line(), "GLSL shader path off");
+    struct Spot {
+        const char* what;
+        int x, y;
+        const std::vector<int>& result;
+    };
+    const Spot spots[] = {
+        {"the colour title's text", 30, 108, moved},
+        {"right of the colour title", 230, 108, moved},
+        {"right of a radio button's text", 120, 146, moved},
+        {"the status line's text", 30, 192, moved},
+        {"right of the status text", 230, 192, moved},
+        {"the empty hint line", 100, 372, moved},
+        {"the foot of the body", 270, 385, moved},
+        {"a radio button", 28, 146, stayed},
+        {"a button", 100, 340, stayed},
+    };
+    for (const Spot& spot : spots)
+        EXPECT_EQ(dragFrom(spot.x, spot.y), spot.result) << spot.what;
+    // Its lines went along.
+    EXPECT_EQ(RectOf(Window("statusLabel")).top - RectOf(panel).top, 180);
 
     ClickOn("dragBox");
     EXPECT_FALSE(panel->IsDraggable());
-    EXPECT_EQ(Line(), "Drag the panel by its caption");
+    EXPECT_EQ(dragFrom(270, 385), stayed);
+    EXPECT_EQ(Line(), "GLSL shader path off");
+}
+
+TEST_F(Panel, TheLineFollowsTheShaderPathWhenTheCursorComesOntoThePanel)
+{
+    MoveTo(10, 10);
+    for (bool on : {true, false, true}) {
+        gui.SetActive(false);
+        device.SetShaderUsage(on); // F9 with the GUI away
+        gui.SetActive(true);
+        MoveTo(770, 455);
+        EXPECT_EQ(Line(), on ? "GLSL shader path on" : "GLSL shader path off");
+        MoveTo(10, 10);
+    }
 }
 
 TEST_F(Panel, TheHideButtonPutsTheGUIAwayAndQuitEndsTheProgram)

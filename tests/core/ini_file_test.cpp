@@ -1,6 +1,8 @@
 // Settings file reading rules.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <memory>
 
 #include "core/ini_file.h"
@@ -136,11 +138,26 @@ TEST(IniFile, TheFileReaderAppliesTheSameRulesAndEmptiesTheMapFirst)
     Tamrik::ParseIniFile(fromFile, "Settings.ini");
     EXPECT_EQ(fromFile, Parse(text));
 
-    std::unique_ptr<IniMap> settings(Tamrik::LoadSettings());
+    int error = -1;
+    std::unique_ptr<IniMap> settings(Tamrik::LoadSettings(&error));
     EXPECT_EQ(*settings, Parse(text));
+    EXPECT_EQ(error, 0);
 
     Tamrik::ParseIniFile(fromFile, "missing.ini");
     EXPECT_TRUE(fromFile.empty());
+}
+
+TEST(IniFile, SettingsThatCannotBeReadGiveAnEmptyMapAndTheReason)
+{
+    kestrova_test::ScratchDir scratch;
+    int error = 0;
+    std::unique_ptr<IniMap> missing(Tamrik::LoadSettings(&error));
+    EXPECT_TRUE(missing->empty());
+    EXPECT_EQ(error, ENOENT);
+    std::filesystem::create_directory("Settings.ini"); // opens, but does not read
+    std::unique_ptr<IniMap> folder(Tamrik::LoadSettings(&error));
+    EXPECT_TRUE(folder->empty());
+    EXPECT_EQ(error, EISDIR);
 }
 
 TEST(IniFile, GarbageAndHugeInputsParseWithoutTrouble)

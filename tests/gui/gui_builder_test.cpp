@@ -120,13 +120,36 @@ TEST_F(GUIBuilder, ShowingAWindowRunsTheFocusHandlersItsAncestorsHaveByThen)
     EXPECT_EQ(R(5), 1);
 }
 
-TEST_F(GUIBuilder, AMissingOrElementlessFileGivesAnEmptyGUI)
+TEST_F(GUIBuilder, AFileThatGivesNoWindowLeavesTheGUIEmptyAndSaysSoOnce)
 {
-    gui.Load();
+    const std::string warning = "[XMLParser] Warning: no window built from gui/gui.xml.\r\n";
+    struct Case {
+        const char* what;
+        const char* xml; // null: no file
+    };
+    const Case cases[] = {
+        {"missing", nullptr},
+        {"empty", ""},
+        {"text only", "just text, no element"},
+        {"nothing usable", "<gui><unknown><label/></unknown><event name=\"OnMouseMove\">halt</event></gui>"},
+    };
     std::filesystem::create_directory("gui");
-    WriteFile("gui/gui.xml", "just text, no element");
+    for (const Case& c : cases) {
+        std::filesystem::remove("gui/gui.xml");
+        std::filesystem::remove("log.txt");
+        if (c.xml)
+            WriteFile("gui/gui.xml", c.xml);
+        gui.Load();
+        EXPECT_TRUE(gui.windows.empty()) << c.what;
+        // Once, as the last line.
+        const std::string log = Log();
+        EXPECT_EQ(log.find(warning), log.size() - warning.size()) << c.what << ": " << log;
+    }
+    std::filesystem::remove("log.txt");
+    WriteFile("gui/gui.xml", "<gui><label/></gui>");
     gui.Load();
-    EXPECT_TRUE(gui.windows.empty());
+    EXPECT_EQ(gui.windows.size(), 1u);
+    EXPECT_EQ(Log(), "");
 }
 
 } // namespace

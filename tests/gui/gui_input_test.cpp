@@ -30,28 +30,35 @@ TEST_F(GUIInput, SetActiveRegistersTheListenersOnceAndLogsEveryCall)
     EXPECT_EQ(Log(), line + line + line + line);
 }
 
-TEST_F(GUIInput, TheDeepestThenLatestWindowIsHitAndHiddenOnesNeverAre)
+TEST_F(GUIInput, TheFrontWindowUnderThePointOwnsItAndInsideItTheDeepestThenLatestIsHit)
 {
     Probe* back = Add("back", nullptr, 0, 0, 100, 100);
-    Probe* child = Add("child", back, 10, 10, 20, 20);
+    Probe* under = Add("under", back, 10, 10, 20, 20); // hidden by the front window
+    Add("beside", back, 60, 60, 20, 20);
     Probe* front = Add("front", nullptr, 0, 0, 50, 50);
-    MoveTo(15, 15);
-    EXPECT_EQ(gui.HitTest(), child); // a child of the back window beats the front window
-    MoveTo(40, 40);
-    EXPECT_EQ(gui.HitTest(), front);
-    MoveTo(50, 50); // edges count
-    EXPECT_EQ(gui.HitTest(), front);
-    MoveTo(51, 50);
-    EXPECT_EQ(gui.HitTest(), back);
-    child->visible = false;
-    MoveTo(15, 15);
-    EXPECT_EQ(gui.HitTest(), front);
+    Probe* early = Add("early", front, 0, 30, 20, 20);
+    Add("late", front, 10, 40, 20, 10);
+    Add("deep", early, 0, 0, 5, 5);
+    struct Point {
+        int x, y;
+        const char* hit;
+    };
+    auto hits = [&](std::initializer_list<Point> points) {
+        for (const Point& p : points) {
+            MoveTo(p.x, p.y);
+            CGUI::CWindow* hit = gui.HitTest();
+            EXPECT_EQ(hit ? static_cast<Probe*>(hit)->name : "-", p.hit) << p.x << "," << p.y;
+        }
+    };
+    hits({{15, 15, "front"}, {50, 50, "front"}, {51, 50, "back"}, {65, 65, "beside"}, {15, 45, "late"},
+          {2, 32, "deep"}, {8, 32, "early"}, {101, 0, "-"}});
+    front->visible = false;
+    hits({{15, 15, "under"}, {15, 45, "back"}});
+    under->visible = false;
+    hits({{15, 15, "back"}});
     back->visible = false;
-    child->visible = true;
-    MoveTo(60, 60);
-    EXPECT_EQ(gui.HitTest(), nullptr);
-    MoveTo(101, 0);
-    EXPECT_EQ(gui.HitTest(), nullptr);
+    under->visible = true;
+    hits({{15, 15, "-"}, {65, 65, "-"}});
 }
 
 TEST_F(GUIInput, APressMovesTheFocusAlongBothChainsAndBringsTheWindowToTheFront)
@@ -139,6 +146,22 @@ TEST_F(GUIInput, DraggingMovesTheWindowWithItsChildrenUntilTheButtonGoesUp)
     // The pressed window came to the front over x; it is still the window under the cursor.
     gui.HandleMouseMove(1, 1);
     EXPECT_EQ(Take(), (std::vector<std::string>{"w:move1,1"}));
+}
+
+TEST_F(GUIInput, SwitchingTheGUIOffEndsADragSoTheWindowStaysPutWhenItComesBack)
+{
+    gui.SetActive(true);
+    Probe* w = Add("w", nullptr, 0, 0, 100, 100);
+    w->draggable = true;
+    MoveTo(50, 50);
+    system.FireMouseButtonDown(0);
+    system.FireMouseMove(5, 3);
+    gui.SetActive(false); // F10 with the button still held
+    gui.SetActive(true);
+    Take();
+    system.FireMouseMove(10, 10);
+    EXPECT_EQ(RectOf(w), (Rect{5, 3, 105, 103}));
+    EXPECT_EQ(Take(), (std::vector<std::string>{"w:move10,10"}));
 }
 
 TEST_F(GUIInput, APressOnADraggableDialogsCaptionDragsTheDialogButOnTheBodyItDoesNot)

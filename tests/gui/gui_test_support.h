@@ -150,9 +150,10 @@ public:
         CWindow::OnDrag(dx, dy);
     }
 
+    const std::string name;
+
 private:
     void Record(const std::string& e) { events->push_back(name + ":" + e); }
-    std::string name;
     std::vector<std::string>* events;
 };
 

@@ -144,6 +144,22 @@ bool PanelShown(const Shot& shot)
     return caption[0] > 180 && caption[2] < 100;
 }
 
+// The line of the panel that its handlers write, as the font would place it (x 520, centred in
+// the 24 pixels from y 250).
+std::string BestPanelLine(const Shot& shot, const CBitmapFont& font)
+{
+    const int y = 250 + (24 - font.GetLineHeight()) / 2;
+    return InkScore(shot, font, "GLSL shader path on", 520, y) > InkScore(shot, font, "GLSL shader path off", 520, y)
+               ? "on"
+               : "off";
+}
+
+// A skin's rim under the cursor, or the focused dialog's caption bar.
+bool IsAmber(const Shot& shot, int x, int y)
+{
+    return shot.At(x, y)[0] > 180 && shot.At(x, y)[2] < 120;
+}
+
 class WalkThrough : public ::testing::Test {
 protected:
     void SetUp() override
@@ -315,6 +331,16 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     ASSERT_TRUE(shot.Take());
     EXPECT_GT(shot.MeanBrightness(350, 250, 450, 350), litBefore + 20);
 
+    // F10 brings the panel back with its line as it was; the cursor coming onto the panel's body
+    // brings the line up to the path that F9 switched on.
+    Xdo("keydown F10");
+    Pause(1000);
+    Xdo("keyup F10");
+    ASSERT_TRUE(WaitFor(shot, 10000, PanelShown));
+    EXPECT_EQ(BestPanelLine(shot, font), "off");
+    MoveBy(450, -20); // from (320, 320) to (770, 300), right of the buttons
+    EXPECT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return BestPanelLine(s, font) == "on"; }));
+
     ASSERT_TRUE(SendCloseRequest("Tamrik"));
     EXPECT_EQ(viewer.Wait(30000), 0);
 
@@ -334,16 +360,6 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     EXPECT_EQ(log.substr(shaders, shadersEnd - shaders).find("rror"), std::string::npos) << log;
 }
 
-// The line of the panel that its handlers write, as the font would place it (x 520, centred in
-// the 24 pixels from y 218).
-std::string BestPanelLine(const Shot& shot, const CBitmapFont& font)
-{
-    const int y = 218 + (24 - font.GetLineHeight()) / 2;
-    return InkScore(shot, font, "GLSL shader path on", 520, y) > InkScore(shot, font, "GLSL shader path off", 520, y)
-               ? "on"
-               : "off";
-}
-
 TEST_F(WalkThrough, ThePanelsCheckBoxSwitchesTheShaderPathAndItsQuitButtonEndsTheRun)
 {
     Shot shot;
@@ -355,17 +371,16 @@ TEST_F(WalkThrough, ThePanelsCheckBoxSwitchesTheShaderPathAndItsQuitButtonEndsTh
 
     // The GUI cursor starts with its point at (320, 320); the check box is 16 x 16 at (520, 114).
     // Under the cursor its rim turns amber, which also shows that the viewer saw the motion.
-    auto amber = [](const Shot& s, int x, int y) { return s.At(x, y)[0] > 180 && s.At(x, y)[2] < 120; };
     MoveBy(208, -198);
-    ASSERT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return amber(s, 521, 122); }));
+    ASSERT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return IsAmber(s, 521, 122); }));
     Press();
     // The line is what GetShaderUsage answered after the box's handler set it.
     EXPECT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return BestPanelLine(s, font) == "on"; }));
 
-    // On to the quit button, 240 x 30 at (520, 362), which grows by 4 and 2 pixels a side under
+    // On to the quit button, 240 x 30 at (520, 394), which grows by 4 and 2 pixels a side under
     // the cursor; the run ends as a close request ends it.
-    MoveBy(100, 255);
-    ASSERT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return amber(s, 580, 360); }));
+    MoveBy(100, 287);
+    ASSERT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return IsAmber(s, 580, 392); }));
     Press();
     EXPECT_EQ(viewer.Wait(30000), 0);
 
@@ -382,6 +397,65 @@ TEST_F(WalkThrough, ThePanelsCheckBoxSwitchesTheShaderPathAndItsQuitButtonEndsTh
         ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n" << log;
         at = found + line.size();
     }
+}
+
+TEST_F(WalkThrough, ThePanelsHintsFitInsideItAndWithTheDragBoxTickedItsFreeSpotsDragIt)
+{
+    Shot shot;
+    ASSERT_NO_FATAL_FAILURE(StartAndEnterTheLevel(shot));
+    ASSERT_TRUE(PanelShown(shot));
+
+    // Each button's hint, in the line from (520, 432) to (760, 452), ends inside the panel: right
+    // of x 762 the line's rows stay as they are without a hint, the right frame (x 778 to 780)
+    // and the view beyond it included.
+    auto changedPixels = [](const Shot& a, const Shot& b, int x0, int x1) {
+        int n = 0;
+        for (int y = 432; y < 452; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += std::abs(a.At(x, y)[0] - b.At(x, y)[0]) + std::abs(a.At(x, y)[2] - b.At(x, y)[2]) > 40;
+        return n;
+    };
+    const Shot withoutHint = shot;
+    // From the cursor's start at (320, 320) onto each button's left end in turn.
+    const std::vector<std::pair<const char*, int>> buttons = {
+        {"align", -29}, {"keys", 36}, {"hide", 36}, {"quit", 36}};
+    MoveBy(210, 0);
+    for (const auto& [button, dy] : buttons) {
+        MoveBy(0, dy);
+        EXPECT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) { return changedPixels(s, withoutHint, 520, 762) > 20; }))
+            << "no hint for " << button;
+        EXPECT_EQ(changedPixels(shot, withoutHint, 762, 800), 0) << "the hint of " << button;
+    }
+
+    // Ticked, the drag box lets every spot that shows no control drag the panel: the hint line,
+    // beside the radio buttons' texts, right of the status text. Each drag takes the panel 20
+    // left and 10 up; its caption bar then ends at its new right edge.
+    MoveBy(-2, -249); // onto the drag box, 16 x 16 at (520, 142)
+    Press();
+    struct Spot {
+        const char* what;
+        int dx, dy; // from the last place of the cursor
+    };
+    const Spot spots[] = {
+        {"the hint line", 72, 292}, {"beside the radio buttons' texts", 10, -226}, {"right of the status text", 120, 46}};
+    int right = 780;
+    int top = 70;
+    for (const Spot& spot : spots) {
+        MoveBy(spot.dx, spot.dy);
+        Xdo("mousedown 1");
+        Pause(1000);
+        Xdo("mousemove_relative -- -20 -10");
+        Pause(1000);
+        Xdo("mouseup 1");
+        right -= 20;
+        top -= 10;
+        EXPECT_TRUE(WaitFor(shot, 10000, [&](const Shot& s) {
+            return IsAmber(s, right - 5, top + 5) && !IsAmber(s, right + 5, top + 5);
+        })) << spot.what;
+    }
+
+    ASSERT_TRUE(SendCloseRequest("Tamrik"));
+    EXPECT_EQ(viewer.Wait(30000), 0);
 }
 
 // Share of clearly differing pixels below the status lines in the top-left corner, which the

@@ -1,6 +1,7 @@
 // Child processes for end-to-end tests.
 #include "tests/support/child_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -20,7 +21,7 @@ ChildProcess::~ChildProcess()
 }
 
 bool ChildProcess::Start(const std::string& program, const std::string& workDir,
-                         const std::vector<std::string>& env)
+                         const std::vector<std::string>& env, const std::string& stderrPath)
 {
     pid = fork();
     if (pid < 0)
@@ -32,6 +33,12 @@ bool ChildProcess::Start(const std::string& program, const std::string& workDir,
             _exit(126);
         for (const auto& e : env)
             putenv(const_cast<char*>(e.c_str()));
+        if (!stderrPath.empty()) {
+            const int fd = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0 || dup2(fd, STDERR_FILENO) < 0)
+                _exit(126);
+            close(fd);
+        }
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -14,9 +14,10 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Starts program in workDir with the extra environment entries ("NAME=value").
+    // Starts program in workDir with the extra environment entries ("NAME=value"), its standard
+    // error into the file stderrPath when one is given.
     bool Start(const std::string& program, const std::string& workDir,
-               const std::vector<std::string>& env = {});
+               const std::vector<std::string>& env = {}, const std::string& stderrPath = "");
     bool Running();
     void Signal(int sig);
     // Waits up to timeoutMs; returns the exit status, or -1 when it did not end in time
