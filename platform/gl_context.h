@@ -1,4 +1,5 @@
-// An OpenGL context (compatibility profile, double buffer, 24-bit depth) on the main window.
+// An OpenGL context on the main window, with the buffers the window was made with: compatibility
+// profile, double buffer, 24-bit depth and, where the driver offers it, 8-bit stencil.
 #pragma once
 
 #include "platform/window.h"

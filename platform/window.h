@@ -12,6 +12,9 @@ struct WindowSettings {
     int32_t depth = 0;        // bits per pixel of the full-screen mode; 0 takes any
     int32_t refreshRate = 0;  // Hz of the full-screen mode; 0 or 1 takes any
     bool fullscreen = false;
+    // An 8-bit stencil buffer beside the 24-bit depth buffer where the driver offers one; false
+    // asks for none, as on a driver that offers none.
+    bool stencil = true;
 };
 
 enum class WindowError {

@@ -1,5 +1,5 @@
-// The layer's device: Direct3D's states kept as Direct3D keeps them, applied to OpenGL at each
-// draw, and the frame's clear, scene and present.
+// The layer's device: Direct3D's states kept as Direct3D keeps them, handed to the pipeline at
+// each draw, and the frame's clear, scene and present.
 #include "platform/d3d9/gl_device_impl.h"
 
 #include "platform/d3d9/d3dx9.h"
@@ -32,7 +32,7 @@ GLDevice::GLDevice(platform::Window* window, GLContext* context, const D3DPRESEN
         stages[s] = DefaultStage(s);
         samplers[s] = DefaultSampler();
     }
-    ready = pipeline.Create();
+    ready = pipeline.Create(width, height);
 }
 
 GLDevice::~GLDevice()
@@ -64,7 +64,7 @@ HRESULT GLDevice::Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR co
     }
     if (flags & D3DCLEAR_ZBUFFER) {
         glClearDepth(z);
-        glDepthMask(GL_TRUE);
+        pipeline.SetDepthWrite(true);
         mask |= GL_DEPTH_BUFFER_BIT;
     }
     if (flags & D3DCLEAR_STENCIL) {
@@ -73,19 +73,17 @@ HRESULT GLDevice::Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR co
     }
     // The whole back buffer, or each rectangle given.
     if (count == 0) {
-        glDisable(GL_SCISSOR_TEST);
+        pipeline.SetScissor(nullptr);
         glClear(mask);
         return D3D_OK;
     }
-    glEnable(GL_SCISSOR_TEST);
     for (DWORD i = 0; i < count; ++i) {
         const RECT& r = rects[i];
         if (r.right <= r.left || r.bottom <= r.top)
             continue;
-        glScissor(r.left, static_cast<GLint>(height) - r.bottom, r.right - r.left, r.bottom - r.top);
+        pipeline.SetScissor(&r);
         glClear(mask);
     }
-    glDisable(GL_SCISSOR_TEST);
     return D3D_OK;
 }
 
@@ -143,6 +141,7 @@ HRESULT GLDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* mat
     if (!matrix || !field)
         return D3DERR_INVALIDCALL;
     *field = *matrix;
+    transformStale = true;
     return D3D_OK;
 }
 
@@ -307,19 +306,25 @@ void GLDevice::Forget(const GLTexture* texture)
     for (GLTexture*& bound : textures)
         if (bound == texture)
             bound = nullptr;
+    pipeline.ForgetTexture(texture->Name());
 }
 
 void GLDevice::Forget(const GLVertexBuffer* buffer)
 {
     if (stream == buffer)
         stream = nullptr;
+    pipeline.ForgetBuffer(buffer->Name());
 }
 
-void GLDevice::FillSetup(DrawSetup* setup) const
+void GLDevice::FillSetup(DrawSetup* setup)
 {
-    D3DMATRIX worldView;
-    D3DXMatrixMultiply(&worldView, &world, &view);
-    D3DXMatrixMultiply(&setup->transform, &worldView, &projection);
+    if (transformStale) {
+        D3DMATRIX worldView;
+        D3DXMatrixMultiply(&worldView, &world, &view);
+        D3DXMatrixMultiply(&transform, &worldView, &projection);
+        transformStale = false;
+    }
+    setup->transform = transform;
     for (int s = 0; s < 2; ++s) {
         setup->stages[s] = stages[s];
         setup->samplers[s] = samplers[s];
@@ -360,14 +365,14 @@ HRESULT GLDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     DrawSetup setup;
     FillSetup(&setup);
     pipeline.Draw(setup, stream->Name(), streamOffset, streamStride, layout, mode, static_cast<GLint>(startVertex),
-                  static_cast<GLsizei>(vertexCount), width, height);
+                  static_cast<GLsizei>(vertexCount));
     return D3D_OK;
 }
 
 void GLDevice::DrawClient(const DrawSetup& setup, const void* vertices, UINT stride, const VertexLayout& layout,
                           GLenum mode, GLsizei count)
 {
-    pipeline.Draw(setup, 0, reinterpret_cast<uintptr_t>(vertices), stride, layout, mode, 0, count, width, height);
+    pipeline.Draw(setup, 0, reinterpret_cast<uintptr_t>(vertices), stride, layout, mode, 0, count);
 }
 
 } // namespace platform::d3d9

@@ -20,6 +20,7 @@ struct VertexLayout {
     int normal = -1;
     int diffuse = -1;
     int texCoords[2] = {-1, -1};
+    bool operator==(const VertexLayout&) const = default;
 };
 // False for formats the layer cannot draw (no position, or parts beyond the ones it knows).
 bool LayoutOf(DWORD fvf, VertexLayout* layout);
@@ -54,19 +55,71 @@ struct DrawSetup {
 StageSetup DefaultStage(DWORD stage);
 SamplerSetup DefaultSampler();
 
-// The GLSL program that stands in for transform, lighting and the two texture stages.
+// The GLSL programs that stand in for transform, lighting and the two texture stages (one for
+// each stage set-up drawn), and the OpenGL state last applied: a draw sets only what differs from
+// the draw before. Every other OpenGL call of the layer that touches that state goes through
+// here, so what is kept stays true.
 class GLPipeline {
 public:
-    bool Create();
+    // On the current context, for a back buffer of width x height.
+    bool Create(UINT width, UINT height);
     void Destroy();
     // vertices: a buffer object's name with byte offset base, or buffer 0 and a client address.
     void Draw(const DrawSetup& setup, GLuint buffer, uintptr_t base, UINT stride, const VertexLayout& layout,
-              GLenum mode, GLint first, GLsizei count, UINT width, UINT height);
+              GLenum mode, GLint first, GLsizei count);
+
+    // Binds name to the unit, making the unit active.
+    void BindTexture(int unit, GLuint name);
+    void BindArrayBuffer(GLuint name);
+    void SetDepthWrite(bool write);
+    // Window pixels; null switches the scissor test off.
+    void SetScissor(const RECT* rect);
+    // OpenGL drops a deleted object from every binding.
+    void ForgetTexture(GLuint name);
+    void ForgetBuffer(GLuint name);
 
 private:
-    GLuint program = 0;
-    GLint transform = -1, pixel = -1, hasDiffuse = -1, lighting = -1;
-    GLint samplers[2] = {-1, -1}, bound[2] = {-1, -1}, colorOps[2] = {-1, -1}, alphaOps[2] = {-1, -1};
+    // One linked program for one stage set-up, with the uniform values it holds.
+    struct Program {
+        uint32_t key;
+        GLuint name;
+        GLint transform, hasDiffuse, lighting;
+        D3DMATRIX transformValue;
+        GLint hasDiffuseValue, lightingValue;
+    };
+    struct Attributes {
+        GLuint buffer;
+        uintptr_t base;
+        UINT stride;
+        VertexLayout layout;
+        bool operator==(const Attributes&) const = default;
+    };
+    // The program of the setup's stages, in use; null when it cannot be made.
+    Program* UseProgram(const DrawSetup& setup);
+    bool Link(uint32_t key, const DrawSetup& setup);
+    void DeletePrograms();
+    void ApplyRasterState(const DrawSetup& setup);
+    void ApplyAttributes(const Attributes& wanted);
+    void SetArray(GLuint index, int offset, GLint size, GLenum type, GLboolean normalized, const Attributes& from);
+    void Enable(GLenum capability, bool on, bool* kept);
+
+    static constexpr size_t MAX_PROGRAMS = 64;
+    GLuint vertexShader = 0;
+    std::vector<Program> programs;
+    int current = -1; // the program in use, an index into programs
+    UINT width = 0, height = 0;
+
+    // What OpenGL holds now.
+    Attributes attributes = {};
+    bool attributesKnown = false;
+    bool arrayEnabled[4] = {false, false, false, false};
+    GLuint arrayBuffer = 0;
+    int activeUnit = 0;
+    GLuint unitTextures[2] = {0, 0};
+    bool cullFace = false, blend = false, depthTest = false, scissorTest = false, depthWrite = true;
+    GLenum frontFace = GL_CCW, polygonMode = GL_FILL, depthFunc = GL_LESS;
+    GLenum blendFactors[2] = {GL_ONE, GL_ZERO};
+    GLint scissorBox[4] = {0, 0, 0, 0};
 };
 
 class GLTexture final : public IDirect3DTexture9 {
@@ -80,8 +133,9 @@ public:
     HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
     HRESULT UnlockRect(UINT level) override;
 
-    // Binds the texture to the active unit with the sampler's filters and addressing.
-    void Bind(const SamplerSetup& sampler);
+    // Gives the texture, bound to the unit, the sampler's filters and addressing.
+    void ApplySampler(const SamplerSetup& sampler, int unit);
+    GLuint Name() const { return name; }
     UINT Width() const { return width; }
     UINT Height() const { return height; }
     D3DFORMAT Format() const { return format; }
@@ -99,6 +153,8 @@ private:
     DWORD levelCount;
     std::vector<uint8_t> texels; // level 0 between LockRect and UnlockRect only
     bool locked = false;
+    // The filters and wrap modes the texture object has: minification, magnification, s, t.
+    GLint parameters[4] = {0, 0, 0, 0};
 };
 
 class GLVertexBuffer final : public IDirect3DVertexBuffer9 {
@@ -156,6 +212,7 @@ public:
     bool InScene() const { return inScene; }
     UINT Width() const { return width; }
     UINT Height() const { return height; }
+    GLPipeline& Pipeline() { return pipeline; }
     // Draws from client memory with a set-up of the caller's, leaving the device's states alone:
     // the sprite's and the font's way in.
     void DrawClient(const DrawSetup& setup, const void* vertices, UINT stride, const VertexLayout& layout,
@@ -169,7 +226,7 @@ public:
 
 private:
     ~GLDevice() override;
-    void FillSetup(DrawSetup* setup) const;
+    void FillSetup(DrawSetup* setup);
     // The field that holds a state, null for a state the layer does not keep.
     D3DMATRIX* TransformField(D3DTRANSFORMSTATETYPE state);
     DWORD* RenderStateField(D3DRENDERSTATETYPE state);
@@ -183,6 +240,8 @@ private:
     bool inScene = false;
 
     D3DMATRIX world, view, projection;
+    D3DMATRIX transform; // their product, made again after one of them is set
+    bool transformStale = true;
     DWORD zEnable, fillMode, zWriteEnable, srcBlend, destBlend, cullMode, zFunc, alphaBlendEnable, lighting;
     StageSetup stages[2];
     SamplerSetup samplers[2];

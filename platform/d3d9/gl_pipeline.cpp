@@ -1,6 +1,11 @@
-// The program that draws every primitive of the layer: Direct3D's row-vector transform, depth
-// range and pixel centres, and the first two texture stages with the operations the layer takes.
+// The programs that draw every primitive of the layer (Direct3D's row-vector transform, depth
+// range and pixel centres, and the first two texture stages with the operations the layer takes)
+// and the OpenGL state they draw with, set only where it changes.
 #include "platform/d3d9/gl_device_impl.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 namespace platform::d3d9 {
 
@@ -39,15 +44,11 @@ void main()
 }
 )";
 
-const char FRAGMENT_SHADER[] = R"(#version 120
+// Made once for each stage set-up, after the lines that fix it (see StageConstants): with the
+// operations known to the compiler, a pixel runs only the arithmetic of its own set-up.
+const char FRAGMENT_SHADER[] = R"(
 uniform sampler2D uTexture0;
 uniform sampler2D uTexture1;
-uniform bool uBound0;
-uniform bool uBound1;
-uniform ivec4 uColor0; // operation, argument 1, argument 2, texture coordinate index
-uniform ivec4 uColor1;
-uniform ivec4 uAlpha0; // operation, argument 1, argument 2
-uniform ivec4 uAlpha1;
 varying vec4 vDiffuse;
 varying vec2 vTex0;
 varying vec2 vTex1;
@@ -81,13 +82,13 @@ vec4 Stage(ivec4 color, ivec4 alpha, vec4 current, vec4 texel)
 void main()
 {
     vec4 current = vDiffuse;
-    if (uColor0.x != DISABLE) {
+    if (COLOR0.x != DISABLE) {
         // A stage without a texture reads opaque black.
-        vec4 texel = uBound0 ? texture2D(uTexture0, uColor0.w == 0 ? vTex0 : vTex1) : vec4(0.0, 0.0, 0.0, 1.0);
-        current = Stage(uColor0, uAlpha0, current, texel);
-        if (uColor1.x != DISABLE) {
-            texel = uBound1 ? texture2D(uTexture1, uColor1.w == 0 ? vTex0 : vTex1) : vec4(0.0, 0.0, 0.0, 1.0);
-            current = Stage(uColor1, uAlpha1, current, texel);
+        vec4 texel = BOUND0 ? texture2D(uTexture0, COLOR0.w == 0 ? vTex0 : vTex1) : vec4(0.0, 0.0, 0.0, 1.0);
+        current = Stage(COLOR0, ALPHA0, current, texel);
+        if (COLOR1.x != DISABLE) {
+            texel = BOUND1 ? texture2D(uTexture1, COLOR1.w == 0 ? vTex0 : vTex1) : vec4(0.0, 0.0, 0.0, 1.0);
+            current = Stage(COLOR1, ALPHA1, current, texel);
         }
     }
     gl_FragColor = current;
@@ -96,10 +97,10 @@ void main()
 
 enum Attribute : GLuint { POSITION = 0, DIFFUSE = 1, TEX0 = 2, TEX1 = 3 };
 
-GLuint Compile(GLenum type, const char* source)
+GLuint Compile(GLenum type, GLsizei count, const char* const* sources)
 {
     GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    glShaderSource(shader, count, sources, nullptr);
     glCompileShader(shader);
     GLint compiled = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -108,6 +109,38 @@ GLuint Compile(GLenum type, const char* source)
         return 0;
     }
     return shader;
+}
+
+// What a draw's pixels depend on, sixteen bits a stage: the operations, arguments and coordinate
+// index (each within the range the device takes) and whether a texture is bound.
+uint32_t StageKey(const DrawSetup& setup)
+{
+    uint32_t key = 0;
+    for (int s = 0; s < 2; ++s) {
+        const StageSetup& t = setup.stages[s];
+        const uint32_t half = t.colorOp | t.colorArg1 << 3 | t.colorArg2 << 5 | t.alphaOp << 7 | t.alphaArg1 << 10 |
+                              t.alphaArg2 << 12 | t.texCoordIndex << 14 | uint32_t{setup.textures[s] != nullptr} << 15;
+        key |= half << (16 * s);
+    }
+    return key;
+}
+
+// The lines before FRAGMENT_SHADER that fix the stages of one set-up.
+void StageConstants(const DrawSetup& setup, char* text, size_t size)
+{
+    const StageSetup* t = setup.stages;
+    std::snprintf(text, size,
+                  "#version 120\n"
+                  "const ivec4 COLOR0 = ivec4(%u, %u, %u, %u);\n" // operation, arguments, coordinate index
+                  "const ivec4 ALPHA0 = ivec4(%u, %u, %u, 0);\n"
+                  "const bool BOUND0 = %s;\n"
+                  "const ivec4 COLOR1 = ivec4(%u, %u, %u, %u);\n"
+                  "const ivec4 ALPHA1 = ivec4(%u, %u, %u, 0);\n"
+                  "const bool BOUND1 = %s;\n",
+                  t[0].colorOp, t[0].colorArg1, t[0].colorArg2, t[0].texCoordIndex, t[0].alphaOp, t[0].alphaArg1,
+                  t[0].alphaArg2, setup.textures[0] ? "true" : "false", t[1].colorOp, t[1].colorArg1, t[1].colorArg2,
+                  t[1].texCoordIndex, t[1].alphaOp, t[1].alphaArg1, t[1].alphaArg2,
+                  setup.textures[1] ? "true" : "false");
 }
 
 GLenum BlendFactor(DWORD blend)
@@ -140,46 +173,14 @@ GLenum DepthFunction(DWORD function)
     }
 }
 
-void ApplyRasterState(const DrawSetup& setup)
+// Stores wanted in kept and says whether that changed it.
+template <class T>
+bool Changed(T& kept, const T& wanted)
 {
-    // Direct3D culls by the winding seen on screen, which OpenGL's window coordinates keep.
-    if (setup.cullMode == D3DCULL_NONE) {
-        glDisable(GL_CULL_FACE);
-    } else {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(setup.cullMode == D3DCULL_CCW ? GL_CW : GL_CCW);
-    }
-    glPolygonMode(GL_FRONT_AND_BACK, setup.fillMode == D3DFILL_POINT       ? GL_POINT
-                                     : setup.fillMode == D3DFILL_WIREFRAME ? GL_LINE
-                                                                           : GL_FILL);
-    if (setup.alphaBlend) {
-        glEnable(GL_BLEND);
-        glBlendFunc(BlendFactor(setup.srcBlend), BlendFactor(setup.destBlend));
-    } else {
-        glDisable(GL_BLEND);
-    }
-    if (setup.zEnable) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(DepthFunction(setup.zFunc));
-    } else {
-        glDisable(GL_DEPTH_TEST);
-    }
-    glDepthMask(setup.zWrite ? GL_TRUE : GL_FALSE);
-}
-
-// base is a byte offset into the bound buffer object, or an address in client memory.
-void SetAttribute(GLuint index, int offset, GLint size, GLenum type, GLboolean normalized, UINT stride,
-                  uintptr_t base)
-{
-    if (offset < 0) {
-        glDisableVertexAttribArray(index);
-        glVertexAttrib4f(index, 0.0f, 0.0f, 0.0f, 1.0f);
-        return;
-    }
-    glEnableVertexAttribArray(index);
-    glVertexAttribPointer(index, size, type, normalized, static_cast<GLsizei>(stride),
-                          reinterpret_cast<const void*>(base + static_cast<uintptr_t>(offset)));
+    if (kept == wanted)
+        return false;
+    kept = wanted;
+    return true;
 }
 
 } // namespace
@@ -220,105 +221,274 @@ StageSetup DefaultStage(DWORD stage)
 
 SamplerSetup DefaultSampler() { return {D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE, D3DTADDRESS_WRAP, D3DTADDRESS_WRAP}; }
 
-bool GLPipeline::Create()
+bool GLPipeline::Create(UINT backBufferWidth, UINT backBufferHeight)
 {
     if (!glCreateShader || !glCreateProgram || !glVertexAttribPointer)
         return false;
-    GLuint vertex = Compile(GL_VERTEX_SHADER, VERTEX_SHADER);
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, FRAGMENT_SHADER);
-    if (!vertex || !fragment) {
-        glDeleteShader(vertex);
-        glDeleteShader(fragment);
+    const char* vertexSource = VERTEX_SHADER;
+    vertexShader = Compile(GL_VERTEX_SHADER, 1, &vertexSource);
+    if (!vertexShader)
         return false;
+    width = backBufferWidth;
+    height = backBufferHeight;
+
+    // Everything is drawn over the whole back buffer; the rest of the state kept here starts as
+    // OpenGL's defaults.
+    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    glCullFace(GL_BACK);
+    glDisable(GL_CULL_FACE);
+    glFrontFace(frontFace);
+    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+    glDisable(GL_BLEND);
+    glBlendFunc(blendFactors[0], blendFactors[1]);
+    glDisable(GL_DEPTH_TEST);
+    glDepthFunc(depthFunc);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_SCISSOR_TEST);
+    glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
+    for (GLuint a : {POSITION, DIFFUSE, TEX0, TEX1}) {
+        glDisableVertexAttribArray(a);
+        glVertexAttrib4f(a, 0.0f, 0.0f, 0.0f, 1.0f);
     }
-    program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glBindAttribLocation(program, POSITION, "aPosition");
-    glBindAttribLocation(program, DIFFUSE, "aDiffuse");
-    glBindAttribLocation(program, TEX0, "aTex0");
-    glBindAttribLocation(program, TEX1, "aTex1");
-    glLinkProgram(program);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (!linked) {
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    for (int unit = 1; unit >= 0; --unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+
+    // The device's first set-up shows whether the programs can be made at all.
+    DrawSetup first = {};
+    for (DWORD s = 0; s < 2; ++s)
+        first.stages[s] = DefaultStage(s);
+    if (!UseProgram(first)) {
         Destroy();
         return false;
     }
-    transform = glGetUniformLocation(program, "uTransform");
-    pixel = glGetUniformLocation(program, "uPixel");
-    hasDiffuse = glGetUniformLocation(program, "uHasDiffuse");
-    lighting = glGetUniformLocation(program, "uLighting");
-    samplers[0] = glGetUniformLocation(program, "uTexture0");
-    samplers[1] = glGetUniformLocation(program, "uTexture1");
-    bound[0] = glGetUniformLocation(program, "uBound0");
-    bound[1] = glGetUniformLocation(program, "uBound1");
-    colorOps[0] = glGetUniformLocation(program, "uColor0");
-    colorOps[1] = glGetUniformLocation(program, "uColor1");
-    alphaOps[0] = glGetUniformLocation(program, "uAlpha0");
-    alphaOps[1] = glGetUniformLocation(program, "uAlpha1");
-    glUseProgram(program);
-    glUniform1i(samplers[0], 0);
-    glUniform1i(samplers[1], 1);
-    glUseProgram(0);
     return true;
 }
 
 void GLPipeline::Destroy()
 {
-    if (program)
-        glDeleteProgram(program);
-    program = 0;
+    glUseProgram(0);
+    DeletePrograms();
+    if (vertexShader)
+        glDeleteShader(vertexShader);
+    vertexShader = 0;
+}
+
+void GLPipeline::DeletePrograms()
+{
+    for (const Program& p : programs)
+        glDeleteProgram(p.name);
+    programs.clear();
+    current = -1;
+}
+
+bool GLPipeline::Link(uint32_t key, const DrawSetup& setup)
+{
+    char constants[512];
+    StageConstants(setup, constants, sizeof constants);
+    const char* sources[2] = {constants, FRAGMENT_SHADER};
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, 2, sources);
+    if (!fragment)
+        return false;
+    Program p = {};
+    p.key = key;
+    p.name = glCreateProgram();
+    glAttachShader(p.name, vertexShader);
+    glAttachShader(p.name, fragment);
+    glBindAttribLocation(p.name, POSITION, "aPosition");
+    glBindAttribLocation(p.name, DIFFUSE, "aDiffuse");
+    glBindAttribLocation(p.name, TEX0, "aTex0");
+    glBindAttribLocation(p.name, TEX1, "aTex1");
+    glLinkProgram(p.name);
+    glDetachShader(p.name, vertexShader);
+    glDeleteShader(fragment);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(p.name, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        glDeleteProgram(p.name);
+        return false;
+    }
+    p.transform = glGetUniformLocation(p.name, "uTransform");
+    p.hasDiffuse = glGetUniformLocation(p.name, "uHasDiffuse");
+    p.lighting = glGetUniformLocation(p.name, "uLighting");
+    // The uniforms kept per program start at zero, as the kept values do.
+    glUseProgram(p.name);
+    glUniform1i(glGetUniformLocation(p.name, "uTexture0"), 0);
+    glUniform1i(glGetUniformLocation(p.name, "uTexture1"), 1);
+    glUniform2f(glGetUniformLocation(p.name, "uPixel"), 2.0f / static_cast<float>(width ? width : 1),
+                2.0f / static_cast<float>(height ? height : 1));
+    programs.push_back(p);
+    current = static_cast<int>(programs.size()) - 1;
+    return true;
+}
+
+GLPipeline::Program* GLPipeline::UseProgram(const DrawSetup& setup)
+{
+    const uint32_t key = StageKey(setup);
+    if (current >= 0 && programs[current].key == key)
+        return &programs[current];
+    for (size_t i = 0; i < programs.size(); ++i) {
+        if (programs[i].key == key) {
+            current = static_cast<int>(i);
+            glUseProgram(programs[i].name);
+            return &programs[i];
+        }
+    }
+    // Set-ups are few; a caller that makes ever new ones starts the collection again.
+    if (programs.size() == MAX_PROGRAMS) {
+        glUseProgram(0);
+        DeletePrograms();
+    }
+    return Link(key, setup) ? &programs[current] : nullptr;
+}
+
+void GLPipeline::BindTexture(int unit, GLuint name)
+{
+    if (Changed(activeUnit, unit))
+        glActiveTexture(GL_TEXTURE0 + unit);
+    if (Changed(unitTextures[unit], name))
+        glBindTexture(GL_TEXTURE_2D, name);
+}
+
+void GLPipeline::BindArrayBuffer(GLuint name)
+{
+    if (Changed(arrayBuffer, name))
+        glBindBuffer(GL_ARRAY_BUFFER, name);
+}
+
+void GLPipeline::SetDepthWrite(bool write)
+{
+    if (Changed(depthWrite, write))
+        glDepthMask(write ? GL_TRUE : GL_FALSE);
+}
+
+void GLPipeline::Enable(GLenum capability, bool on, bool* kept)
+{
+    if (!Changed(*kept, on))
+        return;
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
+
+void GLPipeline::SetScissor(const RECT* rect)
+{
+    Enable(GL_SCISSOR_TEST, rect != nullptr, &scissorTest);
+    if (!rect)
+        return;
+    const RECT& r = *rect;
+    const GLint box[4] = {r.left, static_cast<GLint>(height) - r.bottom, r.right > r.left ? r.right - r.left : 0,
+                          r.bottom > r.top ? r.bottom - r.top : 0};
+    if (std::equal(box, box + 4, scissorBox))
+        return;
+    std::copy(box, box + 4, scissorBox);
+    glScissor(box[0], box[1], box[2], box[3]);
+}
+
+void GLPipeline::ForgetTexture(GLuint name)
+{
+    for (GLuint& unitTexture : unitTextures)
+        if (unitTexture == name)
+            unitTexture = 0;
+}
+
+void GLPipeline::ForgetBuffer(GLuint name)
+{
+    if (arrayBuffer == name)
+        arrayBuffer = 0;
+    // The arrays that read from it now read from no buffer.
+    if (attributes.buffer == name)
+        attributesKnown = false;
+}
+
+void GLPipeline::ApplyRasterState(const DrawSetup& setup)
+{
+    // Direct3D culls by the winding seen on screen, which OpenGL's window coordinates keep.
+    const bool cull = setup.cullMode != D3DCULL_NONE;
+    Enable(GL_CULL_FACE, cull, &cullFace);
+    const GLenum front = setup.cullMode == D3DCULL_CCW ? GL_CW : GL_CCW;
+    if (cull && Changed(frontFace, front))
+        glFrontFace(frontFace);
+    const GLenum fill = setup.fillMode == D3DFILL_POINT       ? GL_POINT
+                        : setup.fillMode == D3DFILL_WIREFRAME ? GL_LINE
+                                                              : GL_FILL;
+    if (Changed(polygonMode, fill))
+        glPolygonMode(GL_FRONT_AND_BACK, fill);
+    Enable(GL_BLEND, setup.alphaBlend, &blend);
+    const GLenum factors[2] = {BlendFactor(setup.srcBlend), BlendFactor(setup.destBlend)};
+    if (setup.alphaBlend && !std::equal(factors, factors + 2, blendFactors)) {
+        std::copy(factors, factors + 2, blendFactors);
+        glBlendFunc(factors[0], factors[1]);
+    }
+    Enable(GL_DEPTH_TEST, setup.zEnable, &depthTest);
+    if (setup.zEnable && Changed(depthFunc, DepthFunction(setup.zFunc)))
+        glDepthFunc(depthFunc);
+    SetDepthWrite(setup.zWrite);
+    SetScissor(setup.scissor);
+}
+
+// The array of one attribute from the vertices, or its constant default when the layout lacks
+// the part.
+void GLPipeline::SetArray(GLuint index, int offset, GLint size, GLenum type, GLboolean normalized,
+                          const Attributes& from)
+{
+    if (offset < 0) {
+        if (Changed(arrayEnabled[index], false)) {
+            glDisableVertexAttribArray(index);
+            glVertexAttrib4f(index, 0.0f, 0.0f, 0.0f, 1.0f);
+        }
+        return;
+    }
+    if (Changed(arrayEnabled[index], true))
+        glEnableVertexAttribArray(index);
+    glVertexAttribPointer(index, size, type, normalized, static_cast<GLsizei>(from.stride),
+                          reinterpret_cast<const void*>(from.base + static_cast<uintptr_t>(offset)));
+}
+
+void GLPipeline::ApplyAttributes(const Attributes& wanted)
+{
+    if (attributesKnown && wanted == attributes)
+        return;
+    BindArrayBuffer(wanted.buffer);
+    const VertexLayout& layout = wanted.layout;
+    SetArray(POSITION, layout.position, 3, GL_FLOAT, GL_FALSE, wanted);
+    SetArray(DIFFUSE, layout.diffuse, 4, GL_UNSIGNED_BYTE, GL_TRUE, wanted);
+    SetArray(TEX0, layout.texCoords[0], 2, GL_FLOAT, GL_FALSE, wanted);
+    SetArray(TEX1, layout.texCoords[1], 2, GL_FLOAT, GL_FALSE, wanted);
+    attributes = wanted;
+    attributesKnown = true;
 }
 
 void GLPipeline::Draw(const DrawSetup& setup, GLuint buffer, uintptr_t base, UINT stride,
-                      const VertexLayout& layout, GLenum mode, GLint first, GLsizei count, UINT width, UINT height)
+                      const VertexLayout& layout, GLenum mode, GLint first, GLsizei count)
 {
-    if (!program || count <= 0)
+    if (count <= 0)
         return;
-    glUseProgram(program);
-    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    Program* program = UseProgram(setup);
+    if (!program)
+        return;
     ApplyRasterState(setup);
-    if (setup.scissor) {
-        const RECT& r = *setup.scissor;
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(r.left, static_cast<GLint>(height) - r.bottom, r.right > r.left ? r.right - r.left : 0,
-                  r.bottom > r.top ? r.bottom - r.top : 0);
-    } else {
-        glDisable(GL_SCISSOR_TEST);
-    }
-
-    glUniformMatrix4fv(transform, 1, GL_FALSE, &setup.transform.m[0][0]);
-    glUniform2f(pixel, 2.0f / static_cast<float>(width ? width : 1), 2.0f / static_cast<float>(height ? height : 1));
-    glUniform1i(hasDiffuse, layout.diffuse >= 0);
-    glUniform1i(lighting, setup.lighting);
     for (int s = 0; s < 2; ++s) {
-        const StageSetup& stage = setup.stages[s];
-        glActiveTexture(GL_TEXTURE0 + s);
-        if (setup.textures[s])
-            setup.textures[s]->Bind(setup.samplers[s]);
-        else
-            glBindTexture(GL_TEXTURE_2D, 0);
-        glUniform1i(bound[s], setup.textures[s] != nullptr);
-        glUniform4i(colorOps[s], static_cast<GLint>(stage.colorOp), static_cast<GLint>(stage.colorArg1),
-                    static_cast<GLint>(stage.colorArg2), static_cast<GLint>(stage.texCoordIndex));
-        glUniform4i(alphaOps[s], static_cast<GLint>(stage.alphaOp), static_cast<GLint>(stage.alphaArg1),
-                    static_cast<GLint>(stage.alphaArg2), 0);
+        GLTexture* texture = setup.textures[s];
+        const GLuint name = texture ? texture->Name() : 0;
+        if (unitTextures[s] != name)
+            BindTexture(s, name);
+        if (texture)
+            texture->ApplySampler(setup.samplers[s], s);
     }
-    glActiveTexture(GL_TEXTURE0);
-
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    SetAttribute(POSITION, layout.position, 3, GL_FLOAT, GL_FALSE, stride, base);
-    SetAttribute(DIFFUSE, layout.diffuse, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, base);
-    SetAttribute(TEX0, layout.texCoords[0], 2, GL_FLOAT, GL_FALSE, stride, base);
-    SetAttribute(TEX1, layout.texCoords[1], 2, GL_FLOAT, GL_FALSE, stride, base);
+    if (std::memcmp(&setup.transform, &program->transformValue, sizeof setup.transform) != 0) {
+        program->transformValue = setup.transform;
+        glUniformMatrix4fv(program->transform, 1, GL_FALSE, &setup.transform.m[0][0]);
+    }
+    if (Changed(program->hasDiffuseValue, GLint{layout.diffuse >= 0}))
+        glUniform1i(program->hasDiffuse, program->hasDiffuseValue);
+    if (Changed(program->lightingValue, GLint{setup.lighting}))
+        glUniform1i(program->lighting, program->lightingValue);
+    ApplyAttributes({buffer, base, stride, layout});
     glDrawArrays(mode, first, count);
-    for (GLuint a : {POSITION, DIFFUSE, TEX0, TEX1})
-        glDisableVertexAttribArray(a);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glUseProgram(0);
 }
 
 } // namespace platform::d3d9

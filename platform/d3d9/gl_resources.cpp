@@ -11,6 +11,8 @@ namespace {
 // Formats without alpha keep none, so their texels read alpha 1 whatever was written.
 GLint InternalFormat(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8; }
 
+GLenum TransferFormat(D3DFORMAT format) { return format == D3DFMT_R8G8B8 ? GL_BGR : GL_BGRA; }
+
 GLint WrapMode(DWORD address)
 {
     if (address == D3DTADDRESS_CLAMP)
@@ -27,11 +29,10 @@ GLTexture::GLTexture(GLDevice* device, UINT width, UINT height, D3DFORMAT format
 {
     device->AddRef();
     glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
+    device->Pipeline().BindTexture(0, name);
     glTexImage2D(GL_TEXTURE_2D, 0, InternalFormat(format), static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
                  GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, mipmapped ? 1000 : 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 GLTexture::~GLTexture()
@@ -68,7 +69,11 @@ HRESULT GLTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* 
     // Mipmaps below level 0 are generated, never written.
     if (level != 0 || !lockedRect || rect || locked)
         return D3DERR_INVALIDCALL;
-    texels.assign(static_cast<size_t>(width) * height * BytesPerTexel(format), 0);
+    // The texels as they are: a lock that writes nothing leaves them.
+    texels.resize(static_cast<size_t>(width) * height * BytesPerTexel(format));
+    device->Pipeline().BindTexture(0, name);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, TransferFormat(format), GL_UNSIGNED_BYTE, texels.data());
     lockedRect->Pitch = static_cast<INT>(width * BytesPerTexel(format));
     lockedRect->pBits = texels.data();
     locked = true;
@@ -80,40 +85,44 @@ HRESULT GLTexture::UnlockRect(UINT level)
     if (level != 0 || !locked)
         return D3DERR_INVALIDCALL;
     locked = false;
-    glBindTexture(GL_TEXTURE_2D, name);
+    device->Pipeline().BindTexture(0, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height),
-                    format == D3DFMT_R8G8B8 ? GL_BGR : GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+                    TransferFormat(format), GL_UNSIGNED_BYTE, texels.data());
     if (mipmapped)
         glGenerateMipmap(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
     // The texels live in the texture now.
     std::vector<uint8_t>().swap(texels);
     return D3D_OK;
 }
 
-void GLTexture::Bind(const SamplerSetup& sampler)
+void GLTexture::ApplySampler(const SamplerSetup& sampler, int unit)
 {
-    glBindTexture(GL_TEXTURE_2D, name);
     const bool linear = sampler.minFilter == D3DTEXF_LINEAR;
     GLint minFilter = linear ? GL_LINEAR : GL_NEAREST;
     if (mipmapped && sampler.mipFilter == D3DTEXF_POINT)
         minFilter = linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
     else if (mipmapped && sampler.mipFilter == D3DTEXF_LINEAR)
         minFilter = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, sampler.magFilter == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, WrapMode(sampler.addressU));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, WrapMode(sampler.addressV));
+    const GLint wanted[4] = {minFilter, sampler.magFilter == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST,
+                             WrapMode(sampler.addressU), WrapMode(sampler.addressV)};
+    static constexpr GLenum PARAMETERS[4] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S,
+                                             GL_TEXTURE_WRAP_T};
+    for (int i = 0; i < 4; ++i) {
+        if (parameters[i] == wanted[i])
+            continue;
+        device->Pipeline().BindTexture(unit, name);
+        glTexParameteri(GL_TEXTURE_2D, PARAMETERS[i], wanted[i]);
+        parameters[i] = wanted[i];
+    }
 }
 
 GLVertexBuffer::GLVertexBuffer(GLDevice* device, UINT length) : device(device), length(length), shadow(length, 0)
 {
     device->AddRef();
     glGenBuffers(1, &name);
-    glBindBuffer(GL_ARRAY_BUFFER, name);
+    device->Pipeline().BindArrayBuffer(name);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(length), nullptr, GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 GLVertexBuffer::~GLVertexBuffer()
@@ -147,9 +156,8 @@ HRESULT GLVertexBuffer::Unlock()
     if (!locked)
         return D3DERR_INVALIDCALL;
     locked = false;
-    glBindBuffer(GL_ARRAY_BUFFER, name);
+    device->Pipeline().BindArrayBuffer(name);
     glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(length), shadow.data());
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
     return D3D_OK;
 }
 

@@ -158,12 +158,18 @@ Window* CreateMainWindow(const char* title, const WindowSettings& settings, Wind
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, settings.stencil ? 8 : 0);
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (settings.fullscreen)
         flags |= SDL_WINDOW_BORDERLESS;
     // SDL clamps sizes below 1 to 1, as the window system would.
     SDL_Window* sdlWindow = SDL_CreateWindow(title, 0, 0, settings.width, settings.height, flags);
+    if (!sdlWindow && settings.stencil) {
+        // No visual with a stencil buffer: the window goes without.
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+        sdlWindow = SDL_CreateWindow(title, 0, 0, settings.width, settings.height, flags);
+    }
     if (!sdlWindow) {
         *error = WindowError::CreateWindow;
         return nullptr;

@@ -1,6 +1,7 @@
 // Our Direct3D 9 layer on a real window, read back pixel by pixel: the texture stages, the
-// blending, depth and culling, the formats' alpha, the sprite's texel-for-pixel drawing, the
-// font's clipping, and the calls it refuses.
+// blending, depth and culling, the formats' alpha, states changed between draws, locks, the
+// depth formats a window takes, the sprite's texel-for-pixel drawing, the font's clipping, and
+// the calls it refuses.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "platform/d3d9/d3dx9.h"
@@ -109,10 +111,10 @@ protected:
         return buffer;
     }
 
-    HRESULT DrawStrip(IDirect3DVertexBuffer9* buffer)
+    HRESULT DrawStrip(IDirect3DVertexBuffer9* buffer, DWORD fvf = VERTEX_FVF)
     {
         device->SetStreamSource(0, buffer, 0, sizeof(Vertex));
-        device->SetFVF(VERTEX_FVF);
+        device->SetFVF(fvf);
         return device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
     }
 
@@ -237,6 +239,144 @@ TEST_F(Layer, DepthKeepsTheNearerAndCullingDropsCounterClockwiseTriangles)
     EXPECT_TRUE(Near(Pixel(20, 100), {255, 255, 255, 0}));
 }
 
+// Each step changes what the step before drew with and draws again: a state applied only
+// when it changes must still show in the picture when it does.
+TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
+{
+    const D3DCOLOR white = D3DCOLOR_ARGB(255, 255, 255, 255);
+    IDirect3DVertexBuffer9* whole = Cover(white);
+    IDirect3DVertexBuffer9* blue = Cover(D3DCOLOR_ARGB(128, 0, 0, 255));
+    IDirect3DVertexBuffer9* near = Cover(white, 0.25f);
+    IDirect3DVertexBuffer9* far = Cover(white, 0.75f);
+    const Vertex leftHalf[4] = {{-1, -1, 0.5f, white, 0, 1, 0, 1},
+                                {-1, 1, 0.5f, white, 0, 0, 0, 0},
+                                {0, -1, 0.5f, white, 1, 1, 1, 1},
+                                {0, 1, 0.5f, white, 1, 0, 1, 0}};
+    IDirect3DVertexBuffer9* left = Buffer(leftHalf, sizeof leftHalf);
+    IDirect3DTexture9* yellow = Solid(D3DFMT_A8R8G8B8, {255, 255, 0, 255});
+    IDirect3DTexture9* green = Solid(D3DFMT_A8R8G8B8, {0, 255, 0, 255});
+    // Black on the left, white on the right: x = 60 lies a quarter of the way between them.
+    IDirect3DTexture9* ramp = nullptr;
+    ASSERT_EQ(device->CreateTexture(2, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &ramp, nullptr), D3D_OK);
+    made.push_back(ramp);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(ramp->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    std::memset(locked.pBits, 0, 4);
+    std::memset(static_cast<uint8_t*>(locked.pBits) + 4, 255, 4);
+    ASSERT_EQ(ramp->UnlockRect(0), D3D_OK);
+    D3DMATRIX identity, moved;
+    D3DXMatrixIdentity(&identity);
+    D3DXMatrixIdentity(&moved);
+    moved.m[3][0] = 1.0f;
+    const RECT leftRect = {0, 0, 80, HEIGHT};
+    auto moveWorld = [&](const D3DMATRIX& world) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 0, 0, 0), 1.0f, 0);
+        device->SetTransform(D3DTS_WORLD, &world);
+    };
+
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    device->SetTexture(0, yellow);
+    struct Step {
+        const char* change;
+        std::function<void()> apply;
+        IDirect3DVertexBuffer9* buffer;
+        int x[2];
+        Rgba expected[2];
+        DWORD fvf = VERTEX_FVF;
+    };
+    const Step steps[] = {
+        {"none: the first draw", [] {}, whole, {40, 120}, {{255, 255, 0}, {255, 255, 0}}},
+        {"another texture, the same stages", [&] { device->SetTexture(0, green); }, whole, {40, 120},
+         {{0, 255, 0}, {0, 255, 0}}},
+        {"stage 0 switched off", [&] { device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE); }, blue,
+         {40, 120}, {{0, 0, 255}, {0, 0, 255}}},
+        {"stage 0 switched on again", [&] { device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1); },
+         blue, {40, 120}, {{0, 255, 0}, {0, 255, 0}}},
+        {"the world moved right", [&] { moveWorld(moved); }, left, {40, 120}, {{0, 0, 0}, {0, 255, 0}}},
+        {"the world back", [&] { moveWorld(identity); }, left, {40, 120}, {{0, 255, 0}, {0, 0, 0}}},
+        {"blending by the diffuse alpha",
+         [&] {
+             device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+             device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+             device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+             device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+         },
+         blue, {40, 120}, {{0, 255, 0}, {0, 128, 0}}},
+        {"blending off", [&] { device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE); }, blue, {40, 120},
+         {{0, 255, 0}, {0, 255, 0}}},
+        {"a rectangle cleared, then the whole window drawn",
+         [&] {
+             device->Clear(1, &leftRect, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 0, 0, 0), 1.0f, 0);
+             device->SetTexture(0, yellow);
+         },
+         whole, {40, 120}, {{255, 255, 0}, {255, 255, 0}}},
+        {"a texture magnified by point", [&] { device->SetTexture(0, ramp); }, whole, {60, 120},
+         {{0, 0, 0}, {255, 255, 255}}},
+        {"the same texture magnified linearly",
+         [&] { device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); }, whole, {60, 120},
+         {{66, 66, 66}, {255, 255, 255}}},
+        // Without coordinates every pixel samples (0, 0), halfway between the texels as they wrap.
+        {"the same stream read without texture coordinates", [] {}, whole, {60, 120},
+         {{128, 128, 128}, {128, 128, 128}}, D3DFVF_XYZ | D3DFVF_DIFFUSE},
+        // The depth buffer still holds the clear's 1 everywhere.
+        {"a near quad drawn without writing depth",
+         [&] {
+             device->SetRenderState(D3DRS_ZENABLE, TRUE);
+             device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+             device->SetTexture(0, yellow);
+         },
+         near, {40, 120}, {{255, 255, 0}, {255, 255, 0}}},
+        {"a far quad drawn behind it, writing depth",
+         [&] {
+             device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+             device->SetTexture(0, green);
+         },
+         far, {40, 120}, {{0, 255, 0}, {0, 255, 0}}},
+        {"clockwise triangles culled",
+         [&] {
+             device->SetRenderState(D3DRS_ZENABLE, FALSE);
+             device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+             device->SetTexture(0, yellow);
+         },
+         whole, {40, 120}, {{0, 255, 0}, {0, 255, 0}}},
+        {"counter-clockwise triangles culled again", [&] { device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW); },
+         whole, {40, 120}, {{255, 255, 0}, {255, 255, 0}}},
+    };
+    for (const Step& step : steps) {
+        step.apply();
+        ASSERT_EQ(DrawStrip(step.buffer, step.fvf), D3D_OK) << step.change;
+        for (int i = 0; i < 2; ++i)
+            EXPECT_TRUE(Near(Pixel(step.x[i], 60), step.expected[i], 3))
+                << step.change << ", at x = " << step.x[i];
+    }
+}
+
+TEST_F(Layer, ALockHandsOutTheTexelsAndOneThatWritesNothingLeavesThem)
+{
+    Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    IDirect3DVertexBuffer9* cover = Cover(D3DCOLOR_ARGB(255, 255, 255, 255));
+    // The bytes in memory: blue, green, red, then alpha where the format keeps one.
+    const struct {
+        D3DFORMAT format;
+        std::vector<uint8_t> bytes;
+    } cases[] = {{D3DFMT_A8R8G8B8, {30, 20, 10, 40}},
+                 {D3DFMT_X8R8G8B8, {60, 50, 40, 255}},
+                 {D3DFMT_R8G8B8, {90, 80, 70}}};
+    for (const auto& c : cases) {
+        const Rgba colour = {c.bytes[2], c.bytes[1], c.bytes[0], c.bytes.size() > 3 ? c.bytes[3] : 0};
+        IDirect3DTexture9* texture = Solid(c.format, colour);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
+        EXPECT_EQ(std::vector<uint8_t>(bits, bits + c.bytes.size()), c.bytes) << c.format;
+        ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+        device->SetTexture(0, texture);
+        ASSERT_EQ(DrawStrip(cover), D3D_OK);
+        EXPECT_TRUE(Near(Pixel(80, 60), colour, 0)) << c.format;
+    }
+}
+
 TEST_F(Layer, TheSpriteDrawsTexelForPixelAtItsPosition)
 {
     IDirect3DTexture9* texture = nullptr;
@@ -351,6 +491,44 @@ TEST_F(Layer, RefusesWhatItCannotDrawAndWritesNothingOutsideItsBuffers)
     EXPECT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, 0, &parameters, &second),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(second, nullptr);
+}
+
+// A window whose buffers have no stencil takes a 16-bit depth format but not D24S8; one with the
+// stencil buffer the platform asks for takes both.
+TEST(LayerDevice, TakesTheDepthFormatsItsWindowsBuffersHold)
+{
+    const struct {
+        bool stencil;
+        D3DFORMAT format;
+        HRESULT expected;
+    } cases[] = {{true, D3DFMT_D24S8, D3D_OK},
+                 {true, D3DFMT_D16, D3D_OK},
+                 {false, D3DFMT_D24S8, D3DERR_NOTAVAILABLE},
+                 {false, D3DFMT_D16, D3D_OK}};
+    IDirect3D9* direct3D = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(direct3D, nullptr);
+    for (const auto& c : cases) {
+        platform::WindowSettings settings;
+        settings.width = WIDTH;
+        settings.height = HEIGHT;
+        settings.stencil = c.stencil;
+        platform::WindowError error;
+        platform::Window* window = platform::CreateMainWindow("Tamrik", settings, &error);
+        ASSERT_NE(window, nullptr);
+        D3DPRESENT_PARAMETERS parameters = {};
+        parameters.Windowed = TRUE;
+        parameters.hDeviceWindow = window;
+        parameters.EnableAutoDepthStencil = TRUE;
+        parameters.AutoDepthStencilFormat = c.format;
+        IDirect3DDevice9* device = nullptr;
+        EXPECT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, 0, &parameters, &device),
+                  c.expected)
+            << "stencil " << c.stencil << ", format " << c.format;
+        if (device)
+            device->Release();
+        platform::DestroyMainWindow(window);
+    }
+    direct3D->Release();
 }
 
 } // namespace

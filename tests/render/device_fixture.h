@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/main_window.h"
@@ -74,6 +75,16 @@ protected:
 
 using DeviceTest = DeviceTestOf<Tamrik::COpenGLRenderDevice>;
 using Direct3DDeviceTest = DeviceTestOf<Tamrik::CDirect3DRenderDevice>;
+
+// The two devices a typed test runs on, named "OpenGL" and "Direct3D".
+using Devices = testing::Types<Tamrik::COpenGLRenderDevice, Tamrik::CDirect3DRenderDevice>;
+struct DeviceNames {
+    template <class Device>
+    static std::string GetName(int = 0)
+    {
+        return std::is_same_v<Device, Tamrik::COpenGLRenderDevice> ? "OpenGL" : "Direct3D";
+    }
+};
 
 // Colours within a few steps of each other, as software rasterisers round.
 testing::AssertionResult Near(const Rgb& actual, const Rgb& expected, int tolerance = 3);
