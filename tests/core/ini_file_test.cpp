@@ -30,6 +30,16 @@ TEST(IniFile, UnquotedValuesKeepOnlyLettersAndDigits)
     EXPECT_EQ(m["Game"]["Map"], "mapslevelbsp");
 }
 
+// Both ends of each kept range and the bytes just outside them.
+TEST(IniFile, OutsideQuotesEachCharacterClassIsKeptToBothEndsOfItsRange)
+{
+    for (char kept : std::string("09AZaz=[]"))
+        EXPECT_EQ(Parse(std::string("[S]\nk=") + kept + "x\n")["S"]["k"], std::string(1, kept) + "x") << kept;
+    for (char dropped : std::string("/:@`{<>\\^ -"))
+        EXPECT_EQ(Parse(std::string("[S]\nk=") + dropped + "x\n")["S"]["k"], "x") << dropped;
+    EXPECT_EQ(Parse("[Display]\nWidth = 1920\n")["Display"]["Width"], "1920");
+}
+
 TEST(IniFile, QuotedValuesKeepEverythingUpToASemicolon)
 {
     IniMap m = Parse("[Game]\nMap = \"maps/level.bsp\"\nRate = \"-1\"\nX = \"a;b\"\n");

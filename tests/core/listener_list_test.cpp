@@ -197,6 +197,11 @@ TEST_F(ListenerLists, AListenerThatRemovesAndReAddsItselfIsCalledOncePerFiring)
     calls.clear();
     system.FireMouseButtonDown(1);
     EXPECT_EQ(calls, (std::vector<Call>{{2, 1, 0}, {1, 1, 0}}));
+
+    // The records removed while firing go: they do not pile up.
+    for (int32_t i = 0; i < 100; ++i)
+        system.FireMouseButtonDown(i);
+    EXPECT_EQ(system.ListenerCount(INPUT_MOUSE_BUTTON_DOWN), 2u);
 }
 
 } // namespace

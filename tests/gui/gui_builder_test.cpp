@@ -67,6 +67,7 @@ TEST_F(GUIBuilder, AttributesAreScannedAsTheirFormatsSay)
         <label name="t" text_color="10, 20,30" text_layout="RIGHT_DOWN"/>
         <label name="u" text_color="256,-1,7,9" text_layout="right_down"/>
         <label name="v" position="-3x4 and more" draggable="true"/>
+        <label name="w" draggable="True"/>
     </gui>)");
     EXPECT_EQ(RectOf(Window("p")), (Rect{10, 20, 40, 60}));
     // One number: the height comes from the position pair.
@@ -80,6 +81,7 @@ TEST_F(GUIBuilder, AttributesAreScannedAsTheirFormatsSay)
     EXPECT_EQ(Window("u")->textLayout, Tamrik::CENTER);
     EXPECT_EQ(RectOf(Window("v")), (Rect{-3, 4, 61, 68}));
     EXPECT_TRUE(Window("v")->draggable);
+    EXPECT_FALSE(Window("w")->draggable);
     std::string log = Log();
     EXPECT_NE(log.find("\r\n\ttext_layout = right_down.\r\n"), std::string::npos);
     EXPECT_NE(log.find("\r\n\ttext_color = 10, 20,30.\r\n"), std::string::npos);

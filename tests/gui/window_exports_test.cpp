@@ -79,7 +79,8 @@ TEST_F(WindowExports, AButtonsHandlerCallsEveryExportOnTheWindowsItNames)
     EXPECT_EQ(dst->text, "from src");
     EXPECT_EQ((std::vector<int>{dst->textColor[0], dst->textColor[1], dst->textColor[2]}),
               (std::vector<int>{1, 2, 3}));
-    EXPECT_NE(R(12), 0);
+    // The first colour word the machine hands out.
+    EXPECT_EQ(static_cast<uint32_t>(R(12)), Tamrik::COLOUR_WORD_BASE);
     EXPECT_EQ(RectOf(dst), (Rect{11, 71, 66, 97}));
     EXPECT_EQ(RectOf(Window("src")), (Rect{100, 0, 150, 20}));
     EXPECT_FALSE(Window("chk")->visible);

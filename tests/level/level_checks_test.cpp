@@ -6,12 +6,11 @@
 #include <functional>
 #include <string>
 
-#include "core/log.h"
-#include "core/system.h"
 #include "level/bsp_loader.h"
 #include "level/level_reading.h"
 #include "level_bytes.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/test_system.h"
 
 using namespace Tamrik;
 using kestrova_test::LevelFile;
@@ -47,39 +46,53 @@ TEST(LevelChecks, AConsistentLevelIsAccepted)
     EXPECT_TRUE(Accepted([](CBSPLoader&) {}));
 }
 
-TEST(LevelChecks, EveryReferenceOutsideItsLumpIsRefused)
+// Each case names the fault it must be refused with: a check that misses it would leave it to a
+// later one, which names another.
+TEST(LevelChecks, EveryReferenceOutsideItsLumpIsRefusedWithItsOwnFault)
 {
-    const std::pair<const char*, std::function<void(CBSPLoader&)>> faults[] = {
-        {"node plane", [](CBSPLoader& l) { l.nodes[0].plane = 1; }},
-        {"negative node plane", [](CBSPLoader& l) { l.nodes[0].plane = -1; }},
-        {"node leaf", [](CBSPLoader& l) { l.nodes[0].children[1] = -3; }},
-        {"node child", [](CBSPLoader& l) { l.nodes[0].children[0] = 1; }},
-        {"node pointing at itself", [](CBSPLoader& l) { l.nodes[0].children[0] = 0; }},
-        {"leaf face range", [](CBSPLoader& l) { l.leafs[0].n_leaffaces = 2; }},
-        {"negative leaf face count", [](CBSPLoader& l) { l.leafs[0].n_leaffaces = -1; }},
-        {"leaf brush range", [](CBSPLoader& l) { l.leafs[0].leafbrush = 1; }},
-        {"leafface entry", [](CBSPLoader& l) { l.leaffaces[0] = 1; }},
-        {"leafbrush entry", [](CBSPLoader& l) { l.leafbrushes[0] = -1; }},
-        {"model faces", [](CBSPLoader& l) { l.models[0].n_faces = 2; }},
-        {"model brushes", [](CBSPLoader& l) { l.models[0].brush = 1; }},
-        {"brush sides", [](CBSPLoader& l) { l.brushes[0].n_brushsides = 2; }},
-        {"brush texture", [](CBSPLoader& l) { l.brushes[0].texture = 1; }},
-        {"brushside plane", [](CBSPLoader& l) { l.brushsides[0].plane = 1; }},
-        {"brushside texture", [](CBSPLoader& l) { l.brushsides[0].texture = -2; }},
-        {"face texture", [](CBSPLoader& l) { l.faces[0].texture = 1; }},
-        {"face vertexes", [](CBSPLoader& l) { l.faces[0].n_vertexes = 5; }},
-        {"face meshverts", [](CBSPLoader& l) { l.faces[0].meshvert = 1; }},
-        {"meshvert offset", [](CBSPLoader& l) { l.meshverts[2] = 4; }},
-        {"lightmap index", [](CBSPLoader& l) { l.faces[0].lm_index = 1; }},
-        {"cluster beyond the rows", [](CBSPLoader& l) { l.leafs[0].cluster = 1; }},
-        {"cluster below -1", [](CBSPLoader& l) { l.leafs[1].cluster = -2; }},
-        {"rows beyond the bytes", [](CBSPLoader& l) { l.visdata->n_vecs = 2; }},
-        {"negative row size", [](CBSPLoader& l) { l.visdata->sz_vecs = -1; }},
+    struct Case {
+        const char* fault;
+        std::function<void(CBSPLoader&)> breakIt;
     };
-    for (const auto& [name, breakIt] : faults) {
+    const Case cases[] = {
+        {"bad plane in node 0", [](CBSPLoader& l) { l.nodes[0].plane = 1; }},
+        {"bad plane in node 0", [](CBSPLoader& l) { l.nodes[0].plane = -1; }},
+        {"bad leaf in node 0", [](CBSPLoader& l) { l.nodes[0].children[1] = -3; }},
+        {"bad child in node 0", [](CBSPLoader& l) { l.nodes[0].children[0] = 1; }},
+        {"bad child in node 0", [](CBSPLoader& l) { l.nodes[0].children[0] = 0; }},
+        {"bad face range in leaf 0", [](CBSPLoader& l) { l.leafs[0].n_leaffaces = 2; }},
+        {"bad face range in leaf 0", [](CBSPLoader& l) { l.leafs[0].n_leaffaces = -1; }},
+        {"bad brush range in leaf 0", [](CBSPLoader& l) { l.leafs[0].leafbrush = 1; }},
+        {"bad leafface 0", [](CBSPLoader& l) { l.leaffaces[0] = 1; }},
+        {"bad leafbrush 0", [](CBSPLoader& l) { l.leafbrushes[0] = -1; }},
+        {"bad range in model 0", [](CBSPLoader& l) { l.models[0].n_faces = 2; }},
+        {"bad range in model 0", [](CBSPLoader& l) { l.models[0].brush = 1; }},
+        {"bad brush 0", [](CBSPLoader& l) { l.brushes[0].n_brushsides = 2; }},
+        {"bad brush 0", [](CBSPLoader& l) { l.brushes[0].texture = 1; }},
+        {"bad brushside 0", [](CBSPLoader& l) { l.brushsides[0].plane = 1; }},
+        {"bad brushside 0", [](CBSPLoader& l) { l.brushsides[0].texture = -2; }},
+        {"bad face 0", [](CBSPLoader& l) { l.faces[0].texture = 1; }},
+        {"bad face 0", [](CBSPLoader& l) { l.faces[0].n_vertexes = 5; }},
+        {"bad face 0", [](CBSPLoader& l) { l.faces[0].meshvert = 1; }},
+        {"bad meshvert in face 0", [](CBSPLoader& l) { l.meshverts[2] = 4; }},
+        {"bad face 0", [](CBSPLoader& l) { l.faces[0].lm_index = 1; }},
+        // One row of one byte: cluster 1 has no row.
+        {"bad cluster in leaf 0", [](CBSPLoader& l) { l.leafs[0].cluster = 1; }},
+        {"bad cluster in leaf 1", [](CBSPLoader& l) { l.leafs[1].cluster = -2; }},
+        // Nine rows of one byte: cluster 8 has a row but no bit in one.
+        {"bad cluster in leaf 0",
+         [](CBSPLoader& l) {
+             l.visdata->n_vecs = 9;
+             l.header.direntries[LUMP_VISDATA].length = 8 + 9;
+             l.leafs[0].cluster = 8;
+         }},
+        {"bad visibility size", [](CBSPLoader& l) { l.visdata->n_vecs = 2; }},
+        {"bad visibility size", [](CBSPLoader& l) { l.visdata->sz_vecs = -1; }},
+    };
+    for (const Case& c : cases) {
         std::string fault;
-        EXPECT_FALSE(Accepted(breakIt, &fault)) << name;
-        EXPECT_FALSE(fault.empty()) << name;
+        EXPECT_FALSE(Accepted(c.breakIt, &fault)) << c.fault;
+        EXPECT_EQ(fault, c.fault);
     }
 }
 
@@ -114,6 +127,7 @@ TEST(LevelChecks, ANodeWithTwoParentsIsRefused)
     ASSERT_TRUE(loader.Load("level.bsp"));
     std::string fault;
     EXPECT_FALSE(CheckLevel(loader, fault));
+    EXPECT_EQ(fault, "bad child in node 1");
 }
 
 TEST(ReadBSPFile, ReadsTheMapOfTheSettingsAndDumpsOnlyWhenAskedExactly)
@@ -146,16 +160,6 @@ TEST(ReadBSPFile, AMissingMapFailsAndLeavesTheLevelEmpty)
     EXPECT_EQ(loader.RecordCount(LUMP_NODE), 0);
 }
 
-namespace {
-
-struct QuietSystem : CSystem {
-    void Sleep(uint32_t) override {}
-    int64_t GetCounter() override { return 0; }
-    int64_t GetFrequency() override { return 1; }
-};
-
-} // namespace
-
 TEST(ReadBSPFile, ARefusedLevelIsUnloadedLikeAMissingOneWithOneLogLine)
 {
     ScratchDir scratch;
@@ -166,11 +170,9 @@ TEST(ReadBSPFile, ARefusedLevelIsUnloadedLikeAMissingOneWithOneLogLine)
     WriteFile("bad.bsp", LevelFile(l));
     IniMap settings;
     settings["Game"]["Map"] = "bad.bsp";
-    QuietSystem system;
-    (*system.settings)["Game"]["Log"] = "true";
-    CLog log(&system);
+    kestrova_test::TestSystem system(true);
     CBSPLoader loader(nullptr);
-    EXPECT_FALSE(ReadBSPFile(loader, settings, &log));
+    EXPECT_FALSE(ReadBSPFile(loader, settings, system.log));
     for (int lump = 0; lump < LUMP_COUNT; ++lump)
         EXPECT_EQ(loader.RecordCount(lump), 0) << lump;
     EXPECT_EQ(loader.nodes, nullptr);
@@ -178,6 +180,6 @@ TEST(ReadBSPFile, ARefusedLevelIsUnloadedLikeAMissingOneWithOneLogLine)
 
     // A missing file is not logged.
     settings["Game"]["Map"] = "missing.bsp";
-    EXPECT_FALSE(ReadBSPFile(loader, settings, &log));
+    EXPECT_FALSE(ReadBSPFile(loader, settings, system.log));
     EXPECT_EQ(ReadFile("log.txt"), "render_thread: Refused level file bad.bsp: bad leafface 0\r\n");
 }

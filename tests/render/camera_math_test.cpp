@@ -75,17 +75,23 @@ TEST(CameraMath, RotationKeepsLengthAndAFullTurnReturns)
     EXPECT_NEAR(v[2], 2.0f, 1e-4f);
 }
 
-TEST(CameraMath, AngleBetweenLeavesItsArgumentsAlone)
+TEST(CameraMath, AngleBetweenMeasuresVectorsOfAnyLength)
 {
-    const float a[3] = {2, 0, 0};
-    const float b[3] = {0, 0, 7};
-    EXPECT_NEAR(AngleBetween(a, b), PI / 2, 1e-6f);
-    EXPECT_EQ(a[0], 2.0f);
-    EXPECT_EQ(b[2], 7.0f);
-    const float c[3] = {-1, 0, 0};
-    EXPECT_NEAR(AngleBetween(a, c), PI, 1e-3f);
-    const float d[3] = {1, 1, 0};
-    EXPECT_NEAR(AngleBetween(a, d), PI / 4, 1e-6f);
+    struct Case {
+        float a[3];
+        float b[3];
+        float angle;
+        float tolerance;
+    };
+    const Case cases[] = {
+        {{2, 0, 0}, {0, 0, 7}, PI / 2, 1e-6f},
+        {{2, 0, 0}, {-1, 0, 0}, PI, 1e-3f},
+        {{2, 0, 0}, {1, 1, 0}, PI / 4, 1e-6f},
+        {{0, 3, 0}, {0, 5, 5}, PI / 4, 1e-6f},
+        {{4, 0, 0}, {-1, 1.7320508f, 0}, 2 * PI / 3, 1e-5f},
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(AngleBetween(c.a, c.b), c.angle, c.tolerance) << c.angle;
 }
 
 TEST(CameraMath, AngleBetweenNeverGivesNaN)

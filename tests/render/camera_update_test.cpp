@@ -159,7 +159,8 @@ TEST_F(Room, ACameraOnOrJustBeforeAWallSlidesAlongItAndNeverEntersIt)
             Frames(1);
             ASSERT_LT(camera.position[0], 90.0f) << "from " << x << ", frame " << i;
         }
-        EXPECT_GT(camera.position[0], 90.0f - 0.0625f) << "from " << x;
+        // Off the grown wall by the trace's epsilon, however close it started.
+        EXPECT_NEAR(camera.position[0], 90.0f - TRACE_EPSILON, 1e-4f) << "from " << x;
         EXPECT_NEAR(camera.position[1], 200.0f, 0.1f) << "from " << x;
     }
 }
@@ -190,12 +191,12 @@ TEST_F(Room, ACornerOfFloorAndTwoWallsHoldsTheCameraAndReportsTheBrush)
     EXPECT_LE(camera.position[0], 90.0f);
     EXPECT_LE(camera.position[1], 90.0f);
     EXPECT_GE(camera.position[2], -10.0f);
-    EXPECT_EQ(std::string(status).rfind("Collision with brush ", 0), 0u) << status;
+    // Slid along one wall, then the other, the third pass goes straight down into the floor.
+    EXPECT_EQ(std::string(status), "Collision with brush " + std::to_string(floor) + ".");
     const float before[3] = {camera.position[0], camera.position[1], camera.position[2]};
     Frames(10);
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(camera.position[i], before[i], 1e-3f);
-    (void)floor;
 }
 
 TEST_F(Room, NonSolidAndSidelessBrushesNeverBlock)
@@ -223,35 +224,73 @@ TEST_F(Room, ALevelThatWasNotReadLetsTheCameraTurnButNotMove)
     EXPECT_STREQ(status, "No collisions detected.");
 }
 
-TEST_F(Room, TracesEndOnTreesThatLoopAndIgnoreIndicesOutsideTheLumps)
+// Node 0 splits at x = 0 with its back towards the trace's start; leaf 0 holds the wall (brush 0)
+// beside two brushes that do not exist, leaf 1 runs past the Leafbrush lump. A broken tree ends
+// the walk where it breaks, and the wall is still found wherever leaf 0 is reached.
+TEST_F(Room, TracesEndOnBrokenTreesAndIgnoreIndicesOutsideTheLumps)
 {
-    Box(100, -500, -100, 116, 500, 100, solid);
-    const int32_t none[3] = {0, 0, 0};
-    built.AddLeaf(0, none, none, {}, {0, 7, -3});         // brushes 7 and -3 do not exist
-    BSPLeaf broken{};
-    broken.leafbrush = 2;
-    broken.n_leafbrushes = 1000;                           // runs past the Leafbrush lump
-    built.leafs.push_back(broken);
-    const int32_t plane = built.AddPlane(1, 0, 0, 0);
-    built.AddNode(plane, 0, 1);                            // node 0 is its own front child
-    built.AddNode(99, -1, -2);                             // plane outside the lump
-    built.AddNode(plane, -1, -50);                         // leaf outside the lump
-    built.LoadInto(level);
+    struct Case {
+        const char* tree;
+        int32_t plane, front, back;
+        int32_t brush;
+    };
+    const Case cases[] = {
+        {"node 0 is its own front child", 0, 0, -1, 0},
+        {"node 0 is both its children", 0, 0, 0, -1},
+        {"plane outside the lump", 99, -1, -1, -1},
+        {"front leaf outside the lump", 0, -50, -1, 0},
+        {"both sides in the leaf past the lump", 0, -2, -2, -1},
+    };
+    for (const Case& c : cases) {
+        built = TestLevel();
+        built.AddTexture(1);
+        Box(100, -500, -100, 116, 500, 100, 0);
+        const int32_t none[3] = {0, 0, 0};
+        built.AddLeaf(0, none, none, {}, {0, 7, -3});
+        BSPLeaf broken{};
+        broken.leafbrush = 2;
+        broken.n_leafbrushes = 1000;
+        built.leafs.push_back(broken);
+        const int32_t split = built.AddPlane(1, 0, 0, 0);
+        built.AddNode(c.plane == 0 ? split : c.plane, c.front, c.back);
+        built.LoadInto(level);
 
-    const float start[3] = {0, 0, 0};
-    const float end[3] = {200, 0, 0};
-    for (int32_t node = 0; node < 3; ++node) {
         CTrace trace(&level);
-        trace.TraceNode(node, start, end);
-        EXPECT_LE(trace.fraction, 1.0f);
+        const float start[3] = {-20, 0, 0};
+        const float end[3] = {200, 0, 0};
+        trace.Trace(start, end);
+        EXPECT_EQ(trace.brush, c.brush) << c.tree;
+        EXPECT_FLOAT_EQ(trace.fraction, c.brush < 0 ? 1.0f : (110.0f - TRACE_EPSILON) / 220.0f) << c.tree;
     }
     // A brush whose sides run past the Brushside lump never blocks.
     level.brushes[0].n_brushsides = 100;
     CTrace trace(&level);
+    const float start[3] = {0, 0, 0};
+    const float end[3] = {200, 0, 0};
     trace.TraceBrush(0, start, end);
     EXPECT_EQ(trace.brush, -1);
     trace.TraceBrush(5, start, end);
     EXPECT_EQ(trace.brush, -1);
+}
+
+// The trace starts within the grown reach of node 0's plane on its front and ends far behind it;
+// the wall lies in the front leaf of node 1 behind it. The back half must get the whole segment.
+TEST_F(Room, ATraceStartingNearASplittingPlaneReachesTheLeavesBehindIt)
+{
+    const int32_t wall = Box(-60, -500, -100, -50, 500, 100, solid);
+    const int32_t none[3] = {0, 0, 0};
+    built.AddLeaf(0, none, none, {}, {wall});
+    built.AddLeaf(0, none, none, {}, {});
+    built.AddLeaf(0, none, none, {}, {});
+    built.AddNode(built.AddPlane(1, 0, 0, 0), -3, 1);
+    built.AddNode(built.AddPlane(1, 0, 0, -100), -1, -2);
+    built.LoadInto(level);
+    CTrace trace(&level);
+    const float start[3] = {5, 0, 0};
+    const float end[3] = {-200, 0, 0};
+    trace.Trace(start, end);
+    EXPECT_EQ(trace.brush, wall);
+    EXPECT_FLOAT_EQ(trace.fraction, (45.0f - TRACE_EPSILON) / 205.0f);
 }
 
 TEST_F(Room, ATraceReportsTheFirstBrushEnteredAndItsSide)

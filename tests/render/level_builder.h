@@ -1,9 +1,8 @@
-// Small levels for the back-ends' drawing tests: walls of two triangles built in memory in front
-// of the camera, and the project's demo level read as the loading steps read it.
+// Small levels for the back-ends' drawing tests: walls of two triangles in front of the camera,
+// built as a TestLevel, and the project's demo level read as the loading steps read it.
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -15,14 +14,17 @@
 #include "level/material_library.h"
 #include "render/camera.h"
 #include "render/render_device.h"
+#include "render/start_position.h"
+#include "tests/render/test_level.h"
 
 namespace kestrova_test {
 
+// A lump of count zeroed records in place of the level's own.
 template <class T>
 T* NewLump(Tamrik::CBSPLoader& level, int lump, int count)
 {
-    level.header.direntries[lump].length = count * level.recordSizes[lump];
-    return new T[count]();
+    return TestLevel::Copy(std::vector<T>(static_cast<size_t>(count)), level.header.direntries[lump],
+                           level.recordSizes[lump]);
 }
 
 inline Tamrik::Texture* SolidTexture(uint8_t r, uint8_t g, uint8_t b)
@@ -48,20 +50,24 @@ struct FacePlan {
 };
 
 // The camera stands at the origin looking along +x, so level +y is the screen's left and +z up.
-// Each face is a quad of two triangles wound clockwise as seen from the camera.
-inline void BuildLevel(Tamrik::CBSPLoader& level, const std::vector<FacePlan>& plans, int textures, int lightmaps)
+// Each face is a quad of two triangles wound clockwise as seen from the camera; the textures
+// have no picture yet and the lightmaps are (128, 128, 255).
+inline void BuildLevel(Tamrik::CBSPLoader& level, const std::vector<FacePlan>& plans, int textures,
+                       int lightmaps)
 {
-    const int n = static_cast<int>(plans.size());
-    level.vertexes = NewLump<Tamrik::BSPVertex>(level, Tamrik::LUMP_VERTEX, 4 * n);
-    level.meshverts = NewLump<int32_t>(level, Tamrik::LUMP_MESHVERT, 6);
-    const int32_t order[6] = {0, 1, 2, 0, 2, 3};
-    std::memcpy(level.meshverts, order, sizeof order);
-    level.faces = NewLump<Tamrik::BSPFace>(level, Tamrik::LUMP_FACE, n);
-    for (int f = 0; f < n; ++f) {
-        const FacePlan& s = plans[f];
-        const float corners[4][2] = {{s.yLeft, s.zTop}, {s.yRight, s.zTop}, {s.yRight, s.zBottom}, {s.yLeft, s.zBottom}};
+    TestLevel built;
+    built.meshverts = {0, 1, 2, 0, 2, 3};
+    for (const FacePlan& s : plans) {
+        const float corners[4][2] = {
+            {s.yLeft, s.zTop}, {s.yRight, s.zTop}, {s.yRight, s.zBottom}, {s.yLeft, s.zBottom}};
+        Tamrik::BSPFace& face = built.faces[static_cast<size_t>(built.AddFace())];
+        face.type = s.type;
+        face.texture = s.texture;
+        face.lm_index = s.lightmap;
+        face.vertex = static_cast<int32_t>(built.vertexes.size());
+        face.n_meshverts = 6;
         for (int c = 0; c < 4; ++c) {
-            Tamrik::BSPVertex& v = level.vertexes[4 * f + c];
+            Tamrik::BSPVertex v{};
             v.position[0] = 100.0f;
             v.position[1] = corners[c][0];
             v.position[2] = corners[c][1];
@@ -70,24 +76,20 @@ inline void BuildLevel(Tamrik::CBSPLoader& level, const std::vector<FacePlan>& p
             v.texcoord[0][1] = c >= 2 ? 1.0f : 0.0f;
             v.texcoord[1][0] = 0.25f + 0.5f * v.texcoord[0][0];
             v.texcoord[1][1] = 0.25f + 0.5f * v.texcoord[0][1];
+            built.vertexes.push_back(v);
         }
-        Tamrik::BSPFace& face = level.faces[f];
-        face.type = s.type;
-        face.texture = s.texture;
-        face.lm_index = s.lightmap;
-        face.vertex = 4 * f;
-        face.meshvert = 0;
-        face.n_meshverts = 6;
     }
-    level.textures = NewLump<Tamrik::BSPTexture>(level, Tamrik::LUMP_TEXTURE, textures);
-    level.lightmaps = NewLump<Tamrik::BSPLightmap>(level, Tamrik::LUMP_LIGHTMAP, lightmaps);
-    for (int l = 0; l < lightmaps; ++l)
-        for (auto& row : level.lightmaps[l].map)
+    for (int t = 0; t < textures; ++t)
+        built.AddTexture(0);
+    built.lightmaps.resize(static_cast<size_t>(lightmaps));
+    for (Tamrik::BSPLightmap& lightmap : built.lightmaps)
+        for (auto& row : lightmap.map)
             for (auto& texel : row) {
                 texel[0] = 128;
                 texel[1] = 128;
                 texel[2] = 255;
             }
+    built.LoadInto(level);
 }
 
 // Loading steps 0 and 1 on [Game] Map, the device's textures and geometry, and the camera at the
@@ -99,18 +101,7 @@ inline void LoadGeneratedLevel(Tamrik::CRenderDevice& device, Tamrik::CSystem& s
     Tamrik::ReadTextures(level, *device.materials);
     device.LoadLevelTextures();
     device.LoadLevelGeometry();
-    // The start position: three numbers nine characters into the player start's "origin".
-    std::string entities = level.EntityText();
-    size_t start = entities.find("info_player_deathmatch");
-    ASSERT_NE(start, std::string::npos);
-    size_t origin = entities.find("origin", start);
-    ASSERT_NE(origin, std::string::npos);
-    int x = 0, y = 0, z = 0;
-    std::sscanf(entities.c_str() + origin + 9, "%d %d %d", &x, &y, &z);
-    float* position = device.camera->position;
-    float* lookAt = device.camera->lookAt;
-    position[0] += x, position[1] += y, position[2] += z;
-    lookAt[0] += x, lookAt[1] += y, lookAt[2] += z;
+    Tamrik::ApplyStartPosition(level.EntityText(), *device.camera);
 }
 
 // One frame's 3D part with the given faces visible (the frame stays open).

@@ -1,5 +1,5 @@
 // The render device's scene-object side without a back-end: construction, the listener
-// subscriptions, the registry entry, the shader switch, the GUI pictures and the font set-up.
+// subscriptions, the registry entry, the GUI pictures and the font set-up.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -66,15 +66,6 @@ TEST_F(RenderDevice, ListensToFourListsAndRegistersItself)
     for (InputEvent kind : {INPUT_MOUSE_BUTTON_UP, INPUT_MOUSE_WHEEL, INPUT_CHAR})
         EXPECT_TRUE(system.Objects(kind).empty()) << kind;
     EXPECT_EQ(system.vm->registry["RenderDevice"], &device);
-}
-
-TEST_F(RenderDevice, ShaderUsageFollowsTheExportedSetter)
-{
-    RecordingDevice device(&system);
-    device.SetShaderUsage(true);
-    EXPECT_TRUE(device.GetShaderUsage());
-    device.SetShaderUsage(false);
-    EXPECT_FALSE(device.shaderUsage);
 }
 
 TEST_F(RenderDevice, ReadsTheTwentyOneGUIPicturesAndReleasesThem)

@@ -1,4 +1,4 @@
-// Builds small levels in memory, record by record, for the scene-logic tests.
+// Builds small levels in memory, record by record, for the scene-logic and drawing tests.
 #pragma once
 #include <cstring>
 #include <string>
@@ -22,6 +22,9 @@ struct TestLevel {
     std::vector<BSPBrushside> brushsides;
     std::vector<BSPFace> faces;
     std::vector<BSPModel> models;
+    std::vector<BSPVertex> vertexes;
+    std::vector<int32_t> meshverts;
+    std::vector<BSPLightmap> lightmaps;
     int32_t visVecs = 0;
     int32_t visSize = 0;
     std::vector<uint8_t> visBytes;
@@ -122,6 +125,9 @@ struct TestLevel {
         level.brushes = Copy(brushes, dir[LUMP_BRUSH], 12);
         level.brushsides = Copy(brushsides, dir[LUMP_BRUSHSIDE], 8);
         level.faces = Copy(faces, dir[LUMP_FACE], 104);
+        level.vertexes = Copy(vertexes, dir[LUMP_VERTEX], 44);
+        level.meshverts = Copy(meshverts, dir[LUMP_MESHVERT], 4);
+        level.lightmaps = Copy(lightmaps, dir[LUMP_LIGHTMAP], 49152);
         if (!entityText.empty()) {
             level.entity = new BSPEntity[1];
             level.entity[0].ents = new char[entityText.size() + 1];
@@ -132,7 +138,7 @@ struct TestLevel {
             level.visdata = new BSPVisdata;
             level.visdata->n_vecs = visVecs;
             level.visdata->sz_vecs = visSize;
-            level.visdata->vecs = new uint8_t[visBytes.size() + 1];
+            level.visdata->vecs = new uint8_t[visBytes.size() + 1]();
             std::copy(visBytes.begin(), visBytes.end(), level.visdata->vecs);
             dir[LUMP_VISDATA].length = static_cast<int32_t>(visBytes.size() + 8);
         }

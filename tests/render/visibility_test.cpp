@@ -161,6 +161,15 @@ TEST_F(ThreeRooms, BrokenRecordsAreSkippedNotRead)
     EXPECT_TRUE(ClusterVisible(level, 2, 0));
 }
 
+// The last row's byte is the last one of the lump: its clusters 8 and up would be read past it.
+TEST_F(ThreeRooms, AClusterWhoseBitLiesPastTheVisBytesIsSeen)
+{
+    Load();
+    EXPECT_FALSE(ClusterVisible(level, 2, 0));
+    EXPECT_FALSE(ClusterVisible(level, 2, 7));
+    EXPECT_TRUE(ClusterVisible(level, 2, 8));
+}
+
 TEST(Visibility, ALevelThatWasNotReadHasNoFaces)
 {
     CBSPLoader level(nullptr);

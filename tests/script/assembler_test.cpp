@@ -51,6 +51,8 @@ TEST(Assembler, SetfStoresTheUpperHalfOfTheFloatRoundedToNearest)
     EXPECT_EQ(Bytes(Assemble("setf r1 1e5")), (Bytes_{50, 1, 0xC3, 0x47}));
     // 257 is 0x43808000: a tie, rounded to the even 0x4380 (256); 8 significant bits remain.
     EXPECT_EQ(Bytes(Assemble("setf r1 257")), (Bytes_{50, 1, 0x80, 0x43}));
+    // 259 is 0x43818000: a tie with an odd upper half, rounded up to 0x4382 (260).
+    EXPECT_EQ(Bytes(Assemble("setf r1 259")), (Bytes_{50, 1, 0x82, 0x43}));
     // 65537 is 0x47800080: rounds to 0x4780 (65536).
     EXPECT_EQ(Bytes(Assemble("setf r1 65537")), (Bytes_{50, 1, 0x80, 0x47}));
     // 16777215 is 0x4B7FFFFF: rounding up carries into the exponent, giving 2^24.

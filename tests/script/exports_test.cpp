@@ -22,67 +22,48 @@ TEST(Exports, EveryRowIsFoundByItsDecoratedName)
     EXPECT_EQ(Tamrik::FindExport("?Terminate@CSystem@Tamrik@@QAEXXZ "), 0u);
 }
 
-// Addresses counted by hand: 14 instructions = 56 bytes; "Kestrova.exe" 13 bytes at 56; the two
-// export names 47 and 46 bytes at 69 and 116; "RenderDevice" at 162.
-TEST(Exports, AHandlerSwitchesTheShaderPathOnTheRenderDevice)
+// A handler that calls setter with value on object, then getter, leaving its answer in r0. The 14
+// instructions take 56 bytes; "Kestrova.exe" (13 bytes) lies at 56, the setter's name at 69, the
+// getter's and the object's behind it.
+std::string SetThenGet(const std::string& setter, const std::string& getter, const std::string& object,
+                       bool value)
 {
-    TestSystem system;
-    Tamrik::COpenGLRenderDevice device(&system);
-    AssembleAndRun(*system.vm, R"(
-        set r1 56
-        nlink r1 r2
-        set r3 69
-        nsa r2 r3 r4
-        set r3 116
-        nsa r2 r3 r5
-        set r3 162
-        ndsa r3 r6
-        set r7 1
-        push r7
-        nlthis r6
-        ncall r4
-        ncall r5
-        halt
-        s "Kestrova.exe"
-        s "?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z"
-        s "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ"
-        s "RenderDevice"
-    )");
-    EXPECT_TRUE(device.shaderUsage);
-    EXPECT_EQ(Reg(*system.vm, 0), 1);
-    EXPECT_EQ(Reg(*system.vm, 31), 56);
+    const size_t getterAt = 69 + setter.size() + 1;
+    const size_t objectAt = getterAt + getter.size() + 1;
+    return "set r1 56 nlink r1 r2 set r3 69 nsa r2 r3 r4 set r3 " + std::to_string(getterAt) +
+           " nsa r2 r3 r5 set r3 " + std::to_string(objectAt) + " ndsa r3 r6 set r7 " + (value ? "1" : "0") +
+           " push r7 nlthis r6 ncall r4 ncall r5 halt s \"Kestrova.exe\" s \"" + setter + "\" s \"" + getter +
+           "\" s \"" + object + "\"";
 }
 
-// 14 instructions = 56 bytes; "Kestrova.exe" at 56; the export names 33 and 32 bytes at 69 and 102;
-// "GUI" at 134.
-TEST(Exports, AHandlerSwitchesTheGUIOffAndAsksWhetherItIsActive)
+// Each switch starts the other way from the value the handler sets.
+TEST(Exports, AHandlerSwitchesTheShaderPathOnTheRenderDeviceEitherWay)
 {
-    TestSystem system;
-    Tamrik::CGUI gui(&system);
-    gui.SetActive(true);
-    AssembleAndRun(*system.vm, R"(
-        set r1 56
-        nlink r1 r2
-        set r3 69
-        nsa r2 r3 r4
-        set r3 102
-        nsa r2 r3 r5
-        set r3 134
-        ndsa r3 r6
-        set r7 0
-        push r7
-        nlthis r6
-        ncall r4
-        ncall r5
-        halt
-        s "Kestrova.exe"
-        s "?SetActive@CGUI@Tamrik@@QAEX_N@Z"
-        s "?GetActive@CGUI@Tamrik@@QAE_NXZ"
-        s "GUI"
-    )");
-    EXPECT_FALSE(gui.GetActive());
-    EXPECT_EQ(Reg(*system.vm, 0), 0);
-    EXPECT_EQ(Reg(*system.vm, 31), 56);
+    for (bool wanted : {true, false}) {
+        TestSystem system;
+        Tamrik::COpenGLRenderDevice device(&system);
+        device.shaderUsage = !wanted;
+        AssembleAndRun(*system.vm, SetThenGet("?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z",
+                                              "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", "RenderDevice",
+                                              wanted));
+        EXPECT_EQ(device.shaderUsage, wanted);
+        EXPECT_EQ(Reg(*system.vm, 0), wanted ? 1 : 0);
+        EXPECT_EQ(Reg(*system.vm, 31), 56);
+    }
+}
+
+TEST(Exports, AHandlerSwitchesTheGUIEitherWayAndAsksWhetherItIsActive)
+{
+    for (bool wanted : {false, true}) {
+        TestSystem system;
+        Tamrik::CGUI gui(&system);
+        gui.SetActive(!wanted);
+        AssembleAndRun(*system.vm, SetThenGet("?SetActive@CGUI@Tamrik@@QAEX_N@Z", "?GetActive@CGUI@Tamrik@@QAE_NXZ",
+                                              "GUI", wanted));
+        EXPECT_EQ(gui.GetActive(), wanted);
+        EXPECT_EQ(Reg(*system.vm, 0), wanted ? 1 : 0);
+        EXPECT_EQ(Reg(*system.vm, 31), 56);
+    }
 }
 
 } // namespace

@@ -272,6 +272,10 @@ TEST_F(NativeCalls, BadCallsEndTheRunWithoutCallingAnything)
     expectStopped("unknown text word", [](Handler& h) {
         return h.Lookup("SetTextRef", "A", 4, 6) + "set r2 20480 set r1 16 lsh r2 r1 r2 push r2 nlthis r6 ncall r4";
     });
+    expectStopped("text word one past the last one given", [](Handler& h) {
+        return h.Lookup("GetText", "B", 4, 6) + "nlthis r6 ncall r4 inc r0 push r0 " +
+               h.Lookup("SetTextRef", "A", 4, 6) + "nlthis r6 ncall r4";
+    });
 }
 
 TEST_F(NativeCalls, ANestedRunStartsCleanAndGivesTheOuterHandlerItsStateBack)

@@ -23,7 +23,7 @@ Section "Monitor"
     HorizSync 24.0-25.0, 31.0-32.0, 37.5-38.5, 48.0-49.0, 63.5-64.5
     VertRefresh 59.0-62.0
     Modeline "1280x1024" 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync
-    Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+    Modeline "1024x768" 64.93 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
     Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628 +hsync +vsync
     Modeline "640x480" 25.20 640 656 752 800 480 490 492 525 -hsync -vsync
     Modeline "512x384" 15.75 512 528 576 640 384 385 388 400 -hsync +vsync

@@ -15,7 +15,8 @@ public:
     XorgDummyServer& operator=(const XorgDummyServer&) = delete;
 
     // Starts on the first free display from :60 up with a 1280 x 1024 screen that also offers
-    // 1024 x 768, 800 x 600 and 640 x 480 at 60 Hz and 512 x 384; does not touch DISPLAY.
+    // 1024 x 768 at 59.94 Hz, 800 x 600 and 640 x 480 at 60 Hz and 512 x 384; does not touch
+    // DISPLAY.
     bool Start();
     void Stop();
     // ":61" and the like.
