@@ -1,7 +1,5 @@
-// Our Direct3D 9 layer on a real window, read back pixel by pixel: the texture stages, the
-// blending, depth and culling, the formats' alpha, states changed between draws, locks, the
-// depth formats a window takes, the sprite's texel-for-pixel drawing, the font's clipping, and
-// the calls it refuses.
+// Our Direct3D 9 layer on a real window, read back pixel by pixel: stages, blending, depth, culling,
+// states changed between draws, locks, depth formats, the sprite, the font and the calls it refuses.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 

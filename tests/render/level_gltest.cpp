@@ -1,7 +1,5 @@
-// Both devices' level drawing read back from a real window: walls built in memory with their
-// textures and lightmaps, and the camera's view, each case run on the OpenGL and on the Direct3D
-// device with the table of what they do differently by design; then each device's own buffers,
-// texture records and log lines, and the demo level drawn by both.
+// Both devices' level drawing read back from a real window: the shared cases as typed tests with
+// a table of where the devices differ by design, then each one's buffers, textures and demo level.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -294,8 +292,7 @@ TEST_F(OpenGLGeneratedLevel, IsDrawnWithItsLightmaps)
     EXPECT_GT(Differing(lit, Picture(), 12), covered / 4);
 }
 
-// The Direct3D device alone: its buffers, its texture records, its start without a stencil
-// buffer, and the demo level against the OpenGL device's picture.
+// The Direct3D device alone: buffers, texture records, the start without stencil, the demo level.
 using Direct3DLevel = Level<CDirect3DRenderDevice>;
 
 TEST_F(Direct3DLevel, EachDrawnFaceGetsOneBufferOfAVertexPerMeshvert)

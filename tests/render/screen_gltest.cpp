@@ -1,6 +1,5 @@
-// Both devices' screen drawing read back from a real window: the splash, texts, GUI quads and the
-// transforms of a window without area, each case run on the OpenGL and on the Direct3D device,
-// with the table of what they do differently by design; then the cases of one device alone.
+// Both devices' screen drawing read back from a real window (splash, texts, GUI quads, no area) as
+// typed tests with a table of where they differ by design; then the cases of one device alone.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 

@@ -1,7 +1,5 @@
-// GUIs that try to freeze the viewer or flood its log from their handlers, for the tests (on a
-// fake clock) and the benchmark (on the real one). Each is a "gui/gui.xml" for an 800 x 600
-// screen whose hostile part is set off by mouse input on the full-screen label "hostile", or by
-// the build itself.
+// GUIs whose handlers try to freeze the viewer or flood its log, for the tests (fake clock) and the
+// bench (real clock): gui.xml files for 800 x 600, set off by input on the label "hostile" or the build.
 #pragma once
 #include <cstdint>
 #include <initializer_list>
