@@ -41,9 +41,7 @@ platform::Window* OpenWindow(bool stencil = true)
 // A windowed device on window with a depth buffer of format depth.
 HRESULT CreateDevice(IDirect3D9* direct3D, platform::Window* window, D3DFORMAT depth, IDirect3DDevice9** device)
 {
-    D3DPRESENT_PARAMETERS parameters = {};
-    parameters.BackBufferWidth = WIDTH;
-    parameters.BackBufferHeight = HEIGHT;
+    D3DPRESENT_PARAMETERS parameters = {}; // the back buffer takes the window's size
     parameters.Windowed = TRUE;
     parameters.hDeviceWindow = window;
     parameters.EnableAutoDepthStencil = TRUE;
