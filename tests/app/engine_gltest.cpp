@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +21,7 @@
 #include "tests/support/recording_device.h"
 #include "tests/support/recording_log.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/user_input.h"
 #include "tests/support/x11_window.h"
 
 using namespace Tamrik;
@@ -82,14 +82,21 @@ void ExpectCompleteRunLog(const std::string& log)
     EXPECT_TRUE(AllLineEndsAreCrLf(log)) << log;
 }
 
+// Starts the viewer in dir and waits for its window.
+void StartViewer(kestrova_test::ChildProcess& program, const RunDirCopy& dir, kestrova_test::WindowGeometry* geometry,
+                 const std::string& stderrPath = "")
+{
+    ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
+                              {"KESTROVA_NO_MESSAGE_BOX=1"}, stderrPath));
+    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, geometry));
+}
+
 TEST(Program, OpensAnExactClientAreaAndEndsCleanlyOnACloseRequest)
 {
     RunDirCopy dir(WINDOWED_800X600);
     kestrova_test::ChildProcess program;
-    ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
-                              {"KESTROVA_NO_MESSAGE_BOX=1"}));
     kestrova_test::WindowGeometry geometry;
-    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
+    ASSERT_NO_FATAL_FAILURE(StartViewer(program, dir, &geometry));
     EXPECT_EQ(geometry.width, 800);
     EXPECT_EQ(geometry.height, 600);
     EXPECT_EQ(geometry.x, 0);
@@ -104,10 +111,8 @@ TEST(Program, EndsCleanlyOnSigterm)
 {
     RunDirCopy dir(WINDOWED_800X600);
     kestrova_test::ChildProcess program;
-    ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
-                              {"KESTROVA_NO_MESSAGE_BOX=1"}));
     kestrova_test::WindowGeometry geometry;
-    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
+    ASSERT_NO_FATAL_FAILURE(StartViewer(program, dir, &geometry));
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(30000), 0);
     ExpectCompleteRunLog(ReadFile(dir.Path() / "log.txt"));
@@ -118,10 +123,8 @@ TEST(Program, WithoutSettingsSaysSoOnStandardErrorAndEndsCleanlyOnACloseRequest)
     RunDirCopy dir(WINDOWED_800X600);
     fs::remove(dir.Path() / "Settings.ini");
     kestrova_test::ChildProcess program;
-    ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
-                              {"KESTROVA_NO_MESSAGE_BOX=1"}, (dir.Path() / "stderr.txt").string()));
     kestrova_test::WindowGeometry geometry;
-    ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
+    ASSERT_NO_FATAL_FAILURE(StartViewer(program, dir, &geometry, (dir.Path() / "stderr.txt").string()));
     // Every setting reads empty, also the size.
     EXPECT_EQ(geometry.width, 1);
     EXPECT_EQ(geometry.height, 1);
@@ -134,28 +137,22 @@ TEST(Program, WithoutSettingsSaysSoOnStandardErrorAndEndsCleanlyOnACloseRequest)
 
 TEST(Program, EndsWithinASecondOfACloseRequestOrSigtermWhileAHostileHandlerRuns)
 {
+    using namespace kestrova_test;
     // On every pass the label under the cursor sets its text to 61 KB without end.
-    const std::string xml = kestrova_test::HostileLabel(kestrova_test::Event("OnMouseMove", kestrova_test::SetLongTexts()));
+    const std::string xml = HostileLabel(Event("OnMouseMove", SetLongTexts()));
     for (bool closeBox : {true, false}) {
         SCOPED_TRACE(closeBox ? "close box" : "SIGTERM");
         RunDirCopy dir(WINDOWED_800X600, &xml);
-        kestrova_test::ChildProcess program;
-        ASSERT_TRUE(program.Start((kestrova_test::RunDir() / "Kestrova").string(), dir.Path().string(),
-                                  {"KESTROVA_NO_MESSAGE_BOX=1"}));
-        kestrova_test::WindowGeometry geometry;
-        ASSERT_TRUE(kestrova_test::WaitForWindow("Tamrik", 30000, &geometry));
-        for (int started = 0; started < 30000 && ReadFile(dir.Path() / "log.txt").find("ncall") == std::string::npos;
-             started += 10)
-            usleep(10000);
+        ChildProcess program;
+        WindowGeometry geometry;
+        ASSERT_NO_FATAL_FAILURE(StartViewer(program, dir, &geometry));
+        WaitUntil([&] { return ReadFile(dir.Path() / "log.txt").find("ncall") != std::string::npos; }, 30000);
         if (closeBox)
-            ASSERT_TRUE(kestrova_test::SendCloseRequest("Tamrik"));
+            ASSERT_TRUE(SendCloseRequest("Tamrik"));
         else
             program.Signal(SIGTERM);
         // The window goes within the second; the process then ends as usual.
-        int waited = 0;
-        for (; waited <= 1000 && kestrova_test::WindowExists("Tamrik"); waited += 10)
-            usleep(10000);
-        EXPECT_LE(waited, 1000);
+        EXPECT_TRUE(WaitUntil([] { return !WindowExists("Tamrik"); }, 1000));
         EXPECT_EQ(program.Wait(30000), 0);
     }
 }

@@ -74,9 +74,7 @@ TEST_F(Panel, EveryHandlerAssemblesAndATourOfThePanelRunsEachToItsEndCallingAllT
 
     // Every event element filled its slot.
     const std::string xml = kestrova_test::ReadFile("gui/gui.xml");
-    size_t events = 0;
-    for (size_t at = xml.find("<event "); at != std::string::npos; at = xml.find("<event ", at + 1))
-        ++events;
+    const size_t events = kestrova_test::Count(xml, "<event ");
     size_t handlers = 0;
     std::vector<CGUI::CWindow*> walk(gui.windows.begin(), gui.windows.end());
     while (!walk.empty()) {

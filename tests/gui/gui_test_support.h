@@ -14,57 +14,19 @@
 #include "gui/xml_document.h"
 #include "tests/script/script_test_support.h"
 #include "tests/support/export_names.h"
+#include "tests/support/handler_text.h"
 #include "tests/support/test_paths.h"
 
 namespace kestrova_test {
 
-// Handler text: strings first behind a jump, so their addresses are known when the code refers
-// to them. Each Call looks the export and the object up and calls it; r0 keeps the result.
-class HandlerText {
-public:
-    uint32_t Str(const std::string& s)
-    {
-        uint32_t at = next;
-        data += "s \"" + s + "\" ";
-        next += static_cast<uint32_t>(s.size()) + 1;
-        return at;
-    }
-    // Pushes the argument words (the first argument last), then calls name on object.
-    HandlerText& Call(const std::string& name, const std::string& object, const std::vector<int>& args = {})
-    {
-        code += "set r20 " + std::to_string(Str("Kestrova.exe")) + " nlink r20 r21 set r20 " +
-                std::to_string(Str(name)) + " nsa r21 r20 r4 set r20 " + std::to_string(Str(object)) +
-                " ndsa r20 r6 ";
-        for (auto a = args.rbegin(); a != args.rend(); ++a)
-            code += "set r1 " + std::to_string(*a) + " push r1 ";
-        code += "nlthis r6 ncall r4 ";
-        return *this;
-    }
-    // A C-string argument.
-    HandlerText& CallWithString(const std::string& name, const std::string& object, const std::string& text)
-    {
-        uint32_t at = Str(text);
-        code += "set r1 " + std::to_string(at) + " m2xm r1 r2 push r2 ";
-        return Call(name, object);
-    }
-    // Copies r0 to r (r9 is kept 0 for that).
-    HandlerText& Keep(int r)
-    {
-        code += "add r0 r9 r" + std::to_string(r) + " ";
-        return *this;
-    }
-    HandlerText& Code(const std::string& text)
-    {
-        code += text + " ";
-        return *this;
-    }
-    std::string Text() const { return "jmp " + std::to_string(next) + " " + data + code + "halt"; }
-
-private:
-    std::string data;
-    std::string code;
-    uint32_t next = 4;
-};
+// How often part occurs in text.
+inline size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
 
 // Rectangle of a window as (left, top, right, bottom), checking that it is one.
 struct Rect {

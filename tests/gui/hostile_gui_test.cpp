@@ -14,14 +14,6 @@ using namespace kestrova_test;
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 const char BOUND_LINE[] = "Warning: handler program stopped after ";
 const char SWITCHED_OFF[] = " switched off.\r\n";
 

@@ -13,19 +13,6 @@ namespace {
 
 using WindowExports = GUITest;
 
-std::string Event(const char* name, const HandlerText& h)
-{
-    return std::string("<event name=\"") + name + "\">" + h.Text() + "</event>";
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 TEST_F(WindowExports, AButtonsHandlerCallsEveryExportOnTheWindowsItNames)
 {
     HandlerText h;
@@ -57,7 +44,7 @@ TEST_F(WindowExports, AButtonsHandlerCallsEveryExportOnTheWindowsItNames)
                 <radiobutton visible="true"/>
             </radiobuttongroup>
             <button name="go" visible="true" position="100x200" size="50x50">)" +
-          Event("OnMouseButtonUp", h) + "</button></dialog></gui>");
+          Event("OnMouseButtonUp", h.Text()) + "</button></dialog></gui>");
     gui.SetActive(true);
     ClickAt(120, 220);
 
@@ -95,7 +82,7 @@ TEST_F(WindowExports, AHandlerSwitchingTheGUIOffAndOnRunsOncePerClick)
 {
     HandlerText h;
     h.Call(SET_ACTIVE, "GUI", {0}).Call(SET_ACTIVE, "GUI", {1});
-    Build("<gui><button visible=\"true\">" + Event("OnMouseButtonDown", h) + "</button></gui>");
+    Build("<gui><button visible=\"true\">" + Event("OnMouseButtonDown", h.Text()) + "</button></gui>");
     gui.SetActive(true);
     MoveTo(10, 10);
     system.FireMouseButtonDown(0);
@@ -114,9 +101,9 @@ TEST_F(WindowExports, AnEndlessHandlerEndsAtTheBudgetAndSoDoesTheRunThatSetItOff
     HandlerText outer;
     outer.Call(SET_VISIBLE, "loop", {1}).Code("set r12 7");
     HandlerText endless;
-    endless.Code("inc r13 jmp 4");
-    Build("<gui><label name=\"outer\">" + Event("OnMouseButtonDown", outer) + "</label><label name=\"loop\">" +
-          Event("OnGainFocus", endless) + "</label></gui>");
+    endless.Code({"inc r13", "jmp 0"});
+    Build("<gui><label name=\"outer\">" + Event("OnMouseButtonDown", outer.Text()) + "</label><label name=\"loop\">" +
+          Event("OnGainFocus", endless.Text()) + "</label></gui>");
     system.vm->SetInstructionLimitForTesting(100000);
     Window("outer")->OnMouseButtonDown(0, 0);
     EXPECT_NE(R(12), 7);

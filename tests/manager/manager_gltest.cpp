@@ -1,6 +1,5 @@
-// The real settings tool on its own Xorg with several display modes, driven with xdotool: the
-// mode list, the mode test with its way back, saving for the viewer and a save that fails, the
-// dialog's picture and radio buttons, and leaving without writing.
+// The real settings tool on its own Xorg with several display modes, driven with xdotool: the mode
+// list and test, saves that work or fail, the dialog's picture and radio buttons, leaving unsaved.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>

@@ -151,17 +151,18 @@ TEST(SettingsWriter, LinksKeepNamingTheSavedFileAndItsPermissions)
     };
     const IniMap settings{{"Game", {{"Log", "true"}}}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         ScratchDir dir;
         WriteFile("elsewhere/Settings.ini", "[Game]\r\nLog = \"false\"\r\n");
         fs::permissions("elsewhere/Settings.ini", fs::perms(0640));
         c.make();
         bool symbolic = fs::is_symlink("Settings.ini");
-        ASSERT_TRUE(WriteSettingsFile(settings, "Settings.ini")) << c.name;
-        EXPECT_EQ(fs::is_symlink("Settings.ini"), symbolic) << c.name;
-        EXPECT_TRUE(fs::equivalent("Settings.ini", "elsewhere/Settings.ini")) << c.name;
-        EXPECT_EQ(ReadFile("elsewhere/Settings.ini"), FormatSettings(settings)) << c.name;
-        EXPECT_EQ(fs::status("elsewhere/Settings.ini").permissions(), fs::perms(0640)) << c.name;
-        EXPECT_FALSE(fs::exists("elsewhere/Settings.ini.new")) << c.name;
+        ASSERT_TRUE(WriteSettingsFile(settings, "Settings.ini"));
+        EXPECT_EQ(fs::is_symlink("Settings.ini"), symbolic);
+        EXPECT_TRUE(fs::equivalent("Settings.ini", "elsewhere/Settings.ini"));
+        EXPECT_EQ(ReadFile("elsewhere/Settings.ini"), FormatSettings(settings));
+        EXPECT_EQ(fs::status("elsewhere/Settings.ini").permissions(), fs::perms(0640));
+        EXPECT_FALSE(fs::exists("elsewhere/Settings.ini.new"));
     }
 }
 
@@ -186,6 +187,7 @@ TEST(SettingsWriter, WhereNoNewFileCanBeMadeTheFileIsOverwrittenInPlace)
             std::printf("skipped without root: %s\n", c.name);
             continue;
         }
+        SCOPED_TRACE(c.name);
         ScratchDir dir;
         // Longer than what replaces it: the rest must go.
         WriteFile("shared/Settings.ini", "[Game]\r\nLog = \"false\"\r\nMap = \"" +
@@ -194,11 +196,11 @@ TEST(SettingsWriter, WhereNoNewFileCanBeMadeTheFileIsOverwrittenInPlace)
         ino_t inode = Inode("shared/Settings.ini");
         c.block();
         testing::internal::CaptureStderr();
-        EXPECT_TRUE(Save(settings, "shared/Settings.ini", c.asOtherUser)) << c.name;
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.name;
-        EXPECT_EQ(ReadFile("shared/Settings.ini"), FormatSettings(settings)) << c.name;
-        EXPECT_EQ(Inode("shared/Settings.ini"), inode) << c.name;
-        EXPECT_EQ(fs::status("shared/Settings.ini").permissions(), fs::perms(0666)) << c.name;
+        EXPECT_TRUE(Save(settings, "shared/Settings.ini", c.asOtherUser));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(ReadFile("shared/Settings.ini"), FormatSettings(settings));
+        EXPECT_EQ(Inode("shared/Settings.ini"), inode);
+        EXPECT_EQ(fs::status("shared/Settings.ini").permissions(), fs::perms(0666));
         fs::permissions("shared", fs::perms(0755));
     }
 }
@@ -229,6 +231,7 @@ TEST(SettingsWriter, ASaveThatCannotBeWrittenKeepsTheOldFileAndSaysSo)
          }},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         ScratchDir dir;
         SmallDisk disk(dir.Path() / "disk");
         if (c.fullDisk && !disk.Mounted()) {
@@ -239,14 +242,13 @@ TEST(SettingsWriter, ASaveThatCannotBeWrittenKeepsTheOldFileAndSaysSo)
         if (c.fullDisk)
             disk.Fill();
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(Save(settings, "disk/Settings.ini", c.asOtherUser)) << c.name;
+        EXPECT_FALSE(Save(settings, "disk/Settings.ini", c.asOtherUser));
         std::string message = testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find("disk/Settings.ini"), std::string::npos) << c.name;
-        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << c.name;
+        EXPECT_NE(message.find("disk/Settings.ini"), std::string::npos);
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
         bool folder = fs::is_directory("disk/Settings.ini");
-        EXPECT_EQ(ReadFile(folder ? "disk/Settings.ini/keep" : "disk/Settings.ini"),
-                  folder ? "x" : old) << c.name;
-        EXPECT_FALSE(fs::exists("disk/Settings.ini.new")) << c.name;
+        EXPECT_EQ(ReadFile(folder ? "disk/Settings.ini/keep" : "disk/Settings.ini"), folder ? "x" : old);
+        EXPECT_FALSE(fs::exists("disk/Settings.ini.new"));
     }
 }
 

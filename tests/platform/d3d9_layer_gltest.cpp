@@ -1,7 +1,5 @@
-// Our Direct3D 9 layer on a real window, read back pixel by pixel: the texture stages, the
-// blending, depth and culling, the formats' alpha, states changed between draws, locks, the
-// depth formats a window takes, the sprite's texel-for-pixel drawing, the font's clipping, and
-// the calls it refuses.
+// Our Direct3D 9 layer on a real window, read back pixel by pixel: stages, blending, depth, culling,
+// states changed between draws, locks, depth formats, the sprite, the font and the calls it refuses.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -29,27 +27,38 @@ struct Vertex {
 };
 constexpr DWORD VERTEX_FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2;
 
+// A window of WIDTH x HEIGHT, with or without the stencil buffer the platform asks for.
+platform::Window* OpenWindow(bool stencil = true)
+{
+    platform::WindowSettings settings;
+    settings.width = WIDTH;
+    settings.height = HEIGHT;
+    settings.stencil = stencil;
+    platform::WindowError error;
+    return platform::CreateMainWindow("Tamrik", settings, &error);
+}
+
+// A windowed device on window with a depth buffer of format depth.
+HRESULT CreateDevice(IDirect3D9* direct3D, platform::Window* window, D3DFORMAT depth, IDirect3DDevice9** device)
+{
+    D3DPRESENT_PARAMETERS parameters = {}; // the back buffer takes the window's size
+    parameters.Windowed = TRUE;
+    parameters.hDeviceWindow = window;
+    parameters.EnableAutoDepthStencil = TRUE;
+    parameters.AutoDepthStencilFormat = depth;
+    parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    return direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, 0, &parameters, device);
+}
+
 class Layer : public testing::Test {
 protected:
     void SetUp() override
     {
-        platform::WindowSettings settings;
-        settings.width = WIDTH;
-        settings.height = HEIGHT;
-        platform::WindowError error;
-        window = platform::CreateMainWindow("Tamrik", settings, &error);
+        window = OpenWindow();
         ASSERT_NE(window, nullptr);
         direct3D = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(direct3D, nullptr);
-        D3DPRESENT_PARAMETERS parameters = {};
-        parameters.BackBufferWidth = WIDTH;
-        parameters.BackBufferHeight = HEIGHT;
-        parameters.Windowed = TRUE;
-        parameters.hDeviceWindow = window;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D16;
-        parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, 0, &parameters, &device), D3D_OK);
+        ASSERT_EQ(CreateDevice(direct3D, window, D3DFMT_D16, &device), D3D_OK);
         device->SetRenderState(D3DRS_LIGHTING, FALSE);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_ARGB(255, 255, 0, 0), 1.0f, 0);
         device->BeginScene();
@@ -70,23 +79,27 @@ protected:
             platform::DestroyMainWindow(window);
     }
 
-    // A 1 x 1 texture of one colour.
-    IDirect3DTexture9* Solid(D3DFORMAT format, Rgba c)
+    // A texture one texel high; Solid: one texel.
+    IDirect3DTexture9* Texels(D3DFORMAT format, const std::vector<Rgba>& texels)
     {
         IDirect3DTexture9* texture = nullptr;
-        EXPECT_EQ(device->CreateTexture(1, 1, 1, 0, format, D3DPOOL_DEFAULT, &texture, nullptr), D3D_OK);
+        EXPECT_EQ(device->CreateTexture(UINT(texels.size()), 1, 1, 0, format, D3DPOOL_DEFAULT, &texture, nullptr),
+                  D3D_OK);
         D3DLOCKED_RECT locked;
         EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
         uint8_t* p = static_cast<uint8_t*>(locked.pBits);
-        p[0] = static_cast<uint8_t>(c[2]);
-        p[1] = static_cast<uint8_t>(c[1]);
-        p[2] = static_cast<uint8_t>(c[0]);
-        if (format != D3DFMT_R8G8B8)
-            p[3] = static_cast<uint8_t>(c[3]);
+        for (const Rgba& c : texels) {
+            *p++ = static_cast<uint8_t>(c[2]);
+            *p++ = static_cast<uint8_t>(c[1]);
+            *p++ = static_cast<uint8_t>(c[0]);
+            if (format != D3DFMT_R8G8B8)
+                *p++ = static_cast<uint8_t>(c[3]);
+        }
         EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
         made.push_back(texture);
         return texture;
     }
+    IDirect3DTexture9* Solid(D3DFORMAT format, Rgba c) { return Texels(format, {c}); }
 
     // Two triangles over the whole window at depth z, wound clockwise on screen.
     IDirect3DVertexBuffer9* Cover(D3DCOLOR color, float z = 0.5f)
@@ -256,14 +269,7 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
     IDirect3DTexture9* yellow = Solid(D3DFMT_A8R8G8B8, {255, 255, 0, 255});
     IDirect3DTexture9* green = Solid(D3DFMT_A8R8G8B8, {0, 255, 0, 255});
     // Black on the left, white on the right: x = 60 lies a quarter of the way between them.
-    IDirect3DTexture9* ramp = nullptr;
-    ASSERT_EQ(device->CreateTexture(2, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &ramp, nullptr), D3D_OK);
-    made.push_back(ramp);
-    D3DLOCKED_RECT locked;
-    ASSERT_EQ(ramp->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    std::memset(locked.pBits, 0, 4);
-    std::memset(static_cast<uint8_t*>(locked.pBits) + 4, 255, 4);
-    ASSERT_EQ(ramp->UnlockRect(0), D3D_OK);
+    IDirect3DTexture9* ramp = Texels(D3DFMT_X8R8G8B8, {{0, 0, 0, 0}, {255, 255, 255, 255}});
     D3DMATRIX identity, moved;
     D3DXMatrixIdentity(&identity);
     D3DXMatrixIdentity(&moved);
@@ -281,20 +287,20 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
         const char* change;
         std::function<void()> apply;
         IDirect3DVertexBuffer9* buffer;
-        int x[2];
         Rgba expected[2];
+        int x[2] = {40, 120};
         DWORD fvf = VERTEX_FVF;
     };
     const Step steps[] = {
-        {"none: the first draw", [] {}, whole, {40, 120}, {{255, 255, 0}, {255, 255, 0}}},
-        {"another texture, the same stages", [&] { device->SetTexture(0, green); }, whole, {40, 120},
+        {"none: the first draw", [] {}, whole, {{255, 255, 0}, {255, 255, 0}}},
+        {"another texture, the same stages", [&] { device->SetTexture(0, green); }, whole,
          {{0, 255, 0}, {0, 255, 0}}},
         {"stage 0 switched off", [&] { device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE); }, blue,
-         {40, 120}, {{0, 0, 255}, {0, 0, 255}}},
+         {{0, 0, 255}, {0, 0, 255}}},
         {"stage 0 switched on again", [&] { device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1); },
-         blue, {40, 120}, {{0, 255, 0}, {0, 255, 0}}},
-        {"the world moved right", [&] { moveWorld(moved); }, left, {40, 120}, {{0, 0, 0}, {0, 255, 0}}},
-        {"the world back", [&] { moveWorld(identity); }, left, {40, 120}, {{0, 255, 0}, {0, 0, 0}}},
+         blue, {{0, 255, 0}, {0, 255, 0}}},
+        {"the world moved right", [&] { moveWorld(moved); }, left, {{0, 0, 0}, {0, 255, 0}}},
+        {"the world back", [&] { moveWorld(identity); }, left, {{0, 255, 0}, {0, 0, 0}}},
         {"blending by the diffuse alpha",
          [&] {
              device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -302,23 +308,22 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
              device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
              device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
          },
-         blue, {40, 120}, {{0, 255, 0}, {0, 128, 0}}},
-        {"blending off", [&] { device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE); }, blue, {40, 120},
+         blue, {{0, 255, 0}, {0, 128, 0}}},
+        {"blending off", [&] { device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE); }, blue,
          {{0, 255, 0}, {0, 255, 0}}},
         {"a rectangle cleared, then the whole window drawn",
          [&] {
              device->Clear(1, &leftRect, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 0, 0, 0), 1.0f, 0);
              device->SetTexture(0, yellow);
          },
-         whole, {40, 120}, {{255, 255, 0}, {255, 255, 0}}},
-        {"a texture magnified by point", [&] { device->SetTexture(0, ramp); }, whole, {60, 120},
-         {{0, 0, 0}, {255, 255, 255}}},
-        {"the same texture magnified linearly",
-         [&] { device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); }, whole, {60, 120},
-         {{66, 66, 66}, {255, 255, 255}}},
+         whole, {{255, 255, 0}, {255, 255, 0}}},
+        {"a texture magnified by point", [&] { device->SetTexture(0, ramp); }, whole,
+         {{0, 0, 0}, {255, 255, 255}}, {60, 120}},
+        {"the same texture magnified linearly", [&] { device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); },
+         whole, {{66, 66, 66}, {255, 255, 255}}, {60, 120}},
         // Without coordinates every pixel samples (0, 0), halfway between the texels as they wrap.
-        {"the same stream read without texture coordinates", [] {}, whole, {60, 120},
-         {{128, 128, 128}, {128, 128, 128}}, D3DFVF_XYZ | D3DFVF_DIFFUSE},
+        {"the same stream read without texture coordinates", [] {}, whole, {{128, 128, 128}, {128, 128, 128}},
+         {60, 120}, D3DFVF_XYZ | D3DFVF_DIFFUSE},
         // The depth buffer still holds the clear's 1 everywhere.
         {"a near quad drawn without writing depth",
          [&] {
@@ -326,22 +331,22 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
              device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
              device->SetTexture(0, yellow);
          },
-         near, {40, 120}, {{255, 255, 0}, {255, 255, 0}}},
+         near, {{255, 255, 0}, {255, 255, 0}}},
         {"a far quad drawn behind it, writing depth",
          [&] {
              device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
              device->SetTexture(0, green);
          },
-         far, {40, 120}, {{0, 255, 0}, {0, 255, 0}}},
+         far, {{0, 255, 0}, {0, 255, 0}}},
         {"clockwise triangles culled",
          [&] {
              device->SetRenderState(D3DRS_ZENABLE, FALSE);
              device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
              device->SetTexture(0, yellow);
          },
-         whole, {40, 120}, {{0, 255, 0}, {0, 255, 0}}},
+         whole, {{0, 255, 0}, {0, 255, 0}}},
         {"counter-clockwise triangles culled again", [&] { device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW); },
-         whole, {40, 120}, {{255, 255, 0}, {255, 255, 0}}},
+         whole, {{255, 255, 0}, {255, 255, 0}}},
     };
     for (const Step& step : steps) {
         step.apply();
@@ -508,21 +513,10 @@ TEST(LayerDevice, TakesTheDepthFormatsItsWindowsBuffersHold)
     IDirect3D9* direct3D = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(direct3D, nullptr);
     for (const auto& c : cases) {
-        platform::WindowSettings settings;
-        settings.width = WIDTH;
-        settings.height = HEIGHT;
-        settings.stencil = c.stencil;
-        platform::WindowError error;
-        platform::Window* window = platform::CreateMainWindow("Tamrik", settings, &error);
+        platform::Window* window = OpenWindow(c.stencil);
         ASSERT_NE(window, nullptr);
-        D3DPRESENT_PARAMETERS parameters = {};
-        parameters.Windowed = TRUE;
-        parameters.hDeviceWindow = window;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = c.format;
         IDirect3DDevice9* device = nullptr;
-        EXPECT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, 0, &parameters, &device),
-                  c.expected)
+        EXPECT_EQ(CreateDevice(direct3D, window, c.format, &device), c.expected)
             << "stencil " << c.stencil << ", format " << c.format;
         if (device)
             device->Release();

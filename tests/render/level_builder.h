@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -105,7 +105,7 @@ inline void LoadGeneratedLevel(Tamrik::CRenderDevice& device, Tamrik::CSystem& s
 }
 
 // One frame's 3D part with the given faces visible (the frame stays open).
-inline void DrawFaces(Tamrik::CRenderDevice& device, std::initializer_list<int> faces)
+inline void DrawFaces(Tamrik::CRenderDevice& device, const std::vector<int>& faces)
 {
     device.BeginFrame();
     device.Set3DMode();
@@ -116,16 +116,11 @@ inline void DrawFaces(Tamrik::CRenderDevice& device, std::initializer_list<int> 
     device.visibleFaces.clear();
 }
 
-// One frame's 3D part with every face of the level visible.
 inline void DrawEveryFace(Tamrik::CRenderDevice& device)
 {
-    device.BeginFrame();
-    device.Set3DMode();
-    device.UpdateCamera();
-    for (int f = 0; f < device.level->RecordCount(Tamrik::LUMP_FACE); ++f)
-        device.visibleFaces.insert(f);
-    device.RenderLevel();
-    device.visibleFaces.clear();
+    std::vector<int> faces(static_cast<size_t>(device.level->RecordCount(Tamrik::LUMP_FACE)));
+    std::iota(faces.begin(), faces.end(), 0);
+    DrawFaces(device, faces);
 }
 
 } // namespace kestrova_test

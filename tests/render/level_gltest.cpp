@@ -1,7 +1,5 @@
-// Both devices' level drawing read back from a real window: walls built in memory with their
-// textures and lightmaps, and the camera's view, each case run on the OpenGL and on the Direct3D
-// device with the table of what they do differently by design; then each device's own buffers,
-// texture records and log lines, and the demo level drawn by both.
+// Both devices' level drawing read back from a real window: the shared cases as typed tests with
+// a table of where the devices differ by design, then each one's buffers, textures and demo level.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -17,9 +15,7 @@
 using kestrova_test::BuildLevel;
 using kestrova_test::DeviceNames;
 using kestrova_test::Devices;
-using kestrova_test::DeviceTest;
 using kestrova_test::DeviceTestOf;
-using kestrova_test::Direct3DDeviceTest;
 using kestrova_test::Near;
 using kestrova_test::Rgb;
 using kestrova_test::SolidTexture;
@@ -75,7 +71,7 @@ class Level : public DeviceTestOf<Device> {
 protected:
     std::string Settings() override { return "[Game]\nLog = \"true\"\n"; }
 
-    void Draw(std::initializer_list<int> faces) { kestrova_test::DrawFaces(*this->device, faces); }
+    void Draw(const std::vector<int>& faces) { kestrova_test::DrawFaces(*this->device, faces); }
 };
 TYPED_TEST_SUITE(Level, Devices, DeviceNames);
 
@@ -150,6 +146,33 @@ TYPED_TEST(Level, TheCameraLooksAlongLevelXWithZUp)
     device.EndFrame();
 }
 
+// The level the project's generator writes, read as loading steps 0 and 1 read it, seen from
+// its start position.
+template <class Device>
+class GeneratedLevel : public DeviceTestOf<Device> {
+protected:
+    std::vector<std::string> RunDirEntries() override { return {"textures", "fonts", "maps", "Materials.ini"}; }
+    std::string Settings() override { return "[Game]\nMap = \"maps/demo.bsp\"\n"; }
+};
+
+// The pixels of a picture that are not black.
+size_t Covered(const std::vector<uint8_t>& picture)
+{
+    size_t covered = 0;
+    for (size_t p = 0; p < picture.size(); p += 3)
+        covered += picture[p] || picture[p + 1] || picture[p + 2];
+    return covered;
+}
+
+// The pixels where two pictures differ by more than threshold over their three channels.
+size_t Differing(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int threshold)
+{
+    size_t differing = 0;
+    for (size_t p = 0; p < a.size(); p += 3)
+        differing += std::abs(a[p] - b[p]) + std::abs(a[p + 1] - b[p + 1]) + std::abs(a[p + 2] - b[p + 2]) > threshold;
+    return differing;
+}
+
 // A lit polygon, an unlit mesh, a patch and a face of type 4, all with a white texture.
 void BuildFaceKinds(CBSPLoader& level)
 {
@@ -161,6 +184,7 @@ void BuildFaceKinds(CBSPLoader& level)
 
 // The OpenGL device alone: its buffers, its log lines, and the lightmaps' effect on the demo level.
 using OpenGLLevel = Level<COpenGLRenderDevice>;
+using OpenGLGeneratedLevel = GeneratedLevel<COpenGLRenderDevice>;
 
 TEST_F(OpenGLLevel, LightmappedFacesGetFourBuffersOthersThreePatchesNone)
 {
@@ -245,33 +269,17 @@ TEST_F(OpenGLLevel, BeforeItsGeometryIsLoadedNothingIsDrawn)
     EXPECT_TRUE(Near(Pixel(237, 300), {0, 0, 0}, 0));
 }
 
-// The level the project's generator writes, read as loading steps 0 and 1 read it, seen from
-// its start position.
-class OpenGLGeneratedLevel : public DeviceTest {
-protected:
-    std::vector<std::string> RunDirEntries() override { return {"textures", "fonts", "maps", "Materials.ini"}; }
-    std::string Settings() override { return "[Game]\nMap = \"maps/demo.bsp\"\n"; }
-
-    void LoadLevel() { kestrova_test::LoadGeneratedLevel(*device, *system); }
-    std::vector<uint8_t> DrawEveryFace()
-    {
-        kestrova_test::DrawEveryFace(*device);
-        return Picture();
-    }
-};
-
 TEST_F(OpenGLGeneratedLevel, IsDrawnWithItsLightmaps)
 {
-    LoadLevel();
+    kestrova_test::LoadGeneratedLevel(*device, *system);
     CBSPLoader& level = *device->level;
     ASSERT_GT(level.RecordCount(Tamrik::LUMP_FACE), 0);
     ASSERT_GT(level.RecordCount(Tamrik::LUMP_LIGHTMAP), 0);
 
-    std::vector<uint8_t> lit = DrawEveryFace();
+    kestrova_test::DrawEveryFace(*device);
+    const std::vector<uint8_t> lit = Picture();
     SavePicture("generated-lit");
-    size_t covered = 0;
-    for (size_t p = 0; p < lit.size(); p += 3)
-        covered += lit[p] || lit[p + 1] || lit[p + 2];
+    const size_t covered = Covered(lit);
     EXPECT_GT(covered, lit.size() / 3 / 2) << "most of the view shows the level";
 
     // The same faces without their lightmaps.
@@ -279,17 +287,12 @@ TEST_F(OpenGLGeneratedLevel, IsDrawnWithItsLightmaps)
     for (int f = 0; f < level.RecordCount(Tamrik::LUMP_FACE); ++f)
         level.faces[f].lm_index = -1;
     device->LoadLevelGeometry();
-    std::vector<uint8_t> unlit = DrawEveryFace();
+    kestrova_test::DrawEveryFace(*device);
     SavePicture("generated-unlit");
-    size_t differing = 0;
-    for (size_t p = 0; p < lit.size(); p += 3)
-        differing += std::abs(lit[p] - unlit[p]) + std::abs(lit[p + 1] - unlit[p + 1]) +
-                         std::abs(lit[p + 2] - unlit[p + 2]) > 12;
-    EXPECT_GT(differing, covered / 4);
+    EXPECT_GT(Differing(lit, Picture(), 12), covered / 4);
 }
 
-// The Direct3D device alone: its buffers, its texture records, its start without a stencil
-// buffer, and the demo level against the OpenGL device's picture.
+// The Direct3D device alone: buffers, texture records, the start without stencil, the demo level.
 using Direct3DLevel = Level<CDirect3DRenderDevice>;
 
 TEST_F(Direct3DLevel, EachDrawnFaceGetsOneBufferOfAVertexPerMeshvert)
@@ -379,11 +382,7 @@ TEST_F(Direct3DLevel, StartsWithoutAStencilBufferWhereTheWindowHasNone)
     device->EndFrame();
 }
 
-class Direct3DGeneratedLevel : public Direct3DDeviceTest {
-protected:
-    std::vector<std::string> RunDirEntries() override { return {"textures", "fonts", "maps", "Materials.ini"}; }
-    std::string Settings() override { return "[Game]\nMap = \"maps/demo.bsp\"\n"; }
-};
+using Direct3DGeneratedLevel = GeneratedLevel<CDirect3DRenderDevice>;
 
 TEST_F(Direct3DGeneratedLevel, ShowsTheRoomsWhereTheOpenGLDeviceShowsThem)
 {
@@ -405,14 +404,8 @@ TEST_F(Direct3DGeneratedLevel, ShowsTheRoomsWhereTheOpenGLDeviceShowsThem)
     ASSERT_TRUE(opengl->Create(system->mainWindow));
     const std::vector<uint8_t> reference = draw(*opengl, "opengl-generated");
 
-    size_t covered = 0, differing = 0;
-    for (size_t p = 0; p < reference.size(); p += 3) {
-        covered += reference[p] || reference[p + 1] || reference[p + 2];
-        differing += std::abs(direct3D[p] - reference[p]) + std::abs(direct3D[p + 1] - reference[p + 1]) +
-                         std::abs(direct3D[p + 2] - reference[p + 2]) >
-                     60;
-    }
-    EXPECT_GT(covered, reference.size() / 3 / 2);
+    EXPECT_GT(Covered(reference), reference.size() / 3 / 2);
+    const size_t differing = Differing(direct3D, reference, 60);
     EXPECT_LT(differing, reference.size() / 3 / 50) << differing << " pixels differ clearly";
 }
 

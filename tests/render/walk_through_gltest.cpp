@@ -258,23 +258,15 @@ protected:
     }
 
     // The viewer polls the keyboard and the buttons once a frame, so keys and clicks are held
-    // as long as a hand would hold them.
-    void Key(const std::string& name)
+    // as long as a hand would hold them; then the picture settles.
+    void Key(const std::string& name, int ms = 150)
     {
         Xdo("keydown " + name);
-        Pause(150);
+        Pause(ms);
         Xdo("keyup " + name);
         Pause(300);
     }
-
-    // Holds the up arrow for ms, then lets the picture settle.
-    void WalkForward(int ms)
-    {
-        Xdo("keydown Up");
-        Pause(ms);
-        Xdo("keyup Up");
-        Pause(300);
-    }
+    void WalkForward(int ms) { Key("Up", ms); }
 
     void Click()
     {
@@ -300,9 +292,7 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
     // The GUI starts shown with its panel; F10 puts it away, so the arrow keys walk. Frames that
     // draw the GUI are slow in software, so the key is held until one has surely seen it.
     EXPECT_TRUE(PanelShown(shot));
-    Xdo("keydown F10");
-    Pause(1000);
-    Xdo("keyup F10");
+    Key("F10", 1000);
     ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !PanelShown(s); }));
     Shot before;
     ASSERT_TRUE(before.Take());
@@ -333,9 +323,7 @@ TEST_F(WalkThrough, AUserLoadsWalksSwitchesALightTurnsOnShadersAndCloses)
 
     // F10 brings the panel back with its line as it was; the cursor coming onto the panel's body
     // brings the line up to the path that F9 switched on.
-    Xdo("keydown F10");
-    Pause(1000);
-    Xdo("keyup F10");
+    Key("F10", 1000);
     ASSERT_TRUE(WaitFor(shot, 10000, PanelShown));
     EXPECT_EQ(BestPanelLine(shot, font), "off");
     MoveBy(450, -20); // from (320, 320) to (770, 300), right of the buttons
@@ -500,9 +488,7 @@ TEST_F(WalkThrough, WithDirect3DAUserSeesWhatOpenGLShowsWalksAndF9ChangesNothing
 
     // F9 switches no shader path on this device. F10 first puts the GUI away, held until a
     // frame has surely seen it.
-    Xdo("keydown F10");
-    Pause(1000);
-    Xdo("keyup F10");
+    Key("F10", 1000);
     ASSERT_TRUE(WaitFor(shot, 10000, [](const Shot& s) { return !PanelShown(s); }));
     Shot before;
     ASSERT_TRUE(before.Take());

@@ -5,6 +5,8 @@
 #include "render/opengl/opengl_device.h"
 #include "script/export_table.h"
 #include "tests/script/script_test_support.h"
+#include "tests/support/export_names.h"
+#include "tests/support/handler_text.h"
 
 using namespace kestrova_test;
 
@@ -22,33 +24,28 @@ TEST(Exports, EveryRowIsFoundByItsDecoratedName)
     EXPECT_EQ(Tamrik::FindExport("?Terminate@CSystem@Tamrik@@QAEXXZ "), 0u);
 }
 
-// A handler that calls setter with value on object, then getter, leaving its answer in r0. The 14
-// instructions take 56 bytes; "Kestrova.exe" (13 bytes) lies at 56, the setter's name at 69, the
-// getter's and the object's behind it.
-std::string SetThenGet(const std::string& setter, const std::string& getter, const std::string& object,
-                       bool value)
+// A handler that sets value through setter on object, then asks getter, leaving the answer in r0.
+HandlerText SetThenGet(const std::string& setter, const std::string& getter, const std::string& object, bool value)
 {
-    const size_t getterAt = 69 + setter.size() + 1;
-    const size_t objectAt = getterAt + getter.size() + 1;
-    return "set r1 56 nlink r1 r2 set r3 69 nsa r2 r3 r4 set r3 " + std::to_string(getterAt) +
-           " nsa r2 r3 r5 set r3 " + std::to_string(objectAt) + " ndsa r3 r6 set r7 " + (value ? "1" : "0") +
-           " push r7 nlthis r6 ncall r4 ncall r5 halt s \"Kestrova.exe\" s \"" + setter + "\" s \"" + getter +
-           "\" s \"" + object + "\"";
+    HandlerText h;
+    h.Call(setter, object, {value ? 1 : 0}).Call(getter, object);
+    return h;
 }
 
-// Each switch starts the other way from the value the handler sets.
+// Each switch starts the other way from the value the handler sets. A run that reaches its halt
+// stops behind it.
 TEST(Exports, AHandlerSwitchesTheShaderPathOnTheRenderDeviceEitherWay)
 {
     for (bool wanted : {true, false}) {
         TestSystem system;
         Tamrik::COpenGLRenderDevice device(&system);
         device.shaderUsage = !wanted;
-        AssembleAndRun(*system.vm, SetThenGet("?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z",
-                                              "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", "RenderDevice",
-                                              wanted));
+        const HandlerText h = SetThenGet("?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z",
+                                         "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", "RenderDevice", wanted);
+        AssembleAndRun(*system.vm, h.Text());
         EXPECT_EQ(device.shaderUsage, wanted);
         EXPECT_EQ(Reg(*system.vm, 0), wanted ? 1 : 0);
-        EXPECT_EQ(Reg(*system.vm, 31), 56);
+        EXPECT_EQ(Reg(*system.vm, 31), static_cast<int32_t>(h.Here() + 4));
     }
 }
 
@@ -58,11 +55,11 @@ TEST(Exports, AHandlerSwitchesTheGUIEitherWayAndAsksWhetherItIsActive)
         TestSystem system;
         Tamrik::CGUI gui(&system);
         gui.SetActive(!wanted);
-        AssembleAndRun(*system.vm, SetThenGet("?SetActive@CGUI@Tamrik@@QAEX_N@Z", "?GetActive@CGUI@Tamrik@@QAE_NXZ",
-                                              "GUI", wanted));
+        const HandlerText h = SetThenGet(exports::SET_ACTIVE, exports::GET_ACTIVE, "GUI", wanted);
+        AssembleAndRun(*system.vm, h.Text());
         EXPECT_EQ(gui.GetActive(), wanted);
         EXPECT_EQ(Reg(*system.vm, 0), wanted ? 1 : 0);
-        EXPECT_EQ(Reg(*system.vm, 31), 56);
+        EXPECT_EQ(Reg(*system.vm, 31), static_cast<int32_t>(h.Here() + 4));
     }
 }
 
