@@ -82,7 +82,8 @@ void BuildSections(IniMap& map, const std::vector<std::string>& lines)
         map.insert({current, std::move(pending)});
 }
 
-// Appends the file's bytes; 0 when it was read to its end, else the error that stopped it.
+} // namespace
+
 int ReadWholeFile(const char* path, std::string& bytes)
 {
     FILE* file = std::fopen(path, "rb");
@@ -96,8 +97,6 @@ int ReadWholeFile(const char* path, std::string& bytes)
     std::fclose(file);
     return error;
 }
-
-} // namespace
 
 void ParseIniBytes(IniMap& map, const char* data, size_t size)
 {

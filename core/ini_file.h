@@ -17,6 +17,10 @@ void ParseIniFile(IniMap& map, const char* path);
 // given, receives 0, or the errno value that kept the file from being read to its end.
 IniMap* LoadSettings(int* error = nullptr);
 
+// Appends the bytes of the file at path; 0 when it was read to its end, else the errno value
+// that stopped it (the settings tool reads a file it is about to overwrite with it, too).
+int ReadWholeFile(const char* path, std::string& bytes);
+
 // Same rules as ParseIniFile, on bytes already in memory (the reader's core; used by the fuzzer).
 void ParseIniBytes(IniMap& map, const char* data, size_t size);
 

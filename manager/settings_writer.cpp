@@ -68,26 +68,12 @@ int WriteFromStart(int fd, const std::string& text)
     return 0;
 }
 
-bool ReadWhole(const std::string& path, std::string* bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes->append(buffer, n);
-    bool read = !std::ferror(file);
-    std::fclose(file);
-    return read;
-}
-
 // Overwrites the file and cuts it to length only once the new text is in: a write that fails
 // (a full disk) puts the old bytes back into the blocks they already held.
 bool WriteInPlace(const char* path, const std::string& target, const std::string& text)
 {
     std::string old;
-    bool restorable = ReadWhole(target, &old);
+    const bool restorable = Tamrik::ReadWholeFile(target.c_str(), old) == 0;
     int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         return Fail(path, "cannot open the file", errno);
