@@ -2,6 +2,8 @@
 // seven input-listener lists.
 #include "core/system.h"
 
+#include <utility>
+
 #include "core/log.h"
 #include "core/main_window.h"
 #include "platform/clock.h"
@@ -106,9 +108,12 @@ void CSystem::RemoveListenerFromList(ListenerList& list, InputListener listener)
         list.records.erase(place);
     }
     found->second.places.clear();
-    // While the list fires, the identity remembers that the record was called in this firing.
+    // While the list fires, the identity remembers that the record was called in this firing;
+    // the outermost firing drops it at its end.
     if (list.cursors.empty())
         list.identities.erase(found);
+    else
+        list.emptyIdentities = true;
 }
 
 size_t CSystem::ListenerCount(InputEvent kind) const
@@ -138,7 +143,7 @@ void CSystem::Fire(InputEvent kind, int32_t a, int32_t b)
             listener.method(listener.object, a, b);
     }
     list.cursors.pop_back();
-    if (list.cursors.empty())
+    if (list.cursors.empty() && std::exchange(list.emptyIdentities, false))
         std::erase_if(list.identities, [](const auto& entry) { return entry.second.places.empty(); });
 }
 

@@ -91,6 +91,7 @@ protected:
         Records records;
         std::unordered_map<InputListener, Identity, InputListenerHash> identities;
         std::vector<Records::iterator*> cursors; // the next record of each firing under way
+        bool emptyIdentities = false;            // records were removed while the list fired
         uint64_t firings = 0;
     };
     void Fire(InputEvent kind, int32_t a, int32_t b);
