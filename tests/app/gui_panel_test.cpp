@@ -244,19 +244,6 @@ TEST_F(Panel, WithTheDragBoxTickedEverySpotThatShowsNoControlDragsThePanel)
     EXPECT_EQ(Line(), "GLSL shader path off");
 }
 
-TEST_F(Panel, TheLineFollowsTheShaderPathWhenTheCursorComesOntoThePanel)
-{
-    MoveTo(10, 10);
-    for (bool on : {true, false, true}) {
-        gui.SetActive(false);
-        device.SetShaderUsage(on); // F9 with the GUI away
-        gui.SetActive(true);
-        MoveTo(770, 455);
-        EXPECT_EQ(Line(), on ? "GLSL shader path on" : "GLSL shader path off");
-        MoveTo(10, 10);
-    }
-}
-
 TEST_F(Panel, TheHideButtonPutsTheGUIAwayAndQuitEndsTheProgram)
 {
     ClickOn("hideButton");
