@@ -67,7 +67,7 @@ int BuildDialogs(CGUI& gui, int dialogs)
 {
     for (int d = 0; d < dialogs; ++d) {
         auto* dialog = new CGUI::CDialog(&gui);
-        gui.windows.push_back(dialog);
+        gui.AddWindow(dialog);
         dialog->SetSize(240, 300);
         dialog->SetPosition((d * 97) % 780, (d * 61) % 460);
         dialog->SetText("Dialog");

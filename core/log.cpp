@@ -40,24 +40,40 @@ void CLog::EndSpan()
     }
 }
 
-void CLog::Write(const char* text, bool uncapped)
+size_t CLog::FileBytes(const char* text)
 {
-    if (!owner || !owner->settings || (*owner->settings)["Game"]["Log"] != "true" || !text)
-        return;
-    // Text mode on the original platform: every LF goes out as CR LF.
     size_t size = 0;
     for (const char* p = text; *p; ++p)
         size += *p == '\n' ? 2 : 1;
+    return size;
+}
+
+void CLog::Write(const char* text, bool uncapped)
+{
+    if (!owner || !owner->settings || (*owner->settings)["Game"]["Log"] != "true" || !text || runFull)
+        return;
+    // Text mode on the original platform: every LF goes out as CR LF.
+    size_t size = FileBytes(text);
     if (spanDepth > 0 && !uncapped) {
-        if (spanFull)
+        if (spanFull) {
+            owner->ChargeWork(size / BYTES_PER_UNIT);
             return;
+        }
         if (spanBytes + size > MAX_SPAN_BYTES - SPAN_RESERVE_BYTES) {
             spanFull = true;
             text = LEFT_OUT_LINE;
+            size = FileBytes(text);
         } else {
             spanBytes += size;
         }
     }
+    if (runBytes + size > MAX_RUN_BYTES - SPAN_RESERVE_BYTES) {
+        runFull = true;
+        text = RUN_LEFT_OUT_LINE;
+        size = FileBytes(text);
+    }
+    runBytes += size;
+    owner->ChargeWork(WRITE_UNITS + size / BYTES_PER_UNIT);
     char buffer[4096];
     size_t used = 0;
     for (const char* p = text; *p; ++p) {

@@ -1,6 +1,7 @@
 // The program's log "log.txt" and its message boxes.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 namespace Tamrik {
@@ -24,7 +25,8 @@ public:
 
     // The log lines of one input event or one build (spans nest; the outermost counts): at most
     // MAX_SPAN_BYTES reach the file, then one line says that the rest was left out. The file
-    // stays open during the span.
+    // stays open during the span. Over the whole run of the program at most MAX_RUN_BYTES reach
+    // it, the bound's lines included, then one line says so and nothing more is written.
     void BeginSpan();
     void EndSpan();
 
@@ -32,6 +34,11 @@ public:
     // Kept for the line that says the rest was left out and the lines of the bound.
     static constexpr size_t SPAN_RESERVE_BYTES = 1024;
     static constexpr char LEFT_OUT_LINE[] = "\nWarning: further log lines of this event were left out.\n";
+    static constexpr size_t MAX_RUN_BYTES = size_t{64} << 20;
+    static constexpr char RUN_LEFT_OUT_LINE[] = "\nWarning: further log lines of this run were left out.\n";
+    // What a written text costs the span's work: a write to the file, and its bytes.
+    static constexpr uint64_t WRITE_UNITS = 512;
+    static constexpr size_t BYTES_PER_UNIT = 4;
 
     CSystem* owner;
 
@@ -39,6 +46,11 @@ private:
     // Writes the bytes as they go to the file (line ends already CR LF) in one write.
     void Append(const char* bytes, size_t size);
 
+    // The bytes as they reach the file: CR LF for every LF.
+    static size_t FileBytes(const char* text);
+
+    size_t runBytes = 0;
+    bool runFull = false;
     int spanDepth = 0;
     size_t spanBytes = 0;
     bool spanFull = false;

@@ -46,17 +46,19 @@ void CSystem::Terminate()
     quit = true;
 }
 
-void CSystem::BeginWork(double seconds)
+void CSystem::BeginWork(uint64_t units, const char* what)
 {
     if (workDepth++ > 0)
         return;
     if (log)
         log->BeginSpan();
-    if (vm) {
-        const WorkClock clock{this, [](void* system) { return static_cast<CSystem*>(system)->GetCounter(); }};
-        const int64_t deadline = GetCounter() + static_cast<int64_t>(seconds * static_cast<double>(GetFrequency()));
-        vm->BeginWork(clock, deadline, static_cast<int32_t>(seconds * 1000.0));
-    }
+    if (vm)
+        vm->BeginWork(units, what);
+}
+
+CSystem::EventScope::EventScope(CSystem* system)
+    : WorkScope(system, CVirtualMachine::EVENT_WORK_UNITS, "this event")
+{
 }
 
 void CSystem::EndWork()
@@ -72,6 +74,12 @@ void CSystem::EndWork()
 bool CSystem::WorkSpent() const
 {
     return vm && vm->WorkSpent();
+}
+
+void CSystem::ChargeWork(uint64_t units)
+{
+    if (vm)
+        vm->Charge(units);
 }
 
 void CSystem::AddListener(InputEvent kind, InputListener listener)
@@ -125,7 +133,7 @@ void CSystem::Fire(InputEvent kind, int32_t a, int32_t b)
 {
     if (!IsListKind(kind))
         return;
-    WorkScope work(this, EVENT_WORK_SECONDS);
+    EventScope work(this);
     ListenerList& list = listeners[kind];
     const uint64_t firing = ++list.firings;
     ListenerList::Records::iterator next = list.records.begin();

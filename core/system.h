@@ -42,16 +42,19 @@ public:
     size_t ListenerCount(InputEvent kind) const;
 
     // The bound on the work of one input event or one build: the handler runs inside it (nested
-    // ones included), the native calls they make and the log lines they write share one deadline
-    // and one log allowance. Spans nest; the outermost one sets the bound.
-    void BeginWork(double seconds);
+    // ones included), the native calls they make, the GUI's walks and the log lines share one
+    // count of units (CVirtualMachine::BeginWork) and one log allowance. Spans nest; the
+    // outermost one sets the bound. what names the span in the line that says it was hit.
+    void BeginWork(uint64_t units, const char* what);
     void EndWork();
     // The open span has hit its bound: nothing more is to run in it.
     bool WorkSpent() const;
+    // Charges units of work to the open span (CVirtualMachine::Charge).
+    void ChargeWork(uint64_t units);
 
     class WorkScope {
     public:
-        WorkScope(CSystem* system, double seconds) : system(system) { system->BeginWork(seconds); }
+        WorkScope(CSystem* system, uint64_t units, const char* what) : system(system) { system->BeginWork(units, what); }
         ~WorkScope() { system->EndWork(); }
         WorkScope(const WorkScope&) = delete;
         WorkScope& operator=(const WorkScope&) = delete;
@@ -60,9 +63,11 @@ public:
         CSystem* system;
     };
 
-    // An input event returns well within a quarter of a second, the build within two.
-    static constexpr double EVENT_WORK_SECONDS = 0.2;
-    static constexpr double BUILD_WORK_SECONDS = 1.5;
+    // The span of one input event.
+    class EventScope : public WorkScope {
+    public:
+        explicit EventScope(CSystem* system);
+    };
 
     CLog* log = nullptr;
     IniMap* settings = nullptr;

@@ -2,6 +2,8 @@
 // dialog's text and its dragging, and the focus switches the bar and frame skins.
 #include "gui/dialog.h"
 
+#include <cstring>
+
 namespace Tamrik {
 
 CGUI::CDialogTray::CDialogTray(CGUI* owner) : CWindow(owner)
@@ -72,12 +74,12 @@ void CGUI::CDialog::SetDraggable(bool draggable)
 
 void CGUI::CDialog::SetText(const std::string& text)
 {
-    tray->text = text;
+    owner->AssignText(tray->text, text.data(), text.size());
 }
 
 void CGUI::CDialog::SetText(const char* text)
 {
-    tray->text = text ? text : "";
+    owner->AssignText(tray->text, text ? text : "", text ? std::strlen(text) : 0);
 }
 
 void CGUI::CDialog::SetTextLayout(int layout)

@@ -58,16 +58,49 @@ bool CGUI::GetActive()
 
 void CGUI::BringToFront(CWindow* window)
 {
-    // Every window stands in the list at most once, so the search ends at the first entry; the
-    // build brings top-level windows forward roughly in list order, which keeps it short.
-    if (window == unlistedWindow) {
-        unlistedWindow = nullptr;
-    } else {
-        auto entry = std::find(windows.begin(), windows.end(), window);
-        if (entry != windows.end())
-            windows.erase(entry);
+    Charge(WINDOW_VISIT_UNITS);
+    if (!window->listed) {
+        AddWindow(window);
+        return;
     }
-    windows.push_back(window);
+    windows.splice(windows.end(), windows, window->listPlace);
+}
+
+void CGUI::AddWindow(CWindow* window)
+{
+    window->listPlace = windows.insert(windows.end(), window);
+    window->listed = true;
+}
+
+bool CGUI::Charge(uint64_t units)
+{
+    system->vm->Charge(units);
+    return !system->vm->WorkSpent();
+}
+
+namespace {
+
+// The heap memory a string holds; a short one lives inside the string itself.
+size_t HeldBytes(const std::string& text)
+{
+    return text.capacity() < sizeof(std::string) ? 0 : text.capacity();
+}
+
+} // namespace
+
+bool CGUI::AssignText(std::string& field, const char* data, size_t size)
+{
+    // Counted by what the strings hold, so that a text set long and then short still counts.
+    const size_t held = HeldBytes(field);
+    if (size > field.capacity() && textBytes - std::min(textBytes, held) + size > MAX_TEXT_BYTES) {
+        system->log->Write("Warning: SetText refused: the windows' texts would pass 64 MiB.\n");
+        return false;
+    }
+    field.assign(data, size);
+    if (field.capacity() > 2 * size + 64)
+        field.shrink_to_fit();
+    textBytes = textBytes - std::min(textBytes, held) + HeldBytes(field);
+    return true;
 }
 
 namespace {
@@ -89,8 +122,10 @@ CGUI::CWindow* CGUI::HitTest()
     // and the last window found (deepest, then latest) wins.
     const int32_t cx = cursor.points[QUAD_TOP_LEFT].x;
     const int32_t cy = cursor.points[QUAD_TOP_LEFT].y;
-    auto front = std::find_if(windows.rbegin(), windows.rend(),
-                              [&](const CWindow* w) { return w->visible && Contains(w, cx, cy); });
+    auto front = std::find_if(windows.rbegin(), windows.rend(), [&](const CWindow* w) {
+        Charge(WINDOW_TEST_UNITS);
+        return w->visible && Contains(w, cx, cy);
+    });
     if (front == windows.rend())
         return nullptr;
     CWindow* hit = nullptr;
@@ -98,6 +133,7 @@ CGUI::CWindow* CGUI::HitTest()
     hitNextLevel.clear();
     while (!hitLevel.empty()) {
         for (CWindow* w : hitLevel) {
+            Charge(WINDOW_TEST_UNITS);
             if (!Contains(w, cx, cy))
                 continue;
             hit = w;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <list>
+#include <string>
 #include <vector>
 
 #include "core/input_listener.h"
@@ -52,6 +53,23 @@ public:
 
     // Moves window to the back of the top-level list, listing it if it is not listed.
     void BringToFront(CWindow* window);
+    // Lists a top-level window at the back (the front-most place).
+    void AddWindow(CWindow* window);
+
+    // Charges the open span of work (CVirtualMachine::Charge); true while it is not spent.
+    bool Charge(uint64_t units);
+
+    // What the GUI's own steps cost the span of work, in units (an instruction is one).
+    static constexpr uint64_t WINDOW_VISIT_UNITS = 16;  // a window shown, hidden or brought forward
+    static constexpr uint64_t WINDOW_TEST_UNITS = 2;    // a window hit-tested or moved
+    static constexpr uint64_t FOCUS_STEP_UNITS = 16;    // a window notified or passed on a focus walk
+    static constexpr uint64_t WINDOW_CREATE_UNITS = 256; // a window built, with its registry entry
+    // The text that all windows hold together; a SetText past it is refused with a log line.
+    static constexpr size_t MAX_TEXT_BYTES = size_t{64} << 20;
+
+    // Sets field (a window's text) to size bytes of data, unless that would take the windows'
+    // texts past MAX_TEXT_BYTES; false when refused.
+    bool AssignText(std::string& field, const char* data, size_t size);
 
     InputListener listeners[INPUT_EVENT_COUNT];
     ScreenQuad cursor;
@@ -68,9 +86,8 @@ private:
     void AssembleEvent(CXMLNode* element, CWindow* parent);
     void ApplyAttributes(CXMLNode* element, CWindow* window);
 
-    // A top-level window that the builder is making and that no list holds yet: showing it
-    // appends it without searching the list, which keeps a build of many windows linear.
-    CWindow* unlistedWindow = nullptr;
+    // The memory that the windows' texts hold.
+    size_t textBytes = 0;
 
     // Changes whenever a window's focus handlers change, which stales the windows' cached
     // focus ancestors.

@@ -46,6 +46,14 @@ void CGUI::Load()
 {
     CXMLDocument document;
     document.Load();
+    if (document.tooLarge) {
+        char line[128];
+        std::snprintf(line, sizeof line, "[XMLParser] Error: gui/gui.xml is larger than %lld bytes; no window built.\n",
+                      CXMLDocument::MAX_FILE_BYTES);
+        system->log->Write(line);
+        std::fputs(line + std::strlen("[XMLParser] Error: "), stderr);
+        return;
+    }
     Build(document.root);
     // An active GUI without a window holds the mouse and shows nothing: say why.
     if (windows.empty())
@@ -57,27 +65,32 @@ void CGUI::Build(CXMLNode* root)
     // A missing or empty file has no root: the GUI stays empty.
     if (!root)
         return;
-    CSystem::WorkScope work(system, CSystem::BUILD_WORK_SECONDS);
+    CSystem::WorkScope work(system, CVirtualMachine::BUILD_WORK_UNITS, "the GUI build");
     CVirtualMachine* vm = system->vm;
     // Each level's elements with the windows made for them, in creation order.
     std::vector<std::pair<CXMLNode*, CWindow*>> level;
     std::vector<std::pair<CXMLNode*, CWindow*>> nextLevel;
 
+    // Once the build's work is spent, the rest of the file is left unbuilt.
     for (CXMLNode* element : root->children) {
+        if (vm->WorkSpent())
+            break;
         CWindow* window = CreateWindowFromXML(element, nullptr);
         if (!window)
             continue;
         level.emplace_back(element, window);
         // Only the window's own "visible" attribute can have listed it by now, and that put it
         // at the back.
-        if (windows.empty() || windows.back() != window)
-            windows.push_back(window);
+        if (!window->listed)
+            AddWindow(window);
         RegisterWindow(vm, element, window);
     }
 
-    while (!level.empty()) {
+    while (!level.empty() && !vm->WorkSpent()) {
         for (auto& [element, parent] : level) {
             for (CXMLNode* child : element->children) {
+                if (vm->WorkSpent())
+                    break;
                 CWindow* window = CreateWindowFromXML(child, parent);
                 if (!window)
                     continue;
@@ -115,10 +128,11 @@ CGUI::CWindow* CGUI::CreateWindowFromXML(CXMLNode* element, CWindow* parent)
     window->parent = parent;
     if (parent)
         parent->children.push_back(window);
-    else
-        unlistedWindow = window; // nothing can list it but its own "visible" attribute
+    size_t attributeBytes = element->name.size();
+    for (const auto& [name, value] : element->attributes)
+        attributeBytes += name.size() + value.size();
+    Charge(WINDOW_CREATE_UNITS + CVirtualMachine::UnitsOfBytes(attributeBytes));
     ApplyAttributes(element, window);
-    unlistedWindow = nullptr;
     return window;
 }
 

@@ -1,6 +1,7 @@
 // The window's geometry, texts, visibility with its focus notifications, and handler runs.
 #include "gui/window.h"
 
+#include <cstring>
 #include <utility>
 
 #include "core/log.h"
@@ -79,12 +80,12 @@ void CGUI::CWindow::SetDraggable(bool draggable)
 
 void CGUI::CWindow::SetText(const std::string& text)
 {
-    this->text = text;
+    owner->AssignText(this->text, text.data(), text.size());
 }
 
 void CGUI::CWindow::SetText(const char* text)
 {
-    this->text = text ? text : "";
+    owner->AssignText(this->text, text ? text : "", text ? std::strlen(text) : 0);
 }
 
 void CGUI::CWindow::SetTextLayout(int layout)
@@ -105,13 +106,20 @@ const char* const WINDOW_EVENT_NAMES[WINDOW_EVENT_COUNT] = {
     "OnMouseRolloverEnd", "OnGainFocus",         "OnLoseFocus",
 };
 
+namespace {
+
+// The switch-off line names at most this much of a window's name.
+constexpr size_t MAX_LOGGED_NAME = 64;
+
+} // namespace
+
 void CGUI::CWindow::RunHandler(WindowEvent event)
 {
     const ByteCode* program = handlers[event];
     if (!program || !program->data || program->size == 0)
         return;
     CSystem* system = owner->system;
-    CSystem::WorkScope work(system, CSystem::EVENT_WORK_SECONDS);
+    CSystem::EventScope work(system);
     CVirtualMachine* vm = system->vm;
     if (vm->WorkSpent() || !vm->LoadProgram(program))
         return;
@@ -121,8 +129,8 @@ void CGUI::CWindow::RunHandler(WindowEvent event)
     // A handler that ran into the bound would do so on every event.
     const char* name = vm->RegisteredName(this);
     std::string line = std::string("Warning: ") + WINDOW_EVENT_NAMES[event] + " handler of window '" +
-                       (name ? name : "") + "' switched off.\n";
-    system->log->Write(line.c_str(), true);
+                       std::string(name ? name : "").substr(0, MAX_LOGGED_NAME) + "' switched off.\n";
+    system->log->Write(line.c_str());
     SetHandler(event, nullptr);
 }
 
@@ -193,6 +201,8 @@ void CGUI::CWindow::Translate(int dx, int dy)
     while (!pending.empty()) {
         CWindow* w = pending.back();
         pending.pop_back();
+        // Charged, never cut short: a subtree moved in part would come apart.
+        owner->Charge(WINDOW_TEST_UNITS);
         for (ScreenPoint& p : w->corners.points) {
             p.x = static_cast<int32_t>(static_cast<uint32_t>(p.x) + ux);
             p.y = static_cast<int32_t>(static_cast<uint32_t>(p.y) + uy);
@@ -227,6 +237,7 @@ CGUI::CWindow* CGUI::CWindow::FocusAncestor()
     CWindow* answer = nullptr;
     CWindow* w = this;
     for (;;) {
+        owner->Charge(FOCUS_STEP_UNITS / 4);
         if (w->focusEpoch == epoch) {
             answer = w->focusAncestor;
             break;
@@ -253,17 +264,17 @@ CGUI::CWindow* CGUI::CWindow::FocusAncestor()
 // ancestors of a deep tree of handlers are not walked either.
 void CGUI::CWindow::LoseFocusUpward(int a, int b)
 {
-    if (ReactsToFocus())
+    if (ReactsToFocus() && owner->Charge(FOCUS_STEP_UNITS))
         OnLoseFocus(a, b);
-    for (CWindow* w = FocusAncestor(); w && !owner->system->WorkSpent(); w = w->FocusAncestor())
+    for (CWindow* w = FocusAncestor(); w && owner->Charge(FOCUS_STEP_UNITS); w = w->FocusAncestor())
         w->OnLoseFocus(a, b);
 }
 
 void CGUI::CWindow::GainFocusUpward(int a, int b)
 {
-    if (ReactsToFocus())
+    if (ReactsToFocus() && owner->Charge(FOCUS_STEP_UNITS))
         OnGainFocus(a, b);
-    for (CWindow* w = FocusAncestor(); w && !owner->system->WorkSpent(); w = w->FocusAncestor())
+    for (CWindow* w = FocusAncestor(); w && owner->Charge(FOCUS_STEP_UNITS); w = w->FocusAncestor())
         w->OnGainFocus(a, b);
 }
 
@@ -291,7 +302,8 @@ void CGUI::CWindow::SetVisible(bool v)
     std::vector<Pending> stack;
     visible = v;
     stack.push_back({this, 0});
-    while (!stack.empty()) {
+    // Once the span's work is spent the walk stops where it is.
+    while (!stack.empty() && owner->Charge(WINDOW_VISIT_UNITS)) {
         Pending& top = stack.back();
         if (top.next < top.window->children.size()) {
             CWindow* child = top.window->children[top.next++];

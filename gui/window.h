@@ -1,6 +1,7 @@
 // The window: base class of every widget and itself the label and the dialog's frame strips.
 #pragma once
 #include <cstdint>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,9 @@ public:
     bool visible = false;
     bool draggable = false;
     CWindow* parent = nullptr;      // not owned
+    // Where a top-level window stands in the owner's list, once listed.
+    bool listed = false;
+    std::list<CWindow*>::iterator listPlace;
     std::vector<CWindow*> children; // owned, in creation order
     CGUI* owner;                    // not owned
 

@@ -252,21 +252,35 @@ void CXMLDocument::Load()
 void CXMLDocument::LoadFile(const char* path)
 {
     DeleteXMLTree(root);
+    tooLarge = false;
     FILE* file = std::fopen(path, "rb");
     if (!file)
         return;
-    XMLReader reader(root);
-    char chunk[65536];
-    size_t got;
-    // A carriage return left pending at the end could only reach a buffer that is dropped.
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0 && reader.FeedBytes(chunk, got)) {
+    {
+        XMLReader reader(root);
+        char chunk[65536];
+        size_t got;
+        long long total = 0;
+        // A carriage return left pending at the end could only reach a buffer that is dropped.
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+            total += static_cast<long long>(got);
+            if (total > MAX_FILE_BYTES) {
+                tooLarge = true;
+                break;
+            }
+            if (!reader.FeedBytes(chunk, got))
+                break;
+        }
     }
     std::fclose(file);
+    if (tooLarge)
+        DeleteXMLTree(root);
 }
 
 void CXMLDocument::LoadBytes(const char* data, size_t size)
 {
     DeleteXMLTree(root);
+    tooLarge = false;
     XMLReader reader(root);
     reader.FeedBytes(data, size);
 }

@@ -16,15 +16,19 @@ public:
     CXMLDocument(const CXMLDocument&) = delete;
     CXMLDocument& operator=(const CXMLDocument&) = delete;
 
-    // Replaces the tree with the one read from "gui/gui.xml"; a file that is missing or holds
-    // no element leaves root null.
+    // Replaces the tree with the one read from "gui/gui.xml"; a file that is missing, holds no
+    // element or is too large leaves root null.
     void Load();
 
     // The same read on another file, and on bytes already in memory (tests, fuzzing).
     void LoadFile(const char* path);
     void LoadBytes(const char* data, size_t size);
 
+    // A file larger than this is not read: its tree could take many times its size.
+    static constexpr long long MAX_FILE_BYTES = 4ll << 20;
+
     CXMLNode* root = nullptr;   // owned; the file's first element
+    bool tooLarge = false;      // the last file read was larger than MAX_FILE_BYTES; root is null
 };
 
 } // namespace Tamrik

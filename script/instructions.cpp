@@ -361,8 +361,12 @@ void MachineInstructions::Loop(VM& vm)
             }
             --vm.instructionsLeft;
         }
-        ++vm.executed;
-        if (--vm.untilClockCheck <= 0 && vm.DeadlinePassed())
+        // An instruction is one unit of the span's work.
+        if (vm.unitsLeft <= 0) {
+            vm.UnitsSpent();
+            return;
+        }
+        if ((--vm.unitsLeft & (VM::QUIT_CHECK_INTERVAL - 1)) == 0 && vm.QuitRequested())
             return;
         const Dispatch& entry = DISPATCH[slot];
         // A register field of 32 or more names no register; an instruction that reads one ends the run.

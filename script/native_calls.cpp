@@ -37,7 +37,7 @@ Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
     const char* name = vm.words.StringAt(vm.registers[i.rA]);
     if (!name)
         return Step::Stop;
-    vm.Charge(std::strlen(name));
+    vm.Charge(CVirtualMachine::NATIVE_CALL_UNITS + CVirtualMachine::UnitsOfBytes(std::strlen(name)));
     vm.registers[i.rB] = IsOwnModule(name) ? MODULE_WORD : 0u;
     return Step::Next;
 }
@@ -53,7 +53,7 @@ Step MachineInstructions::Nsa(CVirtualMachine& vm, Instruction i)
     const char* name = vm.words.StringAt(vm.registers[i.rB]);
     if (!name)
         return Step::Stop;
-    vm.Charge(std::strlen(name));
+    vm.Charge(CVirtualMachine::NATIVE_CALL_UNITS + CVirtualMachine::UnitsOfBytes(std::strlen(name)));
     vm.registers[i.rC] = vm.registers[i.rA] == MODULE_WORD ? FindExport(name) : 0u;
     return Step::Next;
 }
@@ -65,7 +65,7 @@ Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
         return Step::Stop;
     std::string name(text);
     // Copied, logged and looked up.
-    vm.Charge(3 * name.size());
+    vm.Charge(CVirtualMachine::NATIVE_CALL_UNITS + CVirtualMachine::UnitsOfBytes(3 * name.size()));
     vm.Log("\n\tndsa - object = '");
     vm.Log(name.c_str());
     vm.Log("'.\n");
@@ -105,12 +105,17 @@ Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
     if (top > CVirtualMachine::STACK_EMPTY || (top & 3) != 0 || CVirtualMachine::STACK_EMPTY - top < needed)
         return Step::Stop;
     uint32_t args[MAX_EXPORT_ARGS] = {};
+    size_t argumentBytes = 0;
     for (uint32_t k = 0; k < row->argCount; ++k) {
         args[k] = vm.stack[top / 4 + k];
         if (!IsValidArgument(row->args[k], args[k], vm.words))
             return Step::Stop;
-        vm.Charge(ArgumentBytes(row->args[k], args[k], vm.words));
+        argumentBytes += ArgumentBytes(row->args[k], args[k], vm.words);
     }
+    // What the method does beyond its arguments it charges itself.
+    vm.Charge(CVirtualMachine::NATIVE_CALL_UNITS + CVirtualMachine::UnitsOfBytes(argumentBytes));
+    if (vm.workSpent)
+        return Step::Stop;
     vm.registers[vm.stackRegister] = top + needed;
 
     uint32_t result = 0;
@@ -118,8 +123,6 @@ Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
     bool called = row->invoke(object->object, args, vm.words, result);
     --vm.nativeDepth;
     vm.RestoreInterruptedRun();
-    // What the method did is not counted; the clock tells.
-    vm.untilClockCheck = 0;
     if (!called || vm.workSpent)
         return Step::Stop;
     vm.registers[0] = result;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/log.h"
+#include "platform/quit_request.h"
 #include "script/machine_instructions.h"
 
 namespace Tamrik {
@@ -26,8 +27,12 @@ CVirtualMachine::~CVirtualMachine()
 void CVirtualMachine::RegisterTyped(const char* name, void* object, ScriptClass objectClass)
 {
     std::string key = name ? name : "";
-    if (!registry.try_emplace(key, object).second)
+    auto [entry, added] = registry.try_emplace(key, object);
+    if (!added)
         return;
+    const std::string*& first = objectNames[object];
+    if (!first || entry->first < *first)
+        first = &entry->first;
     objectWords.emplace(key, OBJECT_WORD_BASE + static_cast<uint32_t>(objects.size()));
     objects.push_back(RegisteredObject{object, objectClass});
 }
@@ -71,10 +76,8 @@ void CVirtualMachine::Log(const char* text) const
 
 const char* CVirtualMachine::RegisteredName(const void* object) const
 {
-    for (const auto& [name, registered] : registry)
-        if (registered == object)
-            return name.c_str();
-    return nullptr;
+    auto found = objectNames.find(object);
+    return found == objectNames.end() ? nullptr : found->second->c_str();
 }
 
 bool CVirtualMachine::LoadProgram(const ByteCode* program)
@@ -86,7 +89,7 @@ bool CVirtualMachine::LoadProgram(const ByteCode* program)
     std::memset(registers, 0, sizeof registers);
     if (program->size > 0)
         std::memcpy(memory, program->data, program->size);
-    Charge(MACHINE_MEMORY_SIZE);
+    Charge(UnitsOfBytes(MACHINE_MEMORY_SIZE));
     return true;
 }
 
@@ -110,7 +113,7 @@ void CVirtualMachine::SaveInterruptedRun()
         saved.back().stack.reset(new uint32_t[STACK_CAPACITY]);
     }
     SavedRun& s = saved[savedCount++];
-    Charge(MACHINE_MEMORY_SIZE + STACK_CAPACITY * sizeof(uint32_t));
+    Charge(UnitsOfBytes(MACHINE_MEMORY_SIZE + STACK_CAPACITY * sizeof(uint32_t)));
     std::memcpy(s.memory.get(), memory, MACHINE_MEMORY_SIZE);
     std::memcpy(s.stack.get(), stack.get(), STACK_CAPACITY * sizeof(uint32_t));
     std::memcpy(s.registers, registers, sizeof registers);
@@ -129,29 +132,42 @@ void CVirtualMachine::RestoreInterruptedRun()
     stackLow = 0; // the restored stack may hold words anywhere
 }
 
-void CVirtualMachine::BeginWork(WorkClock clock, int64_t deadline, int32_t milliseconds)
+void CVirtualMachine::StartSpan(uint64_t units, const char* what)
+{
+    spentBefore = Spent();
+    workUnits = units;
+    workName = what;
+    unitsLeft = static_cast<int64_t>(units);
+    workSpent = false;
+    boundLogged = false;
+}
+
+void CVirtualMachine::BeginWork(uint64_t units, const char* what)
 {
     if (workDepth++ > 0)
         return;
-    this->clock = clock;
-    this->deadline = deadline;
-    workMilliseconds = milliseconds;
-    workSpent = false;
-    boundLogged = false;
-    untilClockCheck = CLOCK_CHECK_INTERVAL;
+    StartSpan(units, what);
 }
 
 void CVirtualMachine::EndWork()
 {
     if (workDepth == 0 || --workDepth > 0)
         return;
-    clock = WorkClock{};
     workSpent = false;
 }
 
-void CVirtualMachine::Charge(size_t bytes)
+void CVirtualMachine::Charge(uint64_t units)
 {
-    untilClockCheck -= static_cast<int64_t>(bytes / BYTES_PER_INSTRUCTION);
+    // Work outside any span and run (a test driving a window by hand) is bounded by nothing here.
+    if (workDepth == 0 && runDepth == 0)
+        return;
+    unitsLeft -= static_cast<int64_t>(std::min<uint64_t>(units, uint64_t{1} << 62));
+    if (workSpent)
+        return;
+    if (unitsLeft <= 0)
+        UnitsSpent();
+    else
+        QuitRequested();
 }
 
 void CVirtualMachine::Execute()
@@ -163,17 +179,15 @@ void CVirtualMachine::Execute()
         return;
     if (runDepth == 0) {
         // A run outside a span is a span of its own.
-        if (workDepth == 0) {
-            workSpent = false;
-            boundLogged = false;
-        }
+        if (workDepth == 0)
+            StartSpan(EVENT_WORK_UNITS, "this event");
         instructionsLeft = instructionLimit;
     }
     if (workSpent)
         return;
     SaveInterruptedRun();
     ++runDepth;
-    runStart[runDepth] = executed;
+    runStart[runDepth] = Spent();
     nestedWork[runDepth] = 0;
     callObject = 0;
     ClearStack();
@@ -183,7 +197,7 @@ void CVirtualMachine::Execute()
     runHitBound = hitDepth == runDepth;
     if (runHitBound)
         hitDepth = -1;
-    nestedWork[runDepth - 1] += executed - runStart[runDepth];
+    nestedWork[runDepth - 1] += Spent() - runStart[runDepth];
     --runDepth;
 }
 
@@ -193,7 +207,7 @@ void CVirtualMachine::BoundHit(const char* line)
     if (hitDepth < 0) {
         uint64_t most = 0;
         for (int depth = 1; depth <= runDepth; ++depth) {
-            const uint64_t end = depth < runDepth ? runStart[depth + 1] : executed;
+            const uint64_t end = depth < runDepth ? runStart[depth + 1] : Spent();
             const uint64_t own = end - runStart[depth] - nestedWork[depth];
             if (hitDepth < 0 || own > most) {
                 hitDepth = depth;
@@ -216,15 +230,20 @@ void CVirtualMachine::BudgetSpent()
     BoundHit(line);
 }
 
-bool CVirtualMachine::DeadlinePassed()
+void CVirtualMachine::UnitsSpent()
 {
-    untilClockCheck = CLOCK_CHECK_INTERVAL;
-    if (!clock.now || clock.now(clock.context) < deadline)
-        return false;
-    char line[96];
-    std::snprintf(line, sizeof line, "Warning: handler program stopped after %d ms of work.\n",
-                  static_cast<int>(workMilliseconds));
+    char line[128];
+    std::snprintf(line, sizeof line, "Warning: work of %s stopped after %llu units.\n", workName,
+                  static_cast<unsigned long long>(workUnits));
     BoundHit(line);
+}
+
+bool CVirtualMachine::QuitRequested()
+{
+    // The program is to end: the rest of the span's work would only delay it.
+    if (!platform::QuitRequested())
+        return false;
+    workSpent = true;
     return true;
 }
 

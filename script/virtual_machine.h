@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "script/byte_code.h"
@@ -24,12 +25,6 @@ class CGUI;
 
 // Name -> object, byte-wise ordered; the first registration of a name keeps it.
 using ObjectRegistry = std::map<std::string, void*>;
-
-// The clock that bounds a span of work: now(context) in the ticks of the span's deadline.
-struct WorkClock {
-    void* context = nullptr;
-    int64_t (*now)(void* context) = nullptr;
-};
 
 // A registered object with the class it was registered as.
 struct RegisteredObject {
@@ -72,18 +67,24 @@ public:
     // the call returns.
     bool LoadProgram(const ByteCode* program);
 
-    // The bound of one input event or one build: every run until EndWork, nested ones included,
-    // shares the deadline (in ticks of clock) and the instruction budget of each outermost run.
-    // Once either is hit, the runs under way stop and no run starts until EndWork. A run outside
-    // a span is bounded by its instruction budget alone.
-    void BeginWork(WorkClock clock, int64_t deadline, int32_t milliseconds);
+    // The bound of one input event or one build, counted in units of work: an instruction is one
+    // unit, and every other step that the span causes (bytes copied or logged, windows walked,
+    // notified or created, tokens assembled) is charged in proportion to what it touches. Every
+    // run until EndWork, nested ones included, draws on the span's units; once they are spent (or
+    // the process is asked to end) the runs under way stop, no run starts and the GUI's walks stop
+    // until EndWork. what names the span in the line that says so. Spans nest; the outermost one
+    // sets the bound. A run outside a span is a span of EVENT_WORK_UNITS of its own.
+    void BeginWork(uint64_t units, const char* what);
     void EndWork();
     bool WorkSpent() const { return workSpent; }
     // Whether the run that ended last is the one blamed for hitting the bound.
     bool RunHitBound() const { return runHitBound; }
-    // Work a native call does on bytes (copying, comparing, writing them), counted against the
-    // instructions that run before the machine next looks at the clock.
-    void Charge(size_t bytes);
+    // Charges units to the open span; the bound is hit at once when they run out.
+    void Charge(uint64_t units);
+    // Units that bytes of work cost (copying, comparing, measuring them).
+    static constexpr uint64_t UnitsOfBytes(size_t bytes) { return bytes / BYTES_PER_UNIT; }
+    // Units left to the open span.
+    uint64_t UnitsLeft() const { return unitsLeft > 0 ? static_cast<uint64_t>(unitsLeft) : 0; }
 
     // The name under which object holds its registry entry, null for none.
     const char* RegisteredName(const void* object) const;
@@ -103,10 +104,16 @@ public:
     // Instructions one handler run may execute, the runs nested in it included. A handler that
     // never ends would freeze the only thread; every real handler ends long before this.
     static constexpr uint64_t RUN_INSTRUCTION_BUDGET = 50'000'000;
-    // Instructions between two looks at the clock of a span; a native call brings the next look
-    // forward by its work and has one after it.
-    static constexpr int64_t CLOCK_CHECK_INTERVAL = 4096;
-    static constexpr size_t BYTES_PER_INSTRUCTION = 16;
+    // The units of one input event and of the GUI's build. An event has room for a run of the
+    // whole instruction budget and the calls of a real handler; on this project's machines either
+    // span ends well within a quarter of a second and two seconds.
+    static constexpr uint64_t EVENT_WORK_UNITS = 52'000'000;
+    static constexpr uint64_t BUILD_WORK_UNITS = 320'000'000;
+    // Bytes copied or compared per unit, and what the native side's steps cost.
+    static constexpr size_t BYTES_PER_UNIT = 16;
+    static constexpr uint64_t NATIVE_CALL_UNITS = 16;
+    // Units between two looks at whether the process is asked to end.
+    static constexpr int64_t QUIT_CHECK_INTERVAL = 4096;
 
     uint8_t* memory;
     uint32_t registers[32] = {};
@@ -150,6 +157,8 @@ private:
     NativeWords words;
     std::vector<RegisteredObject> objects; // by object word, in registration order
     std::map<std::string, uint32_t> objectWords;
+    // Each object's byte-wise first name in the registry.
+    std::unordered_map<const void*, const std::string*> objectNames;
     // ndsa enters every unknown name it is asked for; a handler that asks for ever new names must
     // not grow the registry without end.
     static constexpr size_t MAX_NULL_ENTRIES = 4096;
@@ -166,26 +175,31 @@ private:
     void BoundHit(const char* line);
     // The instruction budget of the outermost run is spent.
     void BudgetSpent();
-    // Looks at the clock; true when the deadline has passed.
-    bool DeadlinePassed();
+    // The span's units are spent.
+    void UnitsSpent();
+    // Looks whether the process is asked to end; true when it is, and the span stops then.
+    bool QuitRequested();
 
     uint64_t instructionLimit = RUN_INSTRUCTION_BUDGET;
     uint64_t instructionsLeft = 0;
-    int64_t untilClockCheck = CLOCK_CHECK_INTERVAL;
+
+    // Units spent by every span before the open one, and what the open one started with.
+    uint64_t Spent() const { return spentBefore + (workUnits - static_cast<uint64_t>(unitsLeft)); }
+    void StartSpan(uint64_t units, const char* what);
 
     int workDepth = 0;
-    WorkClock clock;
-    int64_t deadline = 0;
-    int32_t workMilliseconds = 0;
+    uint64_t workUnits = EVENT_WORK_UNITS;
+    const char* workName = "this event";
+    int64_t unitsLeft = EVENT_WORK_UNITS;
+    uint64_t spentBefore = 0;
     bool workSpent = false;
     bool boundLogged = false;
     // The run blamed for the bound: of the runs under way when it was hit, the one that had
-    // executed the most instructions of its own (not those of the runs nested in it).
+    // spent the most units of its own (not those of the runs nested in it).
     int hitDepth = -1; // its runDepth, -1 for none
     bool runHitBound = false;
-    uint64_t executed = 0; // instructions of every run
-    uint64_t runStart[MAX_NESTED_RUNS + 1] = {};  // executed when the run at that depth started
-    uint64_t nestedWork[MAX_NESTED_RUNS + 1] = {}; // instructions of its nested runs that ended
+    uint64_t runStart[MAX_NESTED_RUNS + 1] = {};  // Spent() when the run at that depth started
+    uint64_t nestedWork[MAX_NESTED_RUNS + 1] = {}; // units of its nested runs that ended
 };
 
 class CWin32VirtualMachine : public CVirtualMachine {

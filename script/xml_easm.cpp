@@ -115,37 +115,67 @@ void WriteLog(CVirtualMachine* machine, const char* text)
     WriteToLog(machine ? machine->owner : nullptr, text);
 }
 
-// Splits source into tokens; unclosedQuote tells that the last string ran into the end of the text.
-void Tokenize(const char* source, std::vector<std::string>& tokens, bool& unclosedQuote)
-{
-    size_t length = std::strlen(source);
-    unclosedQuote = false;
-    size_t i = 0;
-    while (i < length) {
-        unsigned char c = static_cast<unsigned char>(source[i]);
-        if (IsTokenChar(c)) {
-            size_t end = i;
-            while (end < length && IsTokenChar(static_cast<unsigned char>(source[end])))
-                ++end;
-            tokens.emplace_back(source + i, end - i);
-            i = end + 1; // the character that ends the run goes with the token
-        } else if (c == '"') {
-            tokens.emplace_back("\"");
-            const char* close = static_cast<const char*>(std::memchr(source + i + 1, '"', length - i - 1));
-            if (!close) {
-                tokens.emplace_back(source + i + 1, length - i - 1);
-                unclosedQuote = true;
-                return;
+// Splits source into tokens one at a time, so that assembling can stop before the rest is read.
+class Tokenizer {
+public:
+    explicit Tokenizer(const char* source) : source(source), length(std::strlen(source)) {}
+
+    // The next token into token; false at the end of the text.
+    bool Next(std::string& token)
+    {
+        // The rest of a quoted string: its text, then its closing quote unless it has none.
+        if (pending == 2) {
+            pending = unclosedQuote ? 0 : 1;
+            token.assign(source + textStart, textEnd - textStart);
+            return true;
+        }
+        if (pending == 1) {
+            pending = 0;
+            token.assign("\"");
+            return true;
+        }
+        while (i < length) {
+            unsigned char c = static_cast<unsigned char>(source[i]);
+            if (IsTokenChar(c)) {
+                size_t end = i;
+                while (end < length && IsTokenChar(static_cast<unsigned char>(source[end])))
+                    ++end;
+                token.assign(source + i, end - i);
+                i = end + 1; // the character that ends the run goes with the token
+                return true;
             }
-            size_t end = static_cast<size_t>(close - source);
-            tokens.emplace_back(source + i + 1, end - i - 1);
-            tokens.emplace_back("\"");
-            i = end + 1;
-        } else {
+            if (c == '"') {
+                token.assign("\"");
+                const char* close = static_cast<const char*>(std::memchr(source + i + 1, '"', length - i - 1));
+                textStart = i + 1;
+                if (!close) {
+                    textEnd = length;
+                    unclosedQuote = true;
+                    pending = 2;
+                    i = length;
+                    return true;
+                }
+                textEnd = static_cast<size_t>(close - source);
+                pending = 2;
+                i = textEnd + 1;
+                return true;
+            }
             ++i;
         }
+        return false;
     }
-}
+
+    // The last string ran into the end of the text.
+    bool unclosedQuote = false;
+
+private:
+    const char* source;
+    size_t length;
+    size_t i = 0;
+    int pending = 0; // tokens of a quoted string still to give: 2 its text and quote, 1 the quote
+    size_t textStart = 0;
+    size_t textEnd = 0;
+};
 
 void ExpandNewlineEscapes(std::string& text)
 {
@@ -175,23 +205,27 @@ ByteCode* CXMLeasm::Assemble(const char* source, CVirtualMachine* machine)
 {
     if (!source)
         return nullptr;
-    std::vector<std::string> tokens;
-    bool unclosedQuote = false;
-    Tokenize(source, tokens, unclosedQuote);
-
+    Tokenizer tokenizer(source);
+    std::string token;
     CXMLeasm assembler(machine);
-    for (const std::string& token : tokens) {
+    while (tokenizer.Next(token)) {
+        // Tokens count against the work of the build; once it is spent nothing more is assembled.
+        if (machine) {
+            machine->Charge(TOKEN_UNITS + CVirtualMachine::UnitsOfBytes(token.size()));
+            if (machine->WorkSpent())
+                return nullptr;
+        }
         assembler.ProcessToken(token);
         if (assembler.state == 0)
             return nullptr;
-        // The machine could not load it.
+        // The machine could not load it: the rest of the text is not read.
         if (assembler.output.size() > MACHINE_MEMORY_SIZE) {
             WriteLog(machine, "[XMLeasm] Error: program longer than 65536 bytes.\n");
             return nullptr;
         }
     }
     // A string that runs into the end of the text never gets its closing quote token.
-    if (unclosedQuote) {
+    if (tokenizer.unclosedQuote) {
         WriteLog(machine, "Error: missing closing quote in string declaration.\n");
         return nullptr;
     }

@@ -14,7 +14,10 @@ class CVirtualMachine;
 class CXMLeasm {
 public:
     // A new ByteCode owned by the caller, or null after an error (logged through machine's owner).
+    // Each token is charged to the machine's open span of work; a spent span ends the assembly.
     static ByteCode* Assemble(const char* source, CVirtualMachine* machine);
+
+    static constexpr uint64_t TOKEN_UNITS = 4;
 
     explicit CXMLeasm(CVirtualMachine* machine);
     ~CXMLeasm();

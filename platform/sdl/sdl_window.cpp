@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/quit_request.h"
 #include "platform/sdl/sdl_scan_codes.h"
 #include "platform/sdl/sdl_window_impl.h"
 #include "platform/window.h"
@@ -144,6 +145,8 @@ Window* CreateMainWindow(const char* title, const WindowSettings& settings, Wind
     *error = StartVideo();
     if (*error != WindowError::None)
         return nullptr;
+    // After the video start, which installs the handlers that ours passes the signals on to.
+    WatchQuitSignals();
     SDL_DisplayMode mode{};
     if (settings.fullscreen && !DisplayHasMode(settings, &mode)) {
         *error = WindowError::DisplayMode;
@@ -228,6 +231,8 @@ Message TakeMessage(Window* window)
 {
     if (!window)
         return Message::None;
+    if (QuitRequested())
+        return Message::Quit;
     SDL_Event event;
     if (!SDL_PollEvent(&event))
         return Message::None;

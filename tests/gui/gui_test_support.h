@@ -130,7 +130,7 @@ protected:
         if (parent)
             parent->children.push_back(p);
         else
-            gui.windows.push_back(p);
+            gui.AddWindow(p);
         p->SetPosition(left, top);
         p->SetSize(w, h);
         p->visible = true;

@@ -32,7 +32,7 @@ protected:
 
         // A 300 x 200 dialog at (100, 100) with a button and a check box.
         dialog = new CGUI::CDialog(gui);
-        gui->windows.push_back(dialog);
+        gui->AddWindow(dialog);
         dialog->SetSize(300, 200);
         dialog->SetPosition(100, 100);
         dialog->SetText("Panel");

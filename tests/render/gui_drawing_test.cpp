@@ -37,7 +37,7 @@ protected:
         if (parent)
             parent->children.push_back(w);
         else
-            gui.windows.push_back(w);
+            gui.AddWindow(w);
         return w;
     }
 
