@@ -50,15 +50,18 @@ size_t CLog::FileBytes(const char* text)
 
 void CLog::Write(const char* text, bool uncapped)
 {
-    if (!owner || !owner->settings || (*owner->settings)["Game"]["Log"] != "true" || !text || runFull)
+    if (!owner || !owner->settings)
+        return;
+    // Every call looks up the switch, whether or not it writes.
+    owner->ChargeWork(CALL_UNITS);
+    if ((*owner->settings)["Game"]["Log"] != "true" || !text || runFull)
         return;
     // Text mode on the original platform: every LF goes out as CR LF.
     size_t size = FileBytes(text);
+    owner->ChargeWork(size / BYTES_PER_UNIT);
     if (spanDepth > 0 && !uncapped) {
-        if (spanFull) {
-            owner->ChargeWork(size / BYTES_PER_UNIT);
+        if (spanFull)
             return;
-        }
         if (spanBytes + size > MAX_SPAN_BYTES - SPAN_RESERVE_BYTES) {
             spanFull = true;
             text = LEFT_OUT_LINE;
@@ -73,7 +76,7 @@ void CLog::Write(const char* text, bool uncapped)
         size = FileBytes(text);
     }
     runBytes += size;
-    owner->ChargeWork(WRITE_UNITS + size / BYTES_PER_UNIT);
+    owner->ChargeWork(WRITE_UNITS);
     char buffer[4096];
     size_t used = 0;
     for (const char* p = text; *p; ++p) {

@@ -36,7 +36,9 @@ public:
     static constexpr char LEFT_OUT_LINE[] = "\nWarning: further log lines of this event were left out.\n";
     static constexpr size_t MAX_RUN_BYTES = size_t{64} << 20;
     static constexpr char RUN_LEFT_OUT_LINE[] = "\nWarning: further log lines of this run were left out.\n";
-    // What a written text costs the span's work: a write to the file, and its bytes.
+    // What a text costs the span's work: every call, its bytes when the log is on, and a write
+    // to the file when it gets there.
+    static constexpr uint64_t CALL_UNITS = 32;
     static constexpr uint64_t WRITE_UNITS = 512;
     static constexpr size_t BYTES_PER_UNIT = 4;
 

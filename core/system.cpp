@@ -46,19 +46,14 @@ void CSystem::Terminate()
     quit = true;
 }
 
-void CSystem::BeginWork(uint64_t units, const char* what)
+void CSystem::BeginWork(bool build)
 {
     if (workDepth++ > 0)
         return;
     if (log)
         log->BeginSpan();
     if (vm)
-        vm->BeginWork(units, what);
-}
-
-CSystem::EventScope::EventScope(CSystem* system)
-    : WorkScope(system, CVirtualMachine::EVENT_WORK_UNITS, "this event")
-{
+        vm->BeginWork(build ? CVirtualMachine::Work::Build : CVirtualMachine::Work::Event);
 }
 
 void CSystem::EndWork()
@@ -133,7 +128,7 @@ void CSystem::Fire(InputEvent kind, int32_t a, int32_t b)
 {
     if (!IsListKind(kind))
         return;
-    EventScope work(this);
+    WorkScope work(this);
     ListenerList& list = listeners[kind];
     const uint64_t firing = ++list.firings;
     ListenerList::Records::iterator next = list.records.begin();

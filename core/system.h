@@ -44,8 +44,8 @@ public:
     // The bound on the work of one input event or one build: the handler runs inside it (nested
     // ones included), the native calls they make, the GUI's walks and the log lines share one
     // count of units (CVirtualMachine::BeginWork) and one log allowance. Spans nest; the
-    // outermost one sets the bound. what names the span in the line that says it was hit.
-    void BeginWork(uint64_t units, const char* what);
+    // outermost one sets the bound.
+    void BeginWork(bool build);
     void EndWork();
     // The open span has hit its bound: nothing more is to run in it.
     bool WorkSpent() const;
@@ -54,19 +54,14 @@ public:
 
     class WorkScope {
     public:
-        WorkScope(CSystem* system, uint64_t units, const char* what) : system(system) { system->BeginWork(units, what); }
+        // The span of one input event, or of the GUI's build.
+        explicit WorkScope(CSystem* system, bool build = false) : system(system) { system->BeginWork(build); }
         ~WorkScope() { system->EndWork(); }
         WorkScope(const WorkScope&) = delete;
         WorkScope& operator=(const WorkScope&) = delete;
 
     private:
         CSystem* system;
-    };
-
-    // The span of one input event.
-    class EventScope : public WorkScope {
-    public:
-        explicit EventScope(CSystem* system);
     };
 
     CLog* log = nullptr;

@@ -37,6 +37,8 @@ CGUI::~CGUI()
 void CGUI::SetActive(bool status)
 {
     system->log->Write("\n\nvoid CGUI::SetActive(bool status) is invoked!\n\n");
+    // Each switch adds or removes a listener in every list.
+    Charge(INPUT_EVENT_COUNT * LISTENER_UNITS);
     if (!active && status) {
         active = true;
         for (int kind = 0; kind < INPUT_EVENT_COUNT; ++kind)
@@ -92,7 +94,7 @@ bool CGUI::AssignText(std::string& field, const char* data, size_t size)
 {
     // Counted by what the strings hold, so that a text set long and then short still counts.
     const size_t held = HeldBytes(field);
-    if (size > field.capacity() && textBytes - std::min(textBytes, held) + size > MAX_TEXT_BYTES) {
+    if (size > field.capacity() && textBytes - std::min(textBytes, held) + size > textByteLimit) {
         system->log->Write("Warning: SetText refused: the windows' texts would pass 64 MiB.\n");
         return false;
     }

@@ -64,6 +64,7 @@ public:
     static constexpr uint64_t WINDOW_TEST_UNITS = 2;    // a window hit-tested or moved
     static constexpr uint64_t FOCUS_STEP_UNITS = 16;    // a window notified or passed on a focus walk
     static constexpr uint64_t WINDOW_CREATE_UNITS = 256; // a window built, with its registry entry
+    static constexpr uint64_t LISTENER_UNITS = 32;      // a listener added to or removed from a list
     // The text that all windows hold together; a SetText past it is refused with a log line.
     static constexpr size_t MAX_TEXT_BYTES = size_t{64} << 20;
 
@@ -88,6 +89,10 @@ private:
 
     // The memory that the windows' texts hold.
     size_t textBytes = 0;
+
+public:
+    // Tests lower the windows' text allowance.
+    size_t textByteLimit = MAX_TEXT_BYTES;
 
     // Changes whenever a window's focus handlers change, which stales the windows' cached
     // focus ancestors.

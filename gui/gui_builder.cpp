@@ -65,7 +65,7 @@ void CGUI::Build(CXMLNode* root)
     // A missing or empty file has no root: the GUI stays empty.
     if (!root)
         return;
-    CSystem::WorkScope work(system, CVirtualMachine::BUILD_WORK_UNITS, "the GUI build");
+    CSystem::WorkScope work(system, true);
     CVirtualMachine* vm = system->vm;
     // Each level's elements with the windows made for them, in creation order.
     std::vector<std::pair<CXMLNode*, CWindow*>> level;

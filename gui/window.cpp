@@ -119,7 +119,7 @@ void CGUI::CWindow::RunHandler(WindowEvent event)
     if (!program || !program->data || program->size == 0)
         return;
     CSystem* system = owner->system;
-    CSystem::EventScope work(system);
+    CSystem::WorkScope work(system);
     CVirtualMachine* vm = system->vm;
     if (vm->WorkSpent() || !vm->LoadProgram(program))
         return;

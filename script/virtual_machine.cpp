@@ -132,21 +132,21 @@ void CVirtualMachine::RestoreInterruptedRun()
     stackLow = 0; // the restored stack may hold words anywhere
 }
 
-void CVirtualMachine::StartSpan(uint64_t units, const char* what)
+void CVirtualMachine::StartSpan(Work kind)
 {
     spentBefore = Spent();
-    workUnits = units;
-    workName = what;
-    unitsLeft = static_cast<int64_t>(units);
+    workUnits = kind == Work::Build ? buildUnits : eventUnits;
+    workName = kind == Work::Build ? "the GUI build" : "this event";
+    unitsLeft = static_cast<int64_t>(workUnits);
     workSpent = false;
     boundLogged = false;
 }
 
-void CVirtualMachine::BeginWork(uint64_t units, const char* what)
+void CVirtualMachine::BeginWork(Work kind)
 {
     if (workDepth++ > 0)
         return;
-    StartSpan(units, what);
+    StartSpan(kind);
 }
 
 void CVirtualMachine::EndWork()
@@ -180,7 +180,7 @@ void CVirtualMachine::Execute()
     if (runDepth == 0) {
         // A run outside a span is a span of its own.
         if (workDepth == 0)
-            StartSpan(EVENT_WORK_UNITS, "this event");
+            StartSpan(Work::Event);
         instructionsLeft = instructionLimit;
     }
     if (workSpent)

@@ -72,9 +72,10 @@ public:
     // notified or created, tokens assembled) is charged in proportion to what it touches. Every
     // run until EndWork, nested ones included, draws on the span's units; once they are spent (or
     // the process is asked to end) the runs under way stop, no run starts and the GUI's walks stop
-    // until EndWork. what names the span in the line that says so. Spans nest; the outermost one
-    // sets the bound. A run outside a span is a span of EVENT_WORK_UNITS of its own.
-    void BeginWork(uint64_t units, const char* what);
+    // until EndWork, and one line says so. Spans nest; the outermost one sets the bound. A run
+    // outside a span is an event's span of its own.
+    enum class Work { Event, Build };
+    void BeginWork(Work kind);
     void EndWork();
     bool WorkSpent() const { return workSpent; }
     // Whether the run that ended last is the one blamed for hitting the bound.
@@ -85,6 +86,12 @@ public:
     static constexpr uint64_t UnitsOfBytes(size_t bytes) { return bytes / BYTES_PER_UNIT; }
     // Units left to the open span.
     uint64_t UnitsLeft() const { return unitsLeft > 0 ? static_cast<uint64_t>(unitsLeft) : 0; }
+    // Tests give the spans smaller budgets, so that a bound is reached in a few steps.
+    void SetWorkUnitsForTesting(uint64_t event, uint64_t build)
+    {
+        eventUnits = event;
+        buildUnits = build;
+    }
 
     // The name under which object holds its registry entry, null for none.
     const char* RegisteredName(const void* object) const;
@@ -185,9 +192,11 @@ private:
 
     // Units spent by every span before the open one, and what the open one started with.
     uint64_t Spent() const { return spentBefore + (workUnits - static_cast<uint64_t>(unitsLeft)); }
-    void StartSpan(uint64_t units, const char* what);
+    void StartSpan(Work kind);
 
     int workDepth = 0;
+    uint64_t eventUnits = EVENT_WORK_UNITS;
+    uint64_t buildUnits = BUILD_WORK_UNITS;
     uint64_t workUnits = EVENT_WORK_UNITS;
     const char* workName = "this event";
     int64_t unitsLeft = EVENT_WORK_UNITS;

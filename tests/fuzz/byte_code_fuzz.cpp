@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     program.data = new uint8_t[size];
     if (size > 0)
         std::memcpy(program.data, data, size);
-    Tamrik::CSystem::EventScope work(&system);
+    Tamrik::CSystem::WorkScope work(&system);
     if (!system.vm->LoadProgram(&program))
         return 0;
     system.vm->Run();

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Handler texts are NUL-terminated; a NUL inside the input ends the text there.
     std::string text(reinterpret_cast<const char*>(data), size);
     kestrova_test::FuzzSystem system;
-    Tamrik::CSystem::EventScope work(&system);
+    Tamrik::CSystem::WorkScope work(&system);
     std::unique_ptr<Tamrik::ByteCode> program(Tamrik::CXMLeasm::Assemble(text.c_str(), system.vm));
     if (program && system.vm->LoadProgram(program.get()))
         system.vm->Run();

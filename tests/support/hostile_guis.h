@@ -74,6 +74,104 @@ inline std::string NestedFocusLabels(int depth)
     return xml + "</gui>";
 }
 
+// count labels, hidden, each opened and closed (no text, no handler).
+inline std::string Labels(int count, const std::string& attributes = "")
+{
+    std::string xml;
+    const std::string one = "<label" + attributes + "/>";
+    xml.reserve(one.size() * static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        xml += one;
+    return xml;
+}
+
+// A press that shows the window "big", whose children are many, as its last call; many top-level
+// windows lie behind it.
+inline std::string ShowsAWideWindow(int children, int topLevels)
+{
+    HandlerText h;
+    h.Call(exports::SET_VISIBLE, "big", {1});
+    return HostileLabel(Event("OnMouseButtonDown", h.Text()),
+                        Labels(topLevels) + "<label name=\"big\">" + Labels(children) + "</label>");
+}
+
+// Many top-level windows, then one whose many children are all shown as they are built.
+inline std::string ManyShownChildrenLate(int children, int topLevels)
+{
+    return "<gui>" + Labels(topLevels) + "<label visible=\"true\">" + Labels(children, " visible=\"true\"") +
+           "</label></gui>";
+}
+
+// Dialogs nested depth deep, all shown: each one shown notifies every dialog above it.
+inline std::string NestedShownDialogs(int depth)
+{
+    std::string xml = "<gui>";
+    for (int i = 0; i < depth; ++i)
+        xml += "<dialog visible=\"true\">";
+    for (int i = 0; i < depth; ++i)
+        xml += "</dialog>";
+    return xml + "</gui>";
+}
+
+// A press that shows a hidden chain of labels depth deep, each with an empty focus handler.
+inline std::string ShowsADeepChainOfEmptyFocusHandlers(int depth)
+{
+    std::string chain = "<label name=\"chain\">";
+    for (int i = 0; i < depth; ++i)
+        chain += "<label>" + Event("OnGainFocus", "");
+    for (int i = 0; i < depth; ++i)
+        chain += "</label>";
+    chain += "</label>";
+    HandlerText h;
+    h.Call(exports::SET_VISIBLE, "chain", {1});
+    return HostileLabel(Event("OnMouseButtonDown", h.Text()), chain);
+}
+
+// A handler whose text goes on far past what the machine can hold: strings of one byte each.
+inline std::string AHandlerFarPastTheMemory(int strings)
+{
+    std::string text;
+    text.reserve(5 * static_cast<size_t>(strings));
+    for (int i = 0; i < strings; ++i)
+        text += "s \"\" ";
+    return HostileLabel(Event("OnMouseButtonDown", text));
+}
+
+// windows hidden windows "w0", "w1", ..., each of which copies the 61 KB text of "source" into its
+// own when it gains the focus; a press shows them all.
+inline std::string CopiesLongTextsIntoManyWindows(int windows)
+{
+    std::string holder = "<label name=\"holder\">";
+    for (int i = 0; i < windows; ++i) {
+        const std::string name = "w" + std::to_string(i);
+        HandlerText h;
+        h.Call(exports::GET_TEXT, "source").Code("push r0").Find(exports::SET_TEXT_STRING, name).Invoke();
+        holder += "<label name=\"" + name + "\">" + Event("OnGainFocus", h.Text()) + "</label>";
+    }
+    holder += "</label><label name=\"source\" text=\"" + std::string(61404, 'A') + "\"/>";
+    HandlerText h;
+    h.Call(exports::SET_VISIBLE, "holder", {1});
+    return HostileLabel(Event("OnMouseButtonDown", h.Text()), holder);
+}
+
+// A move handler that logs the 61 KB name count times on every pass.
+inline std::string LogsALongNameOnEveryMove(int count)
+{
+    HandlerText h;
+    WriteLongName(h).Code({"set r11 " + std::to_string(count), "set r10 0"});
+    const uint32_t loop = h.Here();
+    h.Code({"ndsa r1 r5", "inc r10", "cmp r10 r11"}).Jump(loop, "jmp_lt");
+    return HostileLabel(Event("OnMouseMove", h.Text()));
+}
+
+// An endless move handler on a window whose name is nameBytes line feeds.
+inline std::string AnEndlessHandlerWithALongName(size_t nameBytes)
+{
+    return "<gui><label name=\"" + std::string(nameBytes, '\n') +
+           "\" position=\"0x0\" size=\"800x600\" visible=\"true\">" + Event("OnMouseMove", "jmp 0") +
+           "</label></gui>";
+}
+
 enum class Trigger { Move, Press, Build };
 
 struct HostileGui {
@@ -82,10 +180,13 @@ struct HostileGui {
     std::string xml;
 };
 
-inline std::vector<HostileGui> HostileGuis()
+// The hostile GUIs at the sizes that froze the program before its work was counted (full), or
+// at sizes that reach the lowered budgets of the tests.
+inline std::vector<HostileGui> HostileGuis(bool full = false)
 {
     const std::string press = "OnMouseButtonDown";
     const std::string focus = "OnGainFocus";
+    const int scale = full ? 10 : 1;
     return {
         {"endless mouse move", Trigger::Move, HostileLabel(Event("OnMouseMove", "jmp 0"))},
         {"ndsa of a 61 KB name", Trigger::Press, HostileLabel(Event(press, LooksUpALongName()))},
@@ -101,6 +202,17 @@ inline std::vector<HostileGui> HostileGuis()
                       "<label name=\"other\">" + Event(focus, CallsForever(exports::SET_VISIBLE, "hostile", {1})) +
                           "</label>")},
         {"4,000 nested labels with focus handlers", Trigger::Build, NestedFocusLabels(4000)},
+        {"showing a window of many children as the last call", Trigger::Press,
+         ShowsAWideWindow(full ? 40000 : 20000, full ? 40000 : 100)},
+        {"many shown children under late top-level windows", Trigger::Build,
+         ManyShownChildrenLate(full ? 40000 : 20000, full ? 40000 : 2000)},
+        {"nested shown dialogs", Trigger::Build, NestedShownDialogs(2000 * scale)},
+        {"showing a deep chain of empty focus handlers", Trigger::Press,
+         ShowsADeepChainOfEmptyFocusHandlers(3000 * scale)},
+        {"copying a 61 KB text into many windows", Trigger::Press, CopiesLongTextsIntoManyWindows(full ? 6000 : 200)},
+        {"a move handler that logs 1 MB on every pass", Trigger::Move, LogsALongNameOnEveryMove(16)},
+        {"an endless handler on a window with a 1.5 MB name", Trigger::Move,
+         AnEndlessHandlerWithALongName(full ? 1500000 : 150000)},
     };
 }
 
