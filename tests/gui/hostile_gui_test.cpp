@@ -1,8 +1,10 @@
-// Hostile GUIs on a fake clock that advances at every reading: each stops at the bound of its
-// input event or build, its handler is switched off, and the log keeps within its allowance.
+// Hostile GUIs counted in units of work: each stops at the bound of its input event or build,
+// a handler to blame is switched off, the log keeps within its allowance, and legal handlers run
+// to their end as before.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "core/log.h"
@@ -14,18 +16,27 @@ using namespace kestrova_test;
 
 namespace {
 
-const char BOUND_LINE[] = "Warning: handler program stopped after ";
+const char BOUND_LINE[] = "Warning: work of ";
+const char INSTRUCTION_LINE[] = "Warning: handler program stopped after ";
 const char SWITCHED_OFF[] = " switched off.\r\n";
+// Budgets that the hostile GUIs reach in a few steps.
+constexpr uint64_t TEST_EVENT_UNITS = 100'000;
+constexpr uint64_t TEST_BUILD_UNITS = 2'000'000;
 
 class HostileGUI : public GUITest {
 protected:
-    HostileGUI() { system.counterStep = 1; }
+    void LowerBudgets() { system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS); }
 };
 
 void Press(CSystem& system)
 {
     system.FireMouseButtonDown(0);
     system.FireMouseButtonUp(0);
+}
+
+size_t BoundLines(const std::string& log)
+{
+    return Count(log, BOUND_LINE) + Count(log, INSTRUCTION_LINE);
 }
 
 TEST(HostileGUIs, EachStopsAtTheBoundOnceAndItsHandlerIsSwitchedOff)
@@ -35,20 +46,24 @@ TEST(HostileGUIs, EachStopsAtTheBoundOnceAndItsHandlerIsSwitchedOff)
         SCOPED_TRACE(hostile.name);
         std::filesystem::remove("log.txt");
         TestSystem system(true);
-        system.counterStep = 1;
+        system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS);
         system.mainWindow->width = 800;
         system.mainWindow->height = 600;
         CGUI gui(&system);
         CXMLDocument document;
         document.LoadBytes(hostile.xml.data(), hostile.xml.size());
         gui.Build(document.root);
+        const bool built = hostile.trigger == Trigger::Build;
+        EXPECT_EQ(Count(ReadFile("log.txt"), "Warning: work of the GUI build stopped after 2000000 units.\r\n"),
+                  built ? 1u : 0u);
         gui.SetActive(true);
         system.FireMouseMove(0, 0);
         if (hostile.trigger == Trigger::Press)
             Press(system);
         const std::string first = ReadFile("log.txt");
-        EXPECT_EQ(Count(first, BOUND_LINE), 1u);
-        EXPECT_EQ(Count(first, SWITCHED_OFF), 1u);
+        EXPECT_EQ(BoundLines(first), 1u);
+        // A build that ran out holds no handler to blame.
+        EXPECT_EQ(Count(first, SWITCHED_OFF), built ? 0u : 1u);
 
         // Were the handler still on, it would run into the bound again.
         for (int i = 0; i < 3; ++i) {
@@ -56,19 +71,95 @@ TEST(HostileGUIs, EachStopsAtTheBoundOnceAndItsHandlerIsSwitchedOff)
             Press(system);
         }
         const std::string later = ReadFile("log.txt");
-        EXPECT_EQ(Count(later, BOUND_LINE), 1u);
-        EXPECT_EQ(Count(later, SWITCHED_OFF), 1u);
+        EXPECT_EQ(BoundLines(later), 1u);
+        EXPECT_EQ(Count(later, SWITCHED_OFF), built ? 0u : 1u);
     }
 }
 
-TEST_F(HostileGUI, TheSwitchedOffLineNamesTheWindowAndTheEvent)
+// Counts the windows of the subtree under top (itself not included) for which pred holds.
+template <class Pred>
+int CountUnder(CGUI::CWindow* top, Pred pred)
 {
-    Build(HostileLabel(Event("OnMouseMove", "jmp 0")));
-    gui.SetActive(true);
-    system.FireMouseMove(0, 0);
-    EXPECT_EQ(Count(Log(), "Warning: handler program stopped after 200 ms of work.\r\n"), 1u);
-    EXPECT_EQ(Count(Log(), "Warning: OnMouseMove handler of window 'hostile' switched off.\r\n"), 1u);
-    EXPECT_EQ(Window("hostile")->handlers[ON_MOUSE_MOVE], nullptr);
+    int n = 0;
+    std::vector<CGUI::CWindow*> pending(top->children.begin(), top->children.end());
+    while (!pending.empty()) {
+        CGUI::CWindow* w = pending.back();
+        pending.pop_back();
+        n += pred(w) ? 1 : 0;
+        pending.insert(pending.end(), w->children.begin(), w->children.end());
+    }
+    return n;
+}
+
+TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
+{
+    ScratchDir dir;
+    auto visible = [](CGUI::CWindow* w) { return w->visible; };
+    auto any = [](CGUI::CWindow*) { return true; };
+    auto longText = [](CGUI::CWindow* w) { return w->text.size() == 61404; };
+    const struct {
+        const char* name;
+        std::string xml;
+        const char* top; // the window whose subtree is counted; "" for the last top-level window
+        std::function<bool(CGUI::CWindow*)> done;
+        int total;
+    } cases[] = {
+        {"a wide window shown", ShowsAWideWindow(5000, 100), "big", visible, 5000},
+        {"texts copied", CopiesLongTextsIntoManyWindows(200), "holder", longText, 200},
+        {"children built", ManyShownChildrenLate(20000, 100), "", any, 20000},
+        {"dialogs built", NestedShownDialogs(2000), "", [](CGUI::CWindow* w) { return w->children.size() == 5; },
+         2000 - 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestSystem system(false);
+        system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS);
+        system.mainWindow->width = 800;
+        system.mainWindow->height = 600;
+        CGUI gui(&system);
+        CXMLDocument document;
+        document.LoadBytes(c.xml.data(), c.xml.size());
+        gui.Build(document.root);
+        gui.SetActive(true);
+        system.FireMouseMove(0, 0);
+        Press(system);
+        CGUI::CWindow* top = *c.top ? static_cast<CGUI::CWindow*>(system.vm->registry.at(c.top)) : gui.windows.back();
+        const int done = CountUnder(top, c.done);
+        EXPECT_GT(done, 0);
+        EXPECT_LT(done, c.total);
+    }
+}
+
+TEST_F(HostileGUI, TheSwitchedOffLineNamesAtMostSixtyFourCharactersOfTheWindowAndTheEvent)
+{
+    LowerBudgets();
+    const struct {
+        std::string name, logged;
+    } cases[] = {
+        {"hostile", "hostile"},
+        {std::string(64, 'N'), std::string(64, 'N')},
+        {std::string(65, 'N') + "tail", std::string(64, 'N')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        std::filesystem::remove("log.txt");
+        TestSystem system(true);
+        system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS);
+        system.mainWindow->width = 800;
+        system.mainWindow->height = 600;
+        CGUI gui(&system);
+        const std::string xml = "<gui><label name=\"" + c.name + "\" size=\"800x600\" visible=\"true\">" +
+                                Event("OnMouseMove", "jmp 0") + "</label></gui>";
+        CXMLDocument document;
+        document.LoadBytes(xml.data(), xml.size());
+        gui.Build(document.root);
+        gui.SetActive(true);
+        system.FireMouseMove(0, 0);
+        EXPECT_EQ(ReadFile("log.txt").substr(ReadFile("log.txt").find("Warning")),
+                  "Warning: work of this event stopped after 100000 units.\r\n"
+                  "Warning: OnMouseMove handler of window '" + c.logged + "' switched off.\r\n");
+        EXPECT_EQ(gui.windows.front()->handlers[ON_MOUSE_MOVE], nullptr);
+    }
 }
 
 TEST_F(HostileGUI, TheLogOfOneEventStopsAtItsAllowanceWithOneLine)
@@ -83,9 +174,10 @@ TEST_F(HostileGUI, TheLogOfOneEventStopsAtItsAllowanceWithOneLine)
     EXPECT_LE(log.size() - before, CLog::MAX_SPAN_BYTES);
     EXPECT_GT(log.size() - before, CLog::MAX_SPAN_BYTES - 70 * 1024);
     EXPECT_EQ(Count(log, leftOut), 1u);
-    // The bound's lines come after it.
+    // The bound's line comes after it; the switch-off line counts against the allowance.
     EXPECT_LT(log.find(leftOut), log.find(BOUND_LINE));
-    EXPECT_NE(log.find(SWITCHED_OFF), std::string::npos);
+    EXPECT_EQ(log.find(SWITCHED_OFF), std::string::npos);
+    EXPECT_EQ(Window("hostile")->handlers[ON_MOUSE_BUTTON_DOWN], nullptr);
 
     // The next event has its own allowance.
     system.FireMouseButtonUp(0);
@@ -104,7 +196,6 @@ TEST_F(HostileGUI, TheListenerListsKeepTheirLengthThroughTenThousandSwitches)
         void Handle(int32_t, int32_t) { seen = system->ListenerCount(INPUT_MOUSE_BUTTON_DOWN); }
     } observer{&system};
     system.AddListener(INPUT_MOUSE_BUTTON_DOWN, MakeListener<&Observer::Handle>(&observer));
-    system.counterStep = 0;
     system.FireMouseButtonDown(0);
     EXPECT_EQ(R(10), 10000);
     EXPECT_EQ(observer.seen, 2u);

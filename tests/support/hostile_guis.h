@@ -203,7 +203,7 @@ inline std::vector<HostileGui> HostileGuis(bool full = false)
                           "</label>")},
         {"4,000 nested labels with focus handlers", Trigger::Build, NestedFocusLabels(4000)},
         {"showing a window of many children as the last call", Trigger::Press,
-         ShowsAWideWindow(full ? 40000 : 20000, full ? 40000 : 100)},
+         ShowsAWideWindow(full ? 40000 : 5000, full ? 40000 : 100)},
         {"many shown children under late top-level windows", Trigger::Build,
          ManyShownChildrenLate(full ? 40000 : 20000, full ? 40000 : 2000)},
         {"nested shown dialogs", Trigger::Build, NestedShownDialogs(2000 * scale)},
