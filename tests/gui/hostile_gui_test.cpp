@@ -185,6 +185,62 @@ TEST_F(HostileGUI, TheLogOfOneEventStopsAtItsAllowanceWithOneLine)
     EXPECT_EQ(Log().substr(log.size()), "\r\n\r\nvoid CGUI::SetActive(bool status) is invoked!\r\n\r\n");
 }
 
+// count iterations of a three-instruction loop in r7, after set-up of four instructions; with halt
+// the handler executes 4 + 3 * count + 1 instructions.
+HandlerText& CountTo(HandlerText& h, int a, int b)
+{
+    h.Code({"set r7 0", "set r8 " + std::to_string(a), "set r12 " + std::to_string(b), "mul r8 r12 r8"});
+    const uint32_t loop = h.Here();
+    return h.Code({"inc r7", "cmp r7 r8"}).Jump(loop, "jmp_lt");
+}
+
+TEST_F(HostileGUI, LegalHandlersRunToTheirEndWithTheirLogLinesWhateverTheirNativeCallsCost)
+{
+    // 4649 * 3585 iterations make the run exactly 50,000,000 instructions.
+    const struct {
+        const char* name;
+        int extra;     // instructions before the count
+        int texts;     // 61 KB texts set before it
+        int a, b;
+        size_t boundLines;
+    } cases[] = {
+        {"the whole instruction budget", 0, 0, 4649, 3585, 0},
+        {"one instruction past it", 1, 0, 4649, 3585, 1},
+        {"20 M instructions after costly calls", 0, 3, 2222, 3000, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HandlerText h;
+        for (int i = 0; i < c.extra; ++i)
+            h.Code("set r5 0");
+        if (c.texts > 0) {
+            WriteLongName(h.Find(exports::SET_TEXT_C, "hostile")).Code("m2xm r1 r2");
+            for (int i = 0; i < c.texts; ++i)
+                h.Code("push r2").Invoke();
+        }
+        CountTo(h, c.a, c.b);
+        std::filesystem::remove("log.txt");
+        TestSystem system(true);
+        system.mainWindow->width = 800;
+        system.mainWindow->height = 600;
+        CGUI gui(&system);
+        const std::string xml = HostileLabel(Event("OnMouseButtonDown", h.Text()));
+        CXMLDocument document;
+        document.LoadBytes(xml.data(), xml.size());
+        gui.Build(document.root);
+        gui.SetActive(true);
+        system.FireMouseMove(0, 0);
+        system.FireMouseButtonDown(0);
+        const std::string log = ReadFile("log.txt");
+        // One instruction past the budget is the halt.
+        EXPECT_EQ(Reg(*system.vm, 7), c.a * c.b);
+        EXPECT_EQ(Count(log, INSTRUCTION_LINE), c.boundLines);
+        EXPECT_EQ(Count(log, BOUND_LINE), 0u);
+        EXPECT_EQ(Count(log, "\tncall - "), static_cast<size_t>(c.texts));
+        EXPECT_EQ(gui.windows.front()->text.size(), c.texts ? 61404u : 0u);
+    }
+}
+
 TEST_F(HostileGUI, TheListenerListsKeepTheirLengthThroughTenThousandSwitches)
 {
     Build(HostileLabel(Event("OnMouseButtonDown", SetActiveToggles(10000))));
