@@ -27,6 +27,31 @@ TEST(Log, TextsAreAppendedUnchangedWithCrLfLineEnds)
     EXPECT_EQ(ReadFile("log.txt"), "old\r\nabline\r\nnext %s %d\r\n\r\n");
 }
 
+TEST(Log, ARunWritesAtMost64MiBThenOneLineAndNothingMore)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", "[Game]\r\nLog = \"true\"\r\n");
+    WriteFile("log.txt", "old\r\n");
+    CWin32System system;
+    const std::string line = std::string(1023, 'x') + "\n";
+    // Spans of a thousand lines stay under each event's allowance.
+    for (int span = 0; span < 70; ++span) {
+        system.BeginWork(false);
+        for (int i = 0; i < 1000; ++i)
+            system.log->Write(line.c_str());
+        system.EndWork();
+    }
+    const std::string leftOut = "\r\nWarning: further log lines of this run were left out.\r\n";
+    std::string log = ReadFile("log.txt");
+    EXPECT_LE(log.size() - 5, CLog::MAX_RUN_BYTES);
+    EXPECT_GT(log.size() - 5, CLog::MAX_RUN_BYTES - 2048);
+    EXPECT_EQ(log.find(leftOut), log.size() - leftOut.size());
+    // Not even the bound's own lines get through now.
+    system.log->Write("more\n");
+    system.log->Write("Warning: bound\n", true);
+    EXPECT_EQ(ReadFile("log.txt").size(), log.size());
+}
+
 TEST(Log, OnlyTheExactValueTrueTurnsTheLogOn)
 {
     for (const char* settings :

@@ -154,4 +154,53 @@ TEST_F(GUIBuilder, AFileThatGivesNoWindowLeavesTheGUIEmptyAndSaysSoOnce)
     EXPECT_EQ(Log(), "");
 }
 
+TEST_F(GUIBuilder, AFileLargerThanFourMebibytesIsRefusedWholeWithItsLines)
+{
+    std::filesystem::create_directory("gui");
+    const std::string xml = "<gui><label/></gui>";
+    const struct {
+        size_t size;
+        size_t windows;
+    } cases[] = {{Tamrik::CXMLDocument::MAX_FILE_BYTES, 1}, {Tamrik::CXMLDocument::MAX_FILE_BYTES + 1, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        std::filesystem::remove("log.txt");
+        WriteFile("gui/gui.xml", xml + std::string(c.size - xml.size(), ' '));
+        CGUI fresh(&system);
+        testing::internal::CaptureStderr();
+        fresh.Load();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(fresh.windows.size(), c.windows);
+        if (c.windows == 0) {
+            EXPECT_EQ(Log(), "[XMLParser] Error: gui/gui.xml is larger than 4194304 bytes; no window built.\r\n");
+            EXPECT_EQ(err, "gui/gui.xml is larger than 4194304 bytes; no window built.\n");
+        } else {
+            EXPECT_EQ(err, "");
+        }
+    }
+}
+
+TEST_F(GUIBuilder, TheWindowsTextsTogetherStayUnderTheirAllowance)
+{
+    gui.textByteLimit = 100000;
+    // Three texts of 30,000 bytes fit, the fourth and fifth do not.
+    const std::string text(30000, 't');
+    std::string xml = "<gui>";
+    for (int i = 0; i < 5; ++i)
+        xml += "<label name=\"l" + std::to_string(i) + "\" text=\"" + text + "\"/>";
+    Build(xml + "</gui>");
+    const std::string refused = "Warning: SetText refused: the windows' texts would pass 64 MiB.\r\n";
+    EXPECT_EQ(Count(Log(), refused), 2u);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Window("l" + std::to_string(i))->text.size(), i < 3 ? 30000u : 0u) << i;
+    // A text set short gives its memory back; one set within what it holds never grows the count.
+    Window("l0")->SetText("");
+    Window("l1")->SetText(std::string(20000, 's'));
+    Window("l3")->SetText(text);
+    EXPECT_EQ(Window("l3")->text, text);
+    Window("l4")->SetText(text);
+    EXPECT_EQ(Count(Log(), refused), 3u);
+    EXPECT_EQ(Window("l4")->text, "");
+}
+
 } // namespace

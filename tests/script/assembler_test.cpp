@@ -151,6 +151,41 @@ TEST(Assembler, ErrorsLogOneLineAndGiveNoProgram)
     }
 }
 
+TEST(Assembler, TheWholeMemoryIsAcceptedAndOneByteMoreIsRefusedBeforeTheRestIsRead)
+{
+    const std::string byte = "b 7 ";
+    auto bytes = [&](size_t n) {
+        std::string text;
+        for (size_t i = 0; i < n; ++i)
+            text += byte;
+        return text;
+    };
+    const struct {
+        std::string text;
+        size_t size; // 0: refused
+    } cases[] = {
+        {bytes(65536), 65536},
+        {bytes(65535) + "halt", 0},
+        {bytes(65537), 0},
+        // Nothing behind the 65,537th byte is read: the bad token is never reached.
+        {bytes(65537) + "nop", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.size());
+        ScratchDir dir;
+        TestSystem system(true);
+        auto program = Assemble(c.text.c_str(), system.vm);
+        if (c.size == 0) {
+            EXPECT_EQ(program, nullptr);
+            EXPECT_EQ(ReadFile("log.txt"), "[XMLeasm] Error: program longer than 65536 bytes.\r\n");
+        } else {
+            ASSERT_NE(program, nullptr);
+            EXPECT_EQ(program->size, c.size);
+            EXPECT_EQ(ReadFile("log.txt"), "");
+        }
+    }
+}
+
 TEST(Assembler, AssemblesWithoutAMachineOrALog)
 {
     EXPECT_EQ(Assemble("nop"), nullptr);

@@ -1,5 +1,12 @@
 // The machine itself: loading, runs and their ends, the registry, and the limits that end a run.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "platform/quit_request.h"
+#include "tests/support/test_paths.h"
 
 #include "tests/script/script_test_support.h"
 
@@ -96,6 +103,28 @@ TEST_F(Machine, AProgramOfExactlyTheMemorySizeFillsItAndALongerOneIsRefused)
     vm().LoadProgram(p.get());
     EXPECT_EQ(vm().memory[0], 30);
     EXPECT_EQ(R(31), 65536);
+}
+
+TEST(MachineWork, AQuitSignalStopsTheWorkUnderWaySilently)
+{
+    // In a child: the flag stays set for the rest of the process.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ScratchDir dir;
+        TestSystem system(true);
+        platform::WatchQuitSignals();
+        std::raise(SIGTERM);
+        system.BeginWork(false);
+        AssembleAndRun(*system.vm, "inc r1 jmp 0");
+        const bool stopped = system.vm->WorkSpent() && Reg(*system.vm, 1) < 100000;
+        system.EndWork();
+        _exit(stopped && ReadFile("log.txt").empty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(Machine, TheFirstRegistrationOfANameKeepsIt)
