@@ -159,11 +159,9 @@ void CVirtualMachine::EndWork()
 void CVirtualMachine::Charge(uint64_t units)
 {
     // Work outside any span and run (a test driving a window by hand) is bounded by nothing here.
-    if (workDepth == 0 && runDepth == 0)
+    if ((workDepth == 0 && runDepth == 0) || workSpent)
         return;
     unitsLeft -= static_cast<int64_t>(std::min<uint64_t>(units, uint64_t{1} << 62));
-    if (workSpent)
-        return;
     if (unitsLeft <= 0)
         UnitsSpent();
     else
@@ -232,6 +230,9 @@ void CVirtualMachine::BudgetSpent()
 
 void CVirtualMachine::UnitsSpent()
 {
+    // Already stopped for another reason (the process is ending).
+    if (workSpent)
+        return;
     char line[128];
     std::snprintf(line, sizeof line, "Warning: work of %s stopped after %llu units.\n", workName,
                   static_cast<unsigned long long>(workUnits));
@@ -244,6 +245,7 @@ bool CVirtualMachine::QuitRequested()
     if (!platform::QuitRequested())
         return false;
     workSpent = true;
+    unitsLeft = std::min<int64_t>(unitsLeft, 0); // the loop stops at its next instruction
     return true;
 }
 
