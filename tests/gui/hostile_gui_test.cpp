@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/log.h"
+#include "script/xml_easm.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/hostile_guis.h"
 
@@ -127,6 +128,50 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
         const int done = CountUnder(top, c.done);
         EXPECT_GT(done, 0);
         EXPECT_LT(done, c.total);
+    }
+}
+
+TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
+{
+    auto repeat = [](const std::string& part, int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i)
+            text += part;
+        return text;
+    };
+    std::string chain;
+    for (int i = 0; i < 100; ++i)
+        chain += "<dialog" + std::string(i == 99 ? " name=\"deepest\"" : "") + ">";
+    Build("<gui>" + repeat("<label/>", 1000) + "<label name=\"wide\">" + repeat("<label/>", 1000) + "</label>" +
+          chain + repeat("</dialog>", 100) + "</gui>");
+    const std::string tokens = repeat("inc r1 ", 500);
+    const struct {
+        const char* what;
+        std::function<void()> step;
+        uint64_t atLeast;
+    } cases[] = {
+        {"showing 1,000 windows", [&] { Window("wide")->SetVisible(true); }, 1000 * CGUI::WINDOW_VISIT_UNITS},
+        {"moving them", [&] { Window("wide")->Translate(1, 1); }, 1000 * CGUI::WINDOW_TEST_UNITS},
+        {"hit-testing 1,000 top-level windows", [&] { gui.HitTest(); }, 1000 * CGUI::WINDOW_TEST_UNITS},
+        {"bringing a window forward", [&] { gui.BringToFront(Window("wide")); }, CGUI::WINDOW_VISIT_UNITS},
+        {"a focus walk up 100 dialogs", [&] { Window("deepest")->LoseFocusUpward(0, 0); },
+         100 * CGUI::FOCUS_STEP_UNITS},
+        {"switching the GUI on and off", [&] { gui.SetActive(true); gui.SetActive(false); },
+         2 * INPUT_EVENT_COUNT * CGUI::LISTENER_UNITS},
+        {"a log line of 4,000 bytes", [&] { system.log->Write(std::string(4000, 'x').c_str()); },
+         CLog::CALL_UNITS + CLog::WRITE_UNITS + 4000 / CLog::BYTES_PER_UNIT},
+        {"assembling 1,000 tokens", [&] { delete CXMLeasm::Assemble(tokens.c_str(), system.vm); },
+         1000 * CXMLeasm::TOKEN_UNITS},
+        {"building 1,000 windows", [&] { Build("<gui>" + repeat("<label/>", 1000) + "</gui>"); },
+         1000 * CGUI::WINDOW_CREATE_UNITS},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CSystem::WorkScope work(&system);
+        const uint64_t before = system.vm->UnitsLeft();
+        c.step();
+        EXPECT_GE(before - system.vm->UnitsLeft(), c.atLeast);
+        EXPECT_FALSE(system.vm->WorkSpent());
     }
 }
 
