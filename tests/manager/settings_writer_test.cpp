@@ -139,6 +139,30 @@ std::map<std::string, std::string> Neighbours(const fs::path& folder)
     return entries;
 }
 
+// Cases that need files of other owners run as root only: without it, every file the test
+// makes is the runner's own.
+bool SkippedWithoutRoot(bool othersFile, const char* name)
+{
+    if (!othersFile || geteuid() == 0)
+        return false;
+    std::printf("skipped without root: %s\n", name);
+    return true;
+}
+
+struct stat Status(const char* path)
+{
+    struct stat status {};
+    stat(path, &status);
+    return status;
+}
+
+void ExpectSameOwnerGroupAndMode(const struct stat& after, const struct stat& before)
+{
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+}
+
 // A folder on a small file system of its own, so that it can be filled to the last block.
 class SmallDisk {
 public:
@@ -230,11 +254,8 @@ TEST(SettingsWriter, WhereNoNewFileCanTakeTheOldOnesPlaceTheFileIsOverwrittenInP
     };
     const IniMap settings{{"Game", {{"Log", "true"}}}};
     for (const auto& c : cases) {
-        // Run without root, every file the test makes is the runner's own.
-        if (c.othersFile && geteuid() != 0) {
-            std::printf("skipped without root: %s\n", c.name);
+        if (SkippedWithoutRoot(c.othersFile, c.name))
             continue;
-        }
         SCOPED_TRACE(c.name);
         ScratchDir dir;
         // Longer than what replaces it: the rest must go.
@@ -243,19 +264,15 @@ TEST(SettingsWriter, WhereNoNewFileCanTakeTheOldOnesPlaceTheFileIsOverwrittenInP
         fs::permissions("shared/Settings.ini", fs::perms(0666));
         PlaceNeighbours("shared");
         c.block();
-        struct stat before {};
-        stat("shared/Settings.ini", &before);
+        const struct stat before = Status("shared/Settings.ini");
         const auto neighbours = Neighbours("shared");
         testing::internal::CaptureStderr();
         EXPECT_TRUE(Save(settings, "shared/Settings.ini", c.as));
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         EXPECT_EQ(ReadFile("shared/Settings.ini"), FormatSettings(settings));
-        struct stat after {};
-        stat("shared/Settings.ini", &after);
+        const struct stat after = Status("shared/Settings.ini");
         EXPECT_EQ(after.st_ino, before.st_ino);
-        EXPECT_EQ(after.st_uid, before.st_uid);
-        EXPECT_EQ(after.st_gid, before.st_gid);
-        EXPECT_EQ(after.st_mode, before.st_mode);
+        ExpectSameOwnerGroupAndMode(after, before);
         EXPECT_EQ(Neighbours("shared"), neighbours);
         fs::permissions("shared", fs::perms(0755));
     }
@@ -331,22 +348,15 @@ TEST(SettingsWriter, ASaveKeepsTheFilesOwnerGroupAndPermissions)
          }},
     };
     for (const auto& c : cases) {
-        if (c.othersFile && geteuid() != 0) {
-            std::printf("skipped without root: %s\n", c.name);
+        if (SkippedWithoutRoot(c.othersFile, c.name))
             continue;
-        }
         SCOPED_TRACE(c.name);
         ScratchDir dir;
         WriteFile("Settings.ini", "[Game]\r\n");
         c.make();
-        struct stat before {};
-        stat("Settings.ini", &before);
+        const struct stat before = Status("Settings.ini");
         ASSERT_TRUE(WriteSettingsFile(IniMap{{"Game", {{"Log", "true"}}}}, "Settings.ini"));
-        struct stat after {};
-        stat("Settings.ini", &after);
-        EXPECT_EQ(after.st_uid, before.st_uid);
-        EXPECT_EQ(after.st_gid, before.st_gid);
-        EXPECT_EQ(after.st_mode, before.st_mode);
+        ExpectSameOwnerGroupAndMode(Status("Settings.ini"), before);
         EXPECT_EQ(ReadFile("Settings.ini"), "[Game]\r\nLog = \"true\"\r\n");
     }
 }
