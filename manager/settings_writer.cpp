@@ -1,5 +1,5 @@
-// The settings writer: a new file renamed over the old one where the folder allows it, else the
-// old file overwritten in place; symbolic and hard links keep naming the saved settings.
+// The settings writer: a new file renamed over the old one where the folder and the file's owner
+// allow it, else the old file overwritten in place; links keep naming the saved settings.
 #include "manager/settings_writer.h"
 
 #include <fcntl.h>
@@ -89,6 +89,55 @@ bool WriteInPlace(const char* path, const std::string& target, const std::string
     return error ? Fail(path, "cannot write the file", error) : true;
 }
 
+// Writes the text into a new file, flushes and closes it; 0 or the first error.
+int WriteAndClose(int fd, const std::string& text)
+{
+    int error = WriteFromStart(fd, text);
+    if (!error && fsync(fd) != 0)
+        error = errno;
+    if (close(fd) != 0 && !error)
+        error = errno;
+    return error;
+}
+
+// A file not there yet is made under its own name. O_EXCL opens no file that appeared in the
+// meantime, and a failure takes away only what this save made.
+bool CreateSettingsFile(const char* path, const std::string& target, const std::string& text)
+{
+    int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return Fail(path, "cannot create the file", errno);
+    int error = WriteAndClose(fd, text);
+    if (error) {
+        unlink(target.c_str());
+        return Fail(path, "cannot write the file", error);
+    }
+    return true;
+}
+
+// The new file takes the old one's owner, group and permissions, in that order: a change of
+// owner clears the set-ID bits.
+bool TakeOwnership(int fd, const struct stat& old)
+{
+    struct stat now;
+    if (fstat(fd, &now) != 0)
+        return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    return fchmod(fd, old.st_mode & 07777) == 0;
+}
+
+// A new file beside the target under a name that mkostemp makes up, so that it is no user's
+// file; -1 when the folder takes none.
+int CreateTemporary(const std::string& target, std::string* temporary)
+{
+    std::string name = target + ".XXXXXX";
+    int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0)
+        *temporary = name;
+    return fd;
+}
+
 } // namespace
 
 bool WriteSettingsFile(const Tamrik::IniMap& settings, const char* path)
@@ -105,22 +154,22 @@ bool WriteSettingsFile(const Tamrik::IniMap& settings, const char* path)
         return Fail(path, "not a plain file", S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
 
     std::string text = FormatSettings(settings);
+    if (!exists)
+        return CreateSettingsFile(path, target, text);
     // A rename would split a hard link in two.
-    if (exists && old.st_nlink > 1)
+    if (old.st_nlink > 1)
         return WriteInPlace(path, target, text);
-    // A stale new file, even a link, is never written through.
-    std::string temporary = target + ".new";
-    unlink(temporary.c_str());
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::string temporary;
+    int fd = CreateTemporary(target, &temporary);
     if (fd < 0)
         return WriteInPlace(path, target, text);
-    if (exists)
-        fchmod(fd, old.st_mode & 07777);
-    int error = WriteFromStart(fd, text);
-    if (!error && fsync(fd) != 0)
-        error = errno;
-    if (close(fd) != 0 && !error)
-        error = errno;
+    // A file this user may not give to its owner and group keeps them by being written in place.
+    if (!TakeOwnership(fd, old)) {
+        close(fd);
+        unlink(temporary.c_str());
+        return WriteInPlace(path, target, text);
+    }
+    int error = WriteAndClose(fd, text);
     if (error) {
         unlink(temporary.c_str());
         return Fail(path, "cannot write the new file", error);

@@ -1,5 +1,6 @@
-// Both devices' screen drawing read back from a real window (splash, texts, GUI quads, no area) as
-// typed tests with a table of where they differ by design; then the cases of one device alone.
+// Both devices' screen drawing read back from a real window (splash, texts, the loading prompt's
+// contrast, GUI quads, no area) as typed tests with a table of where they differ by design; then
+// the cases of one device alone.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -98,13 +99,17 @@ struct Ink {
     int minX = 1 << 30, minY = 1 << 30, maxX = -1, maxY = -1, pixels = 0, exact = 0;
 };
 
-Ink InkOf(const std::vector<uint8_t>& picture, int width, int height, const Rgb& colour)
+// With under, the pixels that differ from it instead of those that are not black.
+Ink InkOf(const std::vector<uint8_t>& picture, int width, int height, const Rgb& colour,
+          const std::vector<uint8_t>* under = nullptr)
 {
     Ink ink;
+    const uint8_t black[3] = {0, 0, 0};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const uint8_t* p = &picture[(static_cast<size_t>(y) * width + x) * 3];
-            if (p[0] == 0 && p[1] == 0 && p[2] == 0)
+            const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+            const uint8_t* p = &picture[at];
+            if (std::equal(p, p + 3, under ? &(*under)[at] : black))
                 continue;
             ink.minX = std::min(ink.minX, x);
             ink.maxX = std::max(ink.maxX, x);
@@ -252,6 +257,89 @@ TYPED_TEST(Screen, AWindowWithoutAreaGivesFiniteTransforms)
     EXPECT_TRUE(TransformsFinite(device)) << "no height";
     this->system->mainWindow->height = 600;
     device.EndFrame();
+}
+
+// WCAG's relative luminance of a pixel, and the contrast of two luminances.
+double Luminance(const uint8_t* rgb)
+{
+    auto linear = [](uint8_t c) {
+        const double v = c / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(rgb[0]) + 0.7152 * linear(rgb[1]) + 0.0722 * linear(rgb[2]);
+}
+
+double Contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
+
+// The real loading frame, kept in the back buffer for reading instead of being shown.
+template <class Device>
+class HeldFrame : public Device {
+public:
+    using Device::Device;
+    void EndFrame() override {}
+};
+
+template <class Device>
+class LoadingScreen : public DeviceTestOf<Device> {
+protected:
+    Device* MakeDevice() override { return new HeldFrame<Device>(this->system); }
+
+    // The window and the device made anew at another size, with their fonts.
+    void Reopen(int width, int height)
+    {
+        this->device->ReleaseTextFont();
+        this->device->Destroy();
+        this->system->mainWindow->Destroy();
+        this->width = width;
+        this->height = height;
+        ASSERT_TRUE(this->system->mainWindow->Create(width, height));
+        ASSERT_TRUE(this->device->Create(this->system->mainWindow));
+        this->device->InitFont();
+        this->device->CreateTextFont();
+    }
+};
+TYPED_TEST_SUITE(LoadingScreen, Devices, DeviceNames);
+
+TYPED_TEST(LoadingScreen, ThePromptReadsInBlackOverTheCentredLogoAtEveryListedWindowSize)
+{
+    auto& device = *this->device;
+    // The prompt lies over the logo's lower rows in windows under 1024 pixels high, lowest in
+    // the logo at 480; the narrowest window puts it furthest right, the widest left of the
+    // logo across its corner; 1000 high reaches the logo's bottom edge.
+    const struct {
+        int width, height;
+    } sizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 720}, {1600, 900}, {1280, 1000}, {3840, 900}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
+        ASSERT_NO_FATAL_FAILURE(this->Reopen(size.width, size.height));
+        device.loadingStep = Tamrik::LOADING_WAIT_FOR_KEY;
+        device.RenderFrame();
+        this->SavePicture(std::string(DeviceNames::GetName<TypeParam>()) + "-prompt-" + std::to_string(size.width) + "x" +
+                          std::to_string(size.height));
+        const std::vector<uint8_t> prompt = this->Picture();
+        device.BeginFrame();
+        device.Set2DMode();
+        device.DrawSplash();
+        const std::vector<uint8_t> splash = this->Picture();
+
+        // The prompt is what it changed, drawn in black.
+        const Ink ink = InkOf(prompt, size.width, size.height, {0, 0, 0}, &splash);
+        ASSERT_GT(ink.pixels, 100);
+        EXPECT_GT(ink.exact, 20);
+        EXPECT_GE(ink.minX, size.width / 3 - 1);
+        EXPECT_LE(ink.minX, size.width / 3 + 4);
+        EXPECT_GE(ink.minY, size.height * 3 / 4 - 1);
+        EXPECT_LE(ink.maxY, size.height * 3 / 4 + 20);
+
+        // Its surroundings: the splash under its box and a few pixels round it.
+        const uint8_t black[3] = {0, 0, 0};
+        double worst = 1.0;
+        for (int y = std::max(ink.minY - 4, 0); y <= std::min(ink.maxY + 4, size.height - 1); ++y)
+            for (int x = std::max(ink.minX - 4, 0); x <= std::min(ink.maxX + 4, size.width - 1); ++x)
+                worst = std::min(worst, Luminance(&splash[(static_cast<size_t>(y) * size.width + x) * 3]));
+        EXPECT_GE(Contrast(worst, Luminance(black)), 4.5);
+        device.EndFrame();
+    }
 }
 
 template <class Device>

@@ -1,5 +1,6 @@
-// Draws the splash picture "textures/logo_pellum.tga": a kestrel crossing a setting sun on a
-// night-blue card, with the name beside it. Usage: kestrova_logo OUTPUT.tga FONT.ttf
+// Draws the splash picture "textures/logo_pellum.tga": a kestrel crossing a sun setting on a
+// night-blue card, with the name beside it and a light field below the horizon.
+// Usage: kestrova_logo OUTPUT.tga FONT.ttf
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -63,30 +64,42 @@ int main(int argc, char** argv)
     const Color sunBottom{232, 92, 74};
     const Color cream{255, 247, 240};
     const Color mist{168, 180, 204};
+    const Color fieldTop{252, 242, 228};
+    const Color fieldBottom{243, 229, 210};
+
+    // The viewer writes its loading texts in black at a quarter of the window's height above its
+    // bottom edge; over the centred picture that is row 376 or lower for every window from 480
+    // pixels high, at any column. Below the horizon the card is a light field, so they read.
+    const float horizon = 362;
 
     Canvas canvas(WIDTH, HEIGHT);
-    auto night = [&](float, float y) { return Mix(nightTop, nightBottom, y / HEIGHT); };
+    auto night = [&](float, float y) { return Mix(nightTop, nightBottom, y / horizon); };
+    auto inCard = [](float x, float y) { return InRoundedRect(x, y, 10, 10, WIDTH - 10, HEIGHT - 10, 46); };
 
-    // The card: an amber rim around a night-blue body, transparent outside the corners.
+    // The card: an amber rim around a night-blue sky over a light field, transparent outside
+    // the corners.
     canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 0, 0, WIDTH, HEIGHT, 56); },
                 [&](float, float) { return amber; });
-    canvas.Fill([](float x, float y) { return InRoundedRect(x, y, 10, 10, WIDTH - 10, HEIGHT - 10, 46); },
-                night);
+    canvas.Fill([&](float x, float y) { return inCard(x, y) && y < horizon; }, night);
+    canvas.Fill([&](float x, float y) { return inCard(x, y) && y >= horizon + 4; },
+                [&](float, float y) { return Mix(fieldTop, fieldBottom, (y - horizon) / (HEIGHT - horizon)); });
+    // Where the copying renderer shows the corners, it shows the splash's background.
+    canvas.FillTransparent(cream);
 
-    // The setting sun, its lower half sliced by bands of the night sky.
+    // The sun setting behind the horizon, its lower part sliced by bands of the night sky.
     // Everything that matters stays inside the middle 800 pixels, which a 800 x 600 window shows.
-    const float sunX = 292, sunY = 258, sunR = 150;
-    canvas.FillArea([&](float x, float y) { return (x - sunX) * (x - sunX) + (y - sunY) * (y - sunY) <= sunR * sunR; },
-                [&](float, float y) { return Mix(sunTop, sunBottom, (y - (sunY - sunR)) / (2 * sunR)); },
+    const float sunX = 292, sunY = 246, sunR = 150;
+    auto inSun = [&](float x, float y, float r) { return (x - sunX) * (x - sunX) + (y - sunY) * (y - sunY) <= r * r; };
+    canvas.FillArea([&](float x, float y) { return inSun(x, y, sunR) && y < horizon; },
+                [&](float, float y) { return Mix(sunTop, sunBottom, (y - (sunY - sunR)) / (horizon - (sunY - sunR))); },
                 static_cast<int>(sunX - sunR - 1), static_cast<int>(sunY - sunR - 1),
-                static_cast<int>(sunX + sunR + 2), static_cast<int>(sunY + sunR + 2));
-    for (int band = 0; band < 5; ++band) {
-        float top = sunY + 34 + band * 23.0f;
+                static_cast<int>(sunX + sunR + 2), static_cast<int>(horizon + 1));
+    for (int band = 0; band < 4; ++band) {
+        float top = sunY + 30 + band * 21.0f;
         float height = 4.0f + band * 2.6f;
-        canvas.FillArea([&](float x, float y) {
-            return y >= top && y < top + height && (x - sunX) * (x - sunX) + (y - sunY) * (y - sunY) <= (sunR + 2) * (sunR + 2);
-        }, night, static_cast<int>(sunX - sunR - 3), static_cast<int>(top - 1),
-           static_cast<int>(sunX + sunR + 3), static_cast<int>(top + height + 2));
+        canvas.FillArea([&](float x, float y) { return y >= top && y < top + height && inSun(x, y, sunR + 2); },
+                        night, static_cast<int>(sunX - sunR - 3), static_cast<int>(top - 1),
+                        static_cast<int>(sunX + sunR + 3), static_cast<int>(top + height + 2));
     }
 
     // The kestrel, wings spread, gliding across the sun.
@@ -97,7 +110,7 @@ int main(int argc, char** argv)
         x = sunX + x * 0.84f;
         y = sunY - 30 + y * 0.84f;
     }
-    canvas.FillArea([&](float x, float y) { return InPolygon(bird, x, y); }, night, 130, 160, 460, 320);
+    canvas.FillArea([&](float x, float y) { return InPolygon(bird, x, y); }, night, 130, 150, 460, 310);
 
     // The name, an amber rule and a quiet subtitle.
     FT_Library library = nullptr;
@@ -113,11 +126,11 @@ int main(int argc, char** argv)
     int size = 100 * (textRight - textLeft) / std::max(TextWidth(face, name), 1);
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size));
     int nameWidth = TextWidth(face, name);
-    bool drawn = DrawText(canvas, face, name, textLeft, 278, cream);
-    canvas.FillArea([&](float x, float y) { return InRoundedRect(x, y, textLeft + 4, 300, textLeft + nameWidth, 307, 3.5f); },
-                [&](float, float) { return amber; }, textLeft, 298, textLeft + nameWidth + 2, 309);
+    bool drawn = DrawText(canvas, face, name, textLeft, 262, cream);
+    canvas.FillArea([&](float x, float y) { return InRoundedRect(x, y, textLeft + 4, 284, textLeft + nameWidth, 291, 3.5f); },
+                [&](float, float) { return amber; }, textLeft, 282, textLeft + nameWidth + 2, 293);
     FT_Set_Pixel_Sizes(face, 0, 30);
-    drawn = drawn && DrawText(canvas, face, "walk-through viewer", textLeft + 5, 348, mist);
+    drawn = drawn && DrawText(canvas, face, "walk-through viewer", textLeft + 5, 330, mist);
     FT_Done_Face(face);
     FT_Done_FreeType(library);
     if (!drawn) {

@@ -28,6 +28,19 @@ struct Canvas {
     {
     }
 
+    // Gives every pixel nothing has covered yet this colour, still fully transparent: a
+    // renderer that copies the picture instead of blending it shows the colour there.
+    void FillTransparent(Color c)
+    {
+        for (size_t i = 0; i < rgba.size(); i += 4) {
+            if (rgba[i + 3] == 0.0f) {
+                rgba[i] = c.r;
+                rgba[i + 1] = c.g;
+                rgba[i + 2] = c.b;
+            }
+        }
+    }
+
     // Paints colour over the pixel with the given coverage (0..1).
     void Blend(int x, int y, Color c, float coverage)
     {
