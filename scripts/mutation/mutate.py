@@ -2,7 +2,7 @@
 """Plants each fault of mutants.py in a copy of the tree, one at a time: rebuild, run the named test
 programs first and the whole ctest only when they pass, revert. Not part of CI.
 
-    mutate.py SOURCE_TREE WORK_DIR RESULT_FILE [own|earlier|all] [ID ...]
+    mutate.py SOURCE_TREE WORK_DIR RESULT_FILE [own|earlier|work|all] [ID ...]
 
 SOURCE_TREE is copied (without build folders) to WORK_DIR/src and built there once.
 """
@@ -35,7 +35,8 @@ def main():
     source, work, result = sys.argv[1], sys.argv[2], sys.argv[3]
     which = sys.argv[4] if len(sys.argv) > 4 else "own"
     only = set(sys.argv[5:])
-    chosen = {"own": mutants.OWN, "earlier": mutants.EARLIER, "all": mutants.EARLIER + mutants.OWN}[which]
+    chosen = {"own": mutants.OWN, "earlier": mutants.EARLIER, "work": mutants.WORK,
+              "all": mutants.EARLIER + mutants.OWN + mutants.WORK}[which]
     if only:
         chosen = [m for m in chosen if m[0] in only]
     src = os.path.join(work, "src")
