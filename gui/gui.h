@@ -63,7 +63,9 @@ public:
     static constexpr uint64_t WINDOW_VISIT_UNITS = 16;  // a window shown, hidden or brought forward
     static constexpr uint64_t WINDOW_TEST_UNITS = 2;    // a window hit-tested or moved
     static constexpr uint64_t FOCUS_STEP_UNITS = 16;    // a window notified or passed on a focus walk
-    static constexpr uint64_t WINDOW_CREATE_UNITS = 256; // a window built, with its registry entry
+    // A window made, with its registry entry: as much as its memory, so that the build's budget
+    // also bounds what the windows take.
+    static constexpr uint64_t WINDOW_CREATE_UNITS = 512;
     static constexpr uint64_t LISTENER_UNITS = 32;      // a listener added to or removed from a list
     // The text that all windows hold together; a SetText past it is refused with a log line.
     static constexpr size_t MAX_TEXT_BYTES = size_t{64} << 20;

@@ -131,7 +131,7 @@ CGUI::CWindow* CGUI::CreateWindowFromXML(CXMLNode* element, CWindow* parent)
     size_t attributeBytes = element->name.size();
     for (const auto& [name, value] : element->attributes)
         attributeBytes += name.size() + value.size();
-    Charge(WINDOW_CREATE_UNITS + CVirtualMachine::UnitsOfBytes(attributeBytes));
+    Charge(CVirtualMachine::UnitsOfBytes(attributeBytes));
     ApplyAttributes(element, window);
     return window;
 }

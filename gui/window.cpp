@@ -13,6 +13,8 @@ namespace Tamrik {
 CGUI::CWindow::CWindow(CGUI* owner) : owner(owner)
 {
     SetRect(0, 0, 64, 64);
+    // Every window made during an event or the build counts, a dialog's own parts included.
+    owner->Charge(WINDOW_CREATE_UNITS);
 }
 
 CGUI::CWindow::~CWindow()

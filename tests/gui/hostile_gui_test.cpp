@@ -105,7 +105,7 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
         std::function<bool(CGUI::CWindow*)> done;
         int total;
     } cases[] = {
-        {"a wide window shown", ShowsAWideWindow(5000, 100), "big", visible, 5000},
+        {"a wide window shown", ShowsAWideWindow(3500, 10), "big", visible, 3500},
         {"texts copied", CopiesLongTextsIntoManyWindows(200), "holder", longText, 200},
         {"children built", ManyShownChildrenLate(20000, 100), "", any, 20000},
         {"dialogs built", NestedShownDialogs(2000), "", [](CGUI::CWindow* w) { return w->children.size() == 5; },

@@ -172,6 +172,15 @@ inline std::string AnEndlessHandlerWithALongName(size_t nameBytes)
            "</label></gui>";
 }
 
+// count empty dialogs, each of which is five windows.
+inline std::string EmptyDialogs(int count)
+{
+    std::string xml = "<gui>";
+    for (int i = 0; i < count; ++i)
+        xml += "<dialog/>";
+    return xml + "</gui>";
+}
+
 enum class Trigger { Move, Press, Build };
 
 struct HostileGui {
@@ -203,10 +212,11 @@ inline std::vector<HostileGui> HostileGuis(bool full = false)
                           "</label>")},
         {"4,000 nested labels with focus handlers", Trigger::Build, NestedFocusLabels(4000)},
         {"showing a window of many children as the last call", Trigger::Press,
-         ShowsAWideWindow(full ? 40000 : 5000, full ? 40000 : 100)},
+         ShowsAWideWindow(full ? 40000 : 3500, full ? 40000 : 10)},
         {"many shown children under late top-level windows", Trigger::Build,
          ManyShownChildrenLate(full ? 40000 : 20000, full ? 40000 : 2000)},
         {"nested shown dialogs", Trigger::Build, NestedShownDialogs(2000 * scale)},
+        {"a file of empty dialogs", Trigger::Build, EmptyDialogs(full ? 465000 : 2000)},
         {"showing a deep chain of empty focus handlers", Trigger::Press,
          ShowsADeepChainOfEmptyFocusHandlers(3000 * scale)},
         {"copying a 61 KB text into many windows", Trigger::Press, CopiesLongTextsIntoManyWindows(full ? 6000 : 200)},
