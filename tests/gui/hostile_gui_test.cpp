@@ -24,9 +24,23 @@ const char SWITCHED_OFF[] = " switched off.\r\n";
 constexpr uint64_t TEST_EVENT_UNITS = 100'000;
 constexpr uint64_t TEST_BUILD_UNITS = 2'000'000;
 
-class HostileGUI : public GUITest {
-protected:
-    void LowerBudgets() { system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS); }
+class HostileGUI : public GUITest {};
+
+// A fresh system and GUI for one case of a table, built from xml (with the lowered budgets unless
+// the program's own are asked for).
+struct Built {
+    Built(const std::string& xml, bool logging, bool lowered = true) : system(logging)
+    {
+        if (lowered)
+            system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS);
+        system.mainWindow->width = 800;
+        system.mainWindow->height = 600;
+        CXMLDocument document;
+        document.LoadBytes(xml.data(), xml.size());
+        gui.Build(document.root);
+    }
+    TestSystem system;
+    CGUI gui{&system};
 };
 
 void Press(CSystem& system)
@@ -46,14 +60,9 @@ TEST(HostileGUIs, EachStopsAtTheBoundOnceAndItsHandlerIsSwitchedOff)
     for (const HostileGui& hostile : HostileGuis()) {
         SCOPED_TRACE(hostile.name);
         std::filesystem::remove("log.txt");
-        TestSystem system(true);
-        system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS);
-        system.mainWindow->width = 800;
-        system.mainWindow->height = 600;
-        CGUI gui(&system);
-        CXMLDocument document;
-        document.LoadBytes(hostile.xml.data(), hostile.xml.size());
-        gui.Build(document.root);
+        Built run(hostile.xml, true);
+        CSystem& system = run.system;
+        CGUI& gui = run.gui;
         const bool built = hostile.trigger == Trigger::Build;
         EXPECT_EQ(Count(ReadFile("log.txt"), "Warning: work of the GUI build stopped after 2000000 units.\r\n"),
                   built ? 1u : 0u);
@@ -113,14 +122,9 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TestSystem system(false);
-        system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS);
-        system.mainWindow->width = 800;
-        system.mainWindow->height = 600;
-        CGUI gui(&system);
-        CXMLDocument document;
-        document.LoadBytes(c.xml.data(), c.xml.size());
-        gui.Build(document.root);
+        Built built(c.xml, false);
+        CSystem& system = built.system;
+        CGUI& gui = built.gui;
         gui.SetActive(true);
         system.FireMouseMove(0, 0);
         Press(system);
@@ -177,7 +181,6 @@ TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
 
 TEST_F(HostileGUI, TheSwitchedOffLineNamesAtMostSixtyFourCharactersOfTheWindowAndTheEvent)
 {
-    LowerBudgets();
     const struct {
         std::string name, logged;
     } cases[] = {
@@ -188,16 +191,11 @@ TEST_F(HostileGUI, TheSwitchedOffLineNamesAtMostSixtyFourCharactersOfTheWindowAn
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.size());
         std::filesystem::remove("log.txt");
-        TestSystem system(true);
-        system.vm->SetWorkUnitsForTesting(TEST_EVENT_UNITS, TEST_BUILD_UNITS);
-        system.mainWindow->width = 800;
-        system.mainWindow->height = 600;
-        CGUI gui(&system);
-        const std::string xml = "<gui><label name=\"" + c.name + "\" size=\"800x600\" visible=\"true\">" +
-                                Event("OnMouseMove", "jmp 0") + "</label></gui>";
-        CXMLDocument document;
-        document.LoadBytes(xml.data(), xml.size());
-        gui.Build(document.root);
+        Built built("<gui><label name=\"" + c.name + "\" size=\"800x600\" visible=\"true\">" +
+                        Event("OnMouseMove", "jmp 0") + "</label></gui>",
+                    true);
+        CSystem& system = built.system;
+        CGUI& gui = built.gui;
         gui.SetActive(true);
         system.FireMouseMove(0, 0);
         EXPECT_EQ(ReadFile("log.txt").substr(ReadFile("log.txt").find("Warning")),
@@ -265,14 +263,9 @@ TEST_F(HostileGUI, LegalHandlersRunToTheirEndWithTheirLogLinesWhateverTheirNativ
         }
         CountTo(h, c.a, c.b);
         std::filesystem::remove("log.txt");
-        TestSystem system(true);
-        system.mainWindow->width = 800;
-        system.mainWindow->height = 600;
-        CGUI gui(&system);
-        const std::string xml = HostileLabel(Event("OnMouseButtonDown", h.Text()));
-        CXMLDocument document;
-        document.LoadBytes(xml.data(), xml.size());
-        gui.Build(document.root);
+        Built built(HostileLabel(Event("OnMouseButtonDown", h.Text())), true, false);
+        CSystem& system = built.system;
+        CGUI& gui = built.gui;
         gui.SetActive(true);
         system.FireMouseMove(0, 0);
         system.FireMouseButtonDown(0);
