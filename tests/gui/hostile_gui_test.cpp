@@ -110,7 +110,8 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
     const struct {
         const char* name;
         std::string xml;
-        const char* top; // the window whose subtree is counted; "" for the last top-level window
+        const char* top; // the window whose subtree is counted; "" for the last top-level window, null
+                         // for the top-level windows
         std::function<bool(CGUI::CWindow*)> done;
         int total;
     } cases[] = {
@@ -119,6 +120,7 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
         {"children built", ManyShownChildrenLate(20000, 100), "", any, 20000},
         {"dialogs built", NestedShownDialogs(2000), "", [](CGUI::CWindow* w) { return w->children.size() == 5; },
          2000 - 1},
+        {"top-level dialogs built", EmptyDialogs(2000), nullptr, any, 2000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -128,8 +130,11 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
         gui.SetActive(true);
         system.FireMouseMove(0, 0);
         Press(system);
-        CGUI::CWindow* top = *c.top ? static_cast<CGUI::CWindow*>(system.vm->registry.at(c.top)) : gui.windows.back();
-        const int done = CountUnder(top, c.done);
+        int done = static_cast<int>(gui.windows.size());
+        if (c.top) {
+            CGUI::CWindow* top = *c.top ? static_cast<CGUI::CWindow*>(system.vm->registry.at(c.top)) : gui.windows.back();
+            done = CountUnder(top, c.done);
+        }
         EXPECT_GT(done, 0);
         EXPECT_LT(done, c.total);
     }
@@ -146,7 +151,8 @@ TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
     std::string chain;
     for (int i = 0; i < 100; ++i)
         chain += "<dialog" + std::string(i == 99 ? " name=\"deepest\"" : "") + ">";
-    Build("<gui>" + repeat("<label/>", 1000) + "<label name=\"wide\">" + repeat("<label/>", 1000) + "</label>" +
+    Build("<gui>" + repeat("<label/>", 1000) + "<label name=\"wide\">" + Event("OnMouseButtonDown", "halt") +
+          repeat("<label/>", 1000) + "</label>" +
           chain + repeat("</dialog>", 100) + "</gui>");
     const std::string tokens = repeat("inc r1 ", 500);
     const struct {
@@ -161,7 +167,9 @@ TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
         {"a focus walk up 100 dialogs", [&] { Window("deepest")->LoseFocusUpward(0, 0); },
          100 * CGUI::FOCUS_STEP_UNITS},
         {"switching the GUI on and off", [&] { gui.SetActive(true); gui.SetActive(false); },
-         2 * INPUT_EVENT_COUNT * CGUI::LISTENER_UNITS},
+         2 * (INPUT_EVENT_COUNT * CGUI::LISTENER_UNITS + CLog::CALL_UNITS + CLog::WRITE_UNITS)},
+        {"loading a handler", [&] { Window("wide")->OnMouseButtonDown(0, 0); },
+         CVirtualMachine::UnitsOfBytes(MACHINE_MEMORY_SIZE)},
         {"a log line of 4,000 bytes", [&] { system.log->Write(std::string(4000, 'x').c_str()); },
          CLog::CALL_UNITS + CLog::WRITE_UNITS + 4000 / CLog::BYTES_PER_UNIT},
         {"assembling 1,000 tokens", [&] { delete CXMLeasm::Assemble(tokens.c_str(), system.vm); },

@@ -137,6 +137,12 @@ TEST_F(Machine, TheFirstRegistrationOfANameKeepsIt)
     EXPECT_EQ(vm().RegisteredClass("System"), Tamrik::ScriptClassOf<Tamrik::CSystem>());
     EXPECT_EQ(vm().RegisteredClass("window"), nullptr);
     EXPECT_EQ(vm().registry.count("nobody"), 0u);
+    // An object under several names answers to the byte-wise first of them.
+    vm().RegisterObject("window2", static_cast<void*>(&first));
+    vm().RegisterObject("a-window", static_cast<void*>(&first));
+    EXPECT_STREQ(vm().RegisteredName(&first), "a-window");
+    EXPECT_STREQ(vm().RegisteredName(&system), "System");
+    EXPECT_EQ(vm().RegisteredName(&second), nullptr);
 }
 
 // Each program ends the run at its faulting instruction; the set r9 behind it never runs.
