@@ -187,6 +187,28 @@ TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
     }
 }
 
+TEST_F(HostileGUI, ACallIsChargedForTheBytesOfItsArguments)
+{
+    // The same handler twice, passing the 61 KB name or the empty string behind it.
+    auto handler = [](int at) {
+        HandlerText h;
+        WriteLongName(h.Find(exports::SET_TEXT_C, "hostile")).Code({"set r1 " + std::to_string(at), "m2xm r1 r2", "push r2"});
+        return h.Invoke().Text();
+    };
+    Build(HostileLabel(Event("OnMouseButtonDown", handler(4096)) + Event("OnMouseButtonUp", handler(65500))));
+    uint64_t used[2];
+    for (int event = 0; event < 2; ++event) {
+        CSystem::WorkScope work(&system);
+        const uint64_t before = system.vm->UnitsLeft();
+        if (event == 0)
+            Window("hostile")->OnMouseButtonDown(0, 0);
+        else
+            Window("hostile")->OnMouseButtonUp(0, 0);
+        used[event] = before - system.vm->UnitsLeft();
+    }
+    EXPECT_GE(used[0] - used[1], CVirtualMachine::UnitsOfBytes(61404));
+}
+
 TEST_F(HostileGUI, TheSwitchedOffLineNamesAtMostSixtyFourCharactersOfTheWindowAndTheEvent)
 {
     const struct {
