@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
@@ -79,14 +80,23 @@ protected:
             platform::DestroyMainWindow(window);
     }
 
-    // A texture one texel high; Solid: one texel.
-    IDirect3DTexture9* Texels(D3DFORMAT format, const std::vector<Rgba>& texels)
+    // A texture of the texels row by row, one row unless told; Solid: one texel.
+    IDirect3DTexture9* Texels(D3DFORMAT format, const std::vector<Rgba>& texels, UINT rows = 1)
     {
         IDirect3DTexture9* texture = nullptr;
-        EXPECT_EQ(device->CreateTexture(UINT(texels.size()), 1, 1, 0, format, D3DPOOL_DEFAULT, &texture, nullptr),
+        EXPECT_EQ(device->CreateTexture(UINT(texels.size()) / rows, rows, 1, 0, format, D3DPOOL_DEFAULT, &texture,
+                                        nullptr),
                   D3D_OK);
+        Write(texture, format, texels);
+        made.push_back(texture);
+        return texture;
+    }
+
+    // Locks the texture and writes its first texels, leaving the rest as the lock hands them out.
+    static void Write(IDirect3DTexture9* texture, D3DFORMAT format, const std::vector<Rgba>& texels)
+    {
         D3DLOCKED_RECT locked;
-        EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
         uint8_t* p = static_cast<uint8_t*>(locked.pBits);
         for (const Rgba& c : texels) {
             *p++ = static_cast<uint8_t>(c[2]);
@@ -96,8 +106,6 @@ protected:
                 *p++ = static_cast<uint8_t>(c[3]);
         }
         EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
-        made.push_back(texture);
-        return texture;
     }
     IDirect3DTexture9* Solid(D3DFORMAT format, Rgba c) { return Texels(format, {c}); }
 
@@ -379,6 +387,24 @@ TEST_F(Layer, ALockHandsOutTheTexelsAndOneThatWritesNothingLeavesThem)
         device->SetTexture(0, texture);
         ASSERT_EQ(DrawStrip(cover), D3D_OK);
         EXPECT_TRUE(Near(Pixel(80, 60), colour, 0)) << c.format;
+    }
+
+    // A texture never written locks as zeros, also when it is made where an opaque one of its
+    // size was drawn and released (OpenGL leaves its texels undefined, and may reuse the name).
+    constexpr UINT SIDE_X = 512, SIDE_Y = 160, BYTES = SIDE_X * SIDE_Y * 4;
+    for (const char* when : {"the first texture", "a texture after a released opaque one"}) {
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(SIDE_X, SIDE_Y, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+                  D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        uint8_t* bits = static_cast<uint8_t*>(locked.pBits);
+        EXPECT_EQ(std::count(bits, bits + BYTES, 0), BYTES) << when;
+        std::memset(bits, 255, BYTES);
+        ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+        device->SetTexture(0, texture);
+        ASSERT_EQ(DrawStrip(cover), D3D_OK);
+        texture->Release();
     }
 }
 
