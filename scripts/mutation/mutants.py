@@ -195,7 +195,8 @@ OWN += [
     ("D2", "platform/d3d9/gl_pipeline.cpp", "if (std::equal(box, box + 4, scissorBox))",
      "if (std::equal(box, box + 2, scissorBox))", D3D),
     ("D3", "platform/d3d9/gl_resources.cpp",
-     "            continue;\n        device->Pipeline().BindTexture(unit, name);\n", "            continue;\n", D3D),
+     "            continue;\n        device->Pipeline().BindTexture(unit, name);\n",
+     "            continue;\n        (void)unit;\n", D3D),
     ("D4", "platform/d3d9/gl_resources.cpp",
      "    device->Pipeline().BindTexture(0, name);\n    glPixelStorei(GL_PACK_ALIGNMENT, 1);",
      "    glPixelStorei(GL_PACK_ALIGNMENT, 1);", D3D),
@@ -263,4 +264,12 @@ OWN += [
     ("D35", "platform/d3d9/gl_pipeline.cpp", "t.colorArg2 << 5 |", "t.colorArg1 << 5 |", D3D),
     ("D36", "platform/d3d9/gl_pipeline.cpp", "Enable(GL_DEPTH_TEST, setup.zEnable, &depthTest);",
      "Enable(GL_DEPTH_TEST, setup.zEnable, &blend);", D3D),
+]
+OWN += [
+    ("D37", "platform/d3d9/gl_resources.cpp", "    if (!written)\n        return D3D_OK;\n", "", D3D),
+    ("D38", "platform/d3d9/gl_resources.cpp", "    written = true;\n", "", D3D),
+    ("C9", "core/system.cpp",
+     "    if (list.cursors.empty() && std::exchange(list.emptyIdentities, false))\n"
+     "        std::erase_if(list.identities, [](const auto& entry) { return entry.second.places.empty(); });\n",
+     "    if (list.cursors.empty())\n        list.emptyIdentities = false;\n", ["core_tests"]),
 ]
