@@ -543,9 +543,12 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
          {GREEN, GREEN}},
         {"another texture on stage 1, read by the second coordinates", [&] { device->SetTexture(1, ramp); }, flipped,
          {YELLOW, BLACK}},
+        {"a texture locked and unlocked between draws", [&] { Write(spare, D3DFMT_A8R8G8B8, {}); }, flipped,
+         {YELLOW, BLACK}},
         {"stage 1 reading the first coordinates", [&] { stage(1, D3DTSS_TEXCOORDINDEX, 0); }, flipped,
          {BLACK, YELLOW}},
-        {"a texture made between draws", [&] { Solid(D3DFMT_A8R8G8B8, {0, 0, 255, 255}); }, flipped, {BLACK, YELLOW}},
+        {"the first texture on stage 1 again", [&] { device->SetTexture(1, cyan); }, flipped, {GREEN, GREEN}},
+        {"a texture made between draws", [&] { Solid(D3DFMT_A8R8G8B8, {0, 0, 255, 255}); }, flipped, {GREEN, GREEN}},
         {"stage 1 without a texture", [&] { device->SetTexture(1, nullptr); }, flipped, {BLACK, BLACK}},
         {"stage 1 switched off", [&] { stage(1, D3DTSS_COLOROP, D3DTOP_DISABLE); }, flipped, {YELLOW, YELLOW}},
         {"the ramp by point on stage 0, stage 1 holding a texture",
@@ -568,6 +571,17 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
         {"another locked and its first texel written",
          [&] { Write(spare, D3DFMT_A8R8G8B8, {{255, 0, 255, 255}}); }, whole, {GREEN, GREEN}},
         {"the locked one drawn", [&] { device->SetTexture(0, spare); }, whole, {{255, 0, 255}, YELLOW}},
+        {"two textures locked at once, unlocked in the order they were locked",
+         [&] {
+             D3DLOCKED_RECT first, second;
+             ASSERT_EQ(spare->LockRect(0, &first, nullptr, 0), D3D_OK);
+             ASSERT_EQ(green->LockRect(0, &second, nullptr, 0), D3D_OK);
+             const uint8_t cyanTexel[4] = {255, 255, 0, 255};
+             std::memcpy(static_cast<uint8_t*>(first.pBits) + 4, cyanTexel, 4);
+             spare->UnlockRect(0);
+             green->UnlockRect(0);
+         },
+         whole, {{255, 0, 255}, {0, 255, 255}}},
         {"a texture drawn, then released", [&] { device->SetTexture(0, doomed); }, whole,
          {{0, 255, 255}, {0, 255, 255}}},
         {"another made, which may take its name",
