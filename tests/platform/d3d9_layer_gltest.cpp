@@ -300,10 +300,10 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
     IDirect3DVertexBuffer9* pair = Buffer(pairCorners, sizeof pairCorners);
     // Every vertex: a cover black below and red above; every other vertex: black below and blue
     // above, wound counter-clockwise.
-    const Vertex interleavedCorners[8] = {
-        {-1, -1, 0.5f, black, 0, 0, 0, 0},     {-1, 1, 0.5f, red, 0, 0, 0, 0}, {1, -1, 0.5f, black, 0, 0, 0, 0},
-        {1, 1, 0.5f, red, 0, 0, 0, 0},         {-1, 1, 0.5f, opaqueBlue, 0, 0, 0, 0}, {0, 0, 0.5f, red, 0, 0, 0, 0},
-        {1, 1, 0.5f, opaqueBlue, 0, 0, 0, 0},  {0, 0, 0.5f, red, 0, 0, 0, 0}};
+    const Vertex interleavedCorners[8] = {{-1, -1, 0.5f, black, 0, 0, 0, 0},     {-1, 1, 0.5f, red, 0, 0, 0, 0},
+                                          {1, -1, 0.5f, black, 0, 0, 0, 0},      {1, 1, 0.5f, red, 0, 0, 0, 0},
+                                          {-1, 1, 0.5f, opaqueBlue, 0, 0, 0, 0}, {0, 0, 0.5f, red, 0, 0, 0, 0},
+                                          {1, 1, 0.5f, opaqueBlue, 0, 0, 0, 0},  {0, 0, 0.5f, red, 0, 0, 0, 0}};
     IDirect3DVertexBuffer9* interleaved = Buffer(interleavedCorners, sizeof interleavedCorners);
     const Vertex leftHalf[4] = {{-1, -1, 0.5f, white, 0, 1, 0, 1},
                                 {-1, 1, 0.5f, white, 0, 0, 0, 0},
@@ -725,11 +725,12 @@ TEST_F(Layer, TextStaysInsideItsRectangleUnlessToldNotTo)
     // The second time after a full clear, which cuts nothing.
     for (const char* when : {"first", "after a full clear"}) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 255, 0, 0), 1.0f, 0);
-        EXPECT_EQ(font->DrawTextA(nullptr, "WWWWWWWW", -1, &rect, DT_LEFT | DT_TOP, D3DCOLOR_ARGB(255, 0, 255, 0)), 18);
+        EXPECT_EQ(font->DrawTextA(nullptr, "WWWWWWWW", -1, &rect, DT_LEFT | DT_TOP, D3DCOLOR_ARGB(255, 0, 255, 0)),
+                  18);
         EXPECT_GT(inkIn(20, 30, 60, 40), 40) << when;
-        EXPECT_EQ(inkIn(0, 0, WIDTH, 30) + inkIn(0, 40, WIDTH, HEIGHT) + inkIn(0, 30, 20, 40) + inkIn(60, 30, WIDTH, 40),
-                  0)
-            << when;
+        const int outside =
+            inkIn(0, 0, WIDTH, 30) + inkIn(0, 40, WIDTH, HEIGHT) + inkIn(0, 30, 20, 40) + inkIn(60, 30, WIDTH, 40);
+        EXPECT_EQ(outside, 0) << when;
     }
 
     device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 255, 0, 0), 1.0f, 0);
