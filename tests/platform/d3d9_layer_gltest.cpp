@@ -534,13 +534,17 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
         // Stage 1 modulates stage 0's yellow.
         {"stage 1 holding a texture, switched off",
          [&] {
+             // Both samplers alike: stage 1 then has no filter of its own to bind its texture for.
              sampler(D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+             sampler(D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+             sampler(D3DSAMP_MINFILTER, D3DTEXF_POINT);
              device->SetTexture(0, yellow);
              device->SetTexture(1, cyan);
          },
          flipped, {YELLOW, YELLOW}},
         {"stage 1 modulating by its texture", [&] { stage(1, D3DTSS_COLOROP, D3DTOP_MODULATE); }, flipped,
          {GREEN, GREEN}},
+        {"stage 1 given stage 0's texture", [&] { device->SetTexture(1, yellow); }, flipped, {YELLOW, YELLOW}},
         {"another texture on stage 1, read by the second coordinates", [&] { device->SetTexture(1, ramp); }, flipped,
          {YELLOW, BLACK}},
         {"a texture locked and unlocked between draws", [&] { Write(spare, D3DFMT_A8R8G8B8, {}); }, flipped,
