@@ -153,6 +153,7 @@ private:
     DWORD levelCount;
     std::vector<uint8_t> texels; // level 0 between LockRect and UnlockRect only
     bool locked = false;
+    bool written = false; // by an UnlockRect; until then OpenGL holds undefined texels
     // The filters and wrap modes the texture object has: minification, magnification, s, t.
     GLint parameters[4] = {0, 0, 0, 0};
 };

@@ -69,14 +69,18 @@ HRESULT GLTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* 
     // Mipmaps below level 0 are generated, never written.
     if (level != 0 || !lockedRect || rect || locked)
         return D3DERR_INVALIDCALL;
-    // The texels as they are: a lock that writes nothing leaves them.
-    texels.resize(static_cast<size_t>(width) * height * BytesPerTexel(format));
-    device->Pipeline().BindTexture(0, name);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, TransferFormat(format), GL_UNSIGNED_BYTE, texels.data());
+    texels.assign(static_cast<size_t>(width) * height * BytesPerTexel(format), 0);
     lockedRect->Pitch = static_cast<INT>(width * BytesPerTexel(format));
     lockedRect->pBits = texels.data();
     locked = true;
+    // OpenGL leaves the texels of a texture never written undefined (a driver may hand back a
+    // released texture's); a new Direct3D texture locks as zeros.
+    if (!written)
+        return D3D_OK;
+    // The texels as they are: a lock that writes nothing leaves them.
+    device->Pipeline().BindTexture(0, name);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, TransferFormat(format), GL_UNSIGNED_BYTE, texels.data());
     return D3D_OK;
 }
 
@@ -91,6 +95,7 @@ HRESULT GLTexture::UnlockRect(UINT level)
                     TransferFormat(format), GL_UNSIGNED_BYTE, texels.data());
     if (mipmapped)
         glGenerateMipmap(GL_TEXTURE_2D);
+    written = true;
     // The texels live in the texture now.
     std::vector<uint8_t>().swap(texels);
     return D3D_OK;

@@ -35,10 +35,16 @@ struct Recorder {
     InputListener Listener() { return MakeListener<&Recorder::Handle>(this); }
 };
 
+// The system object with each list's map of distinct records in view.
+class InspectedSystem : public CWin32System {
+public:
+    size_t IdentityCount(InputEvent kind) const { return listeners[kind].identities.size(); }
+};
+
 class ListenerLists : public testing::Test {
 protected:
     kestrova_test::ScratchDir scratch;   // no Settings.ini: an empty settings map
-    CWin32System system;
+    InspectedSystem system;
     std::vector<Call> calls;
     Recorder first{1, &calls, {}};
     Recorder second{2, &calls, {}};
@@ -159,6 +165,10 @@ TEST_F(ListenerLists, AListenerRemovingItsOwnRecordLetsTheRestRunOnce)
     system.FireMouseButtonDown(1);
     system.FireMouseMove(0, 0);
     EXPECT_EQ(calls, (std::vector<Call>{{1, 1, 0}, {3, 1, 0}}));
+    // What the lists keep to find a record goes with it, also when the firing removed it: the
+    // first and the third remain.
+    EXPECT_EQ(system.IdentityCount(INPUT_MOUSE_BUTTON_DOWN), 2u);
+    EXPECT_EQ(system.IdentityCount(INPUT_MOUSE_MOVE), 0u);
 }
 
 TEST_F(ListenerLists, ManyAdditionsWhileFiringKeepEveryRecordIntact)

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
@@ -79,14 +80,23 @@ protected:
             platform::DestroyMainWindow(window);
     }
 
-    // A texture one texel high; Solid: one texel.
-    IDirect3DTexture9* Texels(D3DFORMAT format, const std::vector<Rgba>& texels)
+    // A texture of the texels row by row, one row unless told; Solid: one texel.
+    IDirect3DTexture9* Texels(D3DFORMAT format, const std::vector<Rgba>& texels, UINT rows = 1)
     {
         IDirect3DTexture9* texture = nullptr;
-        EXPECT_EQ(device->CreateTexture(UINT(texels.size()), 1, 1, 0, format, D3DPOOL_DEFAULT, &texture, nullptr),
+        EXPECT_EQ(device->CreateTexture(UINT(texels.size()) / rows, rows, 1, 0, format, D3DPOOL_DEFAULT, &texture,
+                                        nullptr),
                   D3D_OK);
+        Write(texture, format, texels);
+        made.push_back(texture);
+        return texture;
+    }
+
+    // Locks the texture and writes its first texels, leaving the rest as the lock hands them out.
+    static void Write(IDirect3DTexture9* texture, D3DFORMAT format, const std::vector<Rgba>& texels)
+    {
         D3DLOCKED_RECT locked;
-        EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
         uint8_t* p = static_cast<uint8_t*>(locked.pBits);
         for (const Rgba& c : texels) {
             *p++ = static_cast<uint8_t>(c[2]);
@@ -96,8 +106,6 @@ protected:
                 *p++ = static_cast<uint8_t>(c[3]);
         }
         EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
-        made.push_back(texture);
-        return texture;
     }
     IDirect3DTexture9* Solid(D3DFORMAT format, Rgba c) { return Texels(format, {c}); }
 
@@ -253,14 +261,50 @@ TEST_F(Layer, DepthKeepsTheNearerAndCullingDropsCounterClockwiseTriangles)
 }
 
 // Each step changes what the step before drew with and draws again: a state applied only
-// when it changes must still show in the picture when it does.
+// when it changes must still show in the picture when it does, also after OpenGL objects were
+// made, written or deleted in between.
 TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
 {
     const D3DCOLOR white = D3DCOLOR_ARGB(255, 255, 255, 255);
+    const D3DCOLOR black = D3DCOLOR_ARGB(255, 0, 0, 0);
+    const D3DCOLOR red = D3DCOLOR_ARGB(255, 255, 0, 0);
+    const D3DCOLOR opaqueBlue = D3DCOLOR_ARGB(255, 0, 0, 255);
     IDirect3DVertexBuffer9* whole = Cover(white);
     IDirect3DVertexBuffer9* blue = Cover(D3DCOLOR_ARGB(128, 0, 0, 255));
     IDirect3DVertexBuffer9* near = Cover(white, 0.25f);
     IDirect3DVertexBuffer9* far = Cover(white, 0.75f);
+    IDirect3DVertexBuffer9* farther = Cover(white, 0.9f);
+    // Cover's corners wound counter-clockwise.
+    const Vertex backwardCorners[4] = {{-1, -1, 0.5f, white, 0, 1, 0, 1},
+                                       {1, -1, 0.5f, white, 1, 1, 1, 1},
+                                       {-1, 1, 0.5f, white, 0, 0, 0, 0},
+                                       {1, 1, 0.5f, white, 1, 0, 1, 0}};
+    IDirect3DVertexBuffer9* backward = Buffer(backwardCorners, sizeof backwardCorners);
+    // The second coordinates run from right to left.
+    const Vertex flippedCorners[4] = {{-1, -1, 0.5f, white, 0, 1, 1, 1},
+                                      {-1, 1, 0.5f, white, 0, 0, 1, 0},
+                                      {1, -1, 0.5f, white, 1, 1, 0, 1},
+                                      {1, 1, 0.5f, white, 1, 0, 0, 0}};
+    IDirect3DVertexBuffer9* flipped = Buffer(flippedCorners, sizeof flippedCorners);
+    // A two-texel texture repeated 160 times across the window: two texels to a pixel.
+    const Vertex denseCorners[4] = {{-1, -1, 0.5f, white, 0, 1, 0, 1},
+                                    {-1, 1, 0.5f, white, 0, 0, 0, 0},
+                                    {1, -1, 0.5f, white, 160, 1, 160, 1},
+                                    {1, 1, 0.5f, white, 160, 0, 160, 0}};
+    IDirect3DVertexBuffer9* dense = Buffer(denseCorners, sizeof denseCorners);
+    // A red cover, then a blue one.
+    const Vertex pairCorners[8] = {{-1, -1, 0.5f, red, 0, 0, 0, 0},        {-1, 1, 0.5f, red, 0, 0, 0, 0},
+                                   {1, -1, 0.5f, red, 0, 0, 0, 0},         {1, 1, 0.5f, red, 0, 0, 0, 0},
+                                   {-1, -1, 0.5f, opaqueBlue, 0, 0, 0, 0}, {-1, 1, 0.5f, opaqueBlue, 0, 0, 0, 0},
+                                   {1, -1, 0.5f, opaqueBlue, 0, 0, 0, 0},  {1, 1, 0.5f, opaqueBlue, 0, 0, 0, 0}};
+    IDirect3DVertexBuffer9* pair = Buffer(pairCorners, sizeof pairCorners);
+    // Every vertex: a cover black below and red above; every other vertex: black below and blue
+    // above, wound counter-clockwise.
+    const Vertex interleavedCorners[8] = {{-1, -1, 0.5f, black, 0, 0, 0, 0},     {-1, 1, 0.5f, red, 0, 0, 0, 0},
+                                          {1, -1, 0.5f, black, 0, 0, 0, 0},      {1, 1, 0.5f, red, 0, 0, 0, 0},
+                                          {-1, 1, 0.5f, opaqueBlue, 0, 0, 0, 0}, {0, 0, 0.5f, red, 0, 0, 0, 0},
+                                          {1, 1, 0.5f, opaqueBlue, 0, 0, 0, 0},  {0, 0, 0.5f, red, 0, 0, 0, 0}};
+    IDirect3DVertexBuffer9* interleaved = Buffer(interleavedCorners, sizeof interleavedCorners);
     const Vertex leftHalf[4] = {{-1, -1, 0.5f, white, 0, 1, 0, 1},
                                 {-1, 1, 0.5f, white, 0, 0, 0, 0},
                                 {0, -1, 0.5f, white, 1, 1, 1, 1},
@@ -270,19 +314,37 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
     IDirect3DTexture9* green = Solid(D3DFMT_A8R8G8B8, {0, 255, 0, 255});
     // Black on the left, white on the right: x = 60 lies a quarter of the way between them.
     IDirect3DTexture9* ramp = Texels(D3DFMT_X8R8G8B8, {{0, 0, 0, 0}, {255, 255, 255, 255}});
+    // Black in the first texel, white in the other three.
+    IDirect3DTexture9* corner = Texels(
+        D3DFMT_X8R8G8B8, {{0, 0, 0, 255}, {255, 255, 255, 255}, {255, 255, 255, 255}, {255, 255, 255, 255}}, 2);
+    IDirect3DTexture9* cyan = Solid(D3DFMT_A8R8G8B8, {0, 255, 255, 255});
+    IDirect3DTexture9* spare = Texels(D3DFMT_A8R8G8B8, {{255, 255, 0, 255}, {255, 255, 0, 255}});
+    // Released by a step, so they leave the fixture's list.
+    IDirect3DTexture9* doomed = Solid(D3DFMT_A8R8G8B8, {0, 255, 255, 255});
+    made.pop_back();
+    IDirect3DVertexBuffer9* doomedBuffer = Cover(red);
+    made.pop_back();
+    IDirect3DTexture9* reborn = nullptr;
     D3DMATRIX identity, moved;
     D3DXMatrixIdentity(&identity);
     D3DXMatrixIdentity(&moved);
     moved.m[3][0] = 1.0f;
     const RECT leftRect = {0, 0, 80, HEIGHT};
+    auto clear = [&](D3DCOLOR colour) { device->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0); };
     auto moveWorld = [&](const D3DMATRIX& world) {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 0, 0, 0), 1.0f, 0);
+        clear(black);
         device->SetTransform(D3DTS_WORLD, &world);
     };
+    auto state = [&](D3DRENDERSTATETYPE type, DWORD value) { device->SetRenderState(type, value); };
+    auto stage = [&](DWORD s, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+        device->SetTextureStageState(s, type, value);
+    };
+    auto sampler = [&](D3DSAMPLERSTATETYPE type, DWORD value) { device->SetSamplerState(0, type, value); };
 
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
     device->SetTexture(0, yellow);
+    // A step without a buffer draws nothing, or draws in its apply.
     struct Step {
         const char* change;
         std::function<void()> apply;
@@ -290,7 +352,10 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
         Rgba expected[2];
         int x[2] = {40, 120};
         DWORD fvf = VERTEX_FVF;
+        UINT offset = 0;
+        UINT stride = sizeof(Vertex);
     };
+    const Rgba YELLOW = {255, 255, 0}, GREEN = {0, 255, 0}, BLUE = {0, 0, 255}, BLACK = {0, 0, 0};
     const Step steps[] = {
         {"none: the first draw", [] {}, whole, {{255, 255, 0}, {255, 255, 0}}},
         {"another texture, the same stages", [&] { device->SetTexture(0, green); }, whole,
@@ -347,10 +412,214 @@ TEST_F(Layer, EachDrawShowsTheStatesSetSinceTheDrawBefore)
          whole, {{0, 255, 0}, {0, 255, 0}}},
         {"counter-clockwise triangles culled again", [&] { device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW); },
          whole, {{255, 255, 0}, {255, 255, 0}}},
+        // Culling switched off, the winding changed, culling switched on again.
+        {"culling off: counter-clockwise triangles drawn", [&] { clear(black), state(D3DRS_CULLMODE, D3DCULL_NONE); },
+         backward, {YELLOW, YELLOW}},
+        {"clockwise triangles culled after culling was off", [&] { clear(black), state(D3DRS_CULLMODE, D3DCULL_CW); },
+         whole, {BLACK, BLACK}},
+        {"counter-clockwise triangles culled", [&] { state(D3DRS_CULLMODE, D3DCULL_CCW); }, whole, {YELLOW, YELLOW}},
+        {"wireframe: the middle stays clear", [&] { clear(black), state(D3DRS_FILLMODE, D3DFILL_WIREFRAME); }, whole,
+         {BLACK, BLACK}},
+        {"solid again", [&] { state(D3DRS_FILLMODE, D3DFILL_SOLID); }, whole, {YELLOW, YELLOW}},
+        {"a near quad written to depth",
+         [&] {
+             device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, black, 1.0f, 0);
+             state(D3DRS_ZENABLE, TRUE);
+             device->SetTexture(0, green);
+         },
+         near, {GREEN, GREEN}},
+        {"a far quad behind it", [&] { device->SetTexture(0, yellow); }, far, {GREEN, GREEN}},
+        {"the far quad drawn by the depth function GREATER", [&] { state(D3DRS_ZFUNC, D3DCMP_GREATER); }, far,
+         {YELLOW, YELLOW}},
+        {"depth test off, its function back to LESSEQUAL",
+         [&] {
+             state(D3DRS_ZENABLE, FALSE);
+             state(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+             device->SetTexture(0, green);
+         },
+         farther, {GREEN, GREEN}},
+        {"depth test on again: a quad behind the far one",
+         [&] { state(D3DRS_ZENABLE, TRUE), device->SetTexture(0, yellow); }, farther, {GREEN, GREEN}},
+        {"depth writes off", [&] { state(D3DRS_ZWRITEENABLE, FALSE); }, near, {YELLOW, YELLOW}},
+        {"a depth clear between draws without depth writes",
+         [&] {
+             device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, black, 1.0f, 0);
+             device->SetTexture(0, green);
+         },
+         near, {GREEN, GREEN}},
+        {"a quad behind where the near one left no depth", [&] { device->SetTexture(0, yellow); }, farther,
+         {YELLOW, YELLOW}},
+        {"depth writes on, depth test off",
+         [&] { state(D3DRS_ZWRITEENABLE, TRUE), state(D3DRS_ZENABLE, FALSE), device->SetTexture(0, green); }, whole,
+         {GREEN, GREEN}},
+        // Blending half transparent blue over red: one factor at a time.
+        {"blending by the diffuse alpha",
+         [&] { clear(red), stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2), state(D3DRS_ALPHABLENDENABLE, TRUE); }, blue,
+         {{127, 0, 128}, {127, 0, 128}}},
+        {"the destination factor alone changed", [&] { clear(red), state(D3DRS_DESTBLEND, D3DBLEND_ONE); }, blue,
+         {{255, 0, 128}, {255, 0, 128}}},
+        {"the source factor alone changed", [&] { clear(red), state(D3DRS_SRCBLEND, D3DBLEND_ONE); }, blue,
+         {{255, 0, 255}, {255, 0, 255}}},
+        {"both factors changed while blending is off",
+         [&] {
+             clear(red);
+             state(D3DRS_ALPHABLENDENABLE, FALSE);
+             state(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+             state(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+         },
+         blue, {BLUE, BLUE}},
+        {"blending on again", [&] { clear(red), state(D3DRS_ALPHABLENDENABLE, TRUE); }, blue,
+         {{0, 0, 128}, {0, 0, 128}}},
+        // Blue times alpha shows each alpha state of stage 0; the texture's alpha is 1, the diffuse's 1/2.
+        {"alpha: the first argument, the texture", [&] { stage(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1); }, blue,
+         {BLUE, BLUE}},
+        {"alpha argument 1: the diffuse colour", [&] { stage(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE); }, blue,
+         {{0, 0, 128}, {0, 0, 128}}},
+        {"alpha: modulate", [&] { stage(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE); }, blue, {{0, 0, 64}, {0, 0, 64}}},
+        {"alpha argument 2: the texture", [&] { stage(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE); }, blue,
+         {{0, 0, 128}, {0, 0, 128}}},
+        {"blending off again", [&] { state(D3DRS_ALPHABLENDENABLE, FALSE); }, blue, {BLUE, BLUE}},
+        {"colour: the first argument, the texture", [&] { stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1); }, blue,
+         {GREEN, GREEN}},
+        {"colour argument 1: the diffuse colour", [&] { stage(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE); }, blue,
+         {BLUE, BLUE}},
+        {"colour argument 1: the texture again", [&] { stage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE); }, blue,
+         {GREEN, GREEN}},
+        {"colour: the second argument", [&] { stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2); }, blue, {BLUE, BLUE}},
+        {"colour argument 2: the texture", [&] { stage(0, D3DTSS_COLORARG2, D3DTA_TEXTURE); }, blue,
+         {GREEN, GREEN}},
+        {"the diffuse colour again",
+         [&] {
+             Stage(0, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+         },
+         blue, {BLUE, BLUE}},
+        {"the same stream read without its colours", [] {}, blue, {{255, 255, 255}, {255, 255, 255}}, {40, 120},
+         D3DFVF_XYZ},
+        {"lighting on, with no light", [&] { state(D3DRS_LIGHTING, TRUE); }, blue, {BLACK, BLACK}},
+        {"lighting off", [&] { state(D3DRS_LIGHTING, FALSE); }, blue, {BLUE, BLUE}},
+        {"two covers in one buffer: the first", [] {}, pair, {{255, 0, 0}, {255, 0, 0}}},
+        {"the same buffer from an offset", [] {}, pair, {BLUE, BLUE}, {40, 120}, VERTEX_FVF, 4 * sizeof(Vertex)},
+        {"another buffer written, then the first read from its start",
+         [&] {
+             void* data = nullptr;
+             blue->Lock(0, 0, &data, 0);
+             blue->Unlock();
+         },
+         pair, {{255, 0, 0}, {255, 0, 0}}},
+        {"culling off: the buffer read vertex by vertex", [&] { state(D3DRS_CULLMODE, D3DCULL_NONE); }, interleaved,
+         {{127, 0, 0}, {127, 0, 0}}},
+        {"every other vertex", [] {}, interleaved, {{0, 0, 127}, {0, 0, 127}}, {40, 120}, VERTEX_FVF, 0,
+         2 * sizeof(Vertex)},
+        // Samplers: the ramp, and the corner texture read at (0, 0), where four texels meet.
+        {"the ramp magnified by point",
+         [&] {
+             state(D3DRS_CULLMODE, D3DCULL_CCW);
+             stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+             device->SetTexture(0, ramp);
+             sampler(D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+         },
+         whole, {BLACK, {255, 255, 255}}, {60, 120}},
+        {"the ramp minified by point", [] {}, dense, {BLACK, BLACK}},
+        {"the ramp minified linearly", [&] { sampler(D3DSAMP_MINFILTER, D3DTEXF_LINEAR); }, dense,
+         {{120, 120, 120}, {120, 120, 120}}},
+        {"the corner texture wrapped both ways",
+         [&] { device->SetTexture(0, corner), sampler(D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); }, whole,
+         {{191, 191, 191}, {191, 191, 191}}, {40, 120}, D3DFVF_XYZ | D3DFVF_DIFFUSE},
+        {"clamped across", [&] { sampler(D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP); }, whole,
+         {{128, 128, 128}, {128, 128, 128}}, {40, 120}, D3DFVF_XYZ | D3DFVF_DIFFUSE},
+        {"clamped both ways", [&] { sampler(D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP); }, whole, {BLACK, BLACK}, {40, 120},
+         D3DFVF_XYZ | D3DFVF_DIFFUSE},
+        {"wrapped across again", [&] { sampler(D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP); }, whole,
+         {{128, 128, 128}, {128, 128, 128}}, {40, 120}, D3DFVF_XYZ | D3DFVF_DIFFUSE},
+        // Stage 1 modulates stage 0's yellow.
+        {"stage 1 holding a texture, switched off",
+         [&] {
+             // Both samplers alike: stage 1 then has no filter of its own to bind its texture for.
+             sampler(D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+             sampler(D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+             sampler(D3DSAMP_MINFILTER, D3DTEXF_POINT);
+             device->SetTexture(0, yellow);
+             device->SetTexture(1, cyan);
+         },
+         flipped, {YELLOW, YELLOW}},
+        {"stage 1 modulating by its texture", [&] { stage(1, D3DTSS_COLOROP, D3DTOP_MODULATE); }, flipped,
+         {GREEN, GREEN}},
+        {"stage 1 given stage 0's texture", [&] { device->SetTexture(1, yellow); }, flipped, {YELLOW, YELLOW}},
+        {"another texture on stage 1, read by the second coordinates", [&] { device->SetTexture(1, ramp); }, flipped,
+         {YELLOW, BLACK}},
+        {"a texture locked and unlocked between draws", [&] { Write(spare, D3DFMT_A8R8G8B8, {}); }, flipped,
+         {YELLOW, BLACK}},
+        {"stage 1 reading the first coordinates", [&] { stage(1, D3DTSS_TEXCOORDINDEX, 0); }, flipped,
+         {BLACK, YELLOW}},
+        {"the first texture on stage 1 again", [&] { device->SetTexture(1, cyan); }, flipped, {GREEN, GREEN}},
+        {"a texture made between draws", [&] { Solid(D3DFMT_A8R8G8B8, {0, 0, 255, 255}); }, flipped, {GREEN, GREEN}},
+        {"stage 1 without a texture", [&] { device->SetTexture(1, nullptr); }, flipped, {BLACK, BLACK}},
+        {"stage 1 switched off", [&] { stage(1, D3DTSS_COLOROP, D3DTOP_DISABLE); }, flipped, {YELLOW, YELLOW}},
+        {"the ramp by point on stage 0, stage 1 holding a texture",
+         [&] {
+             device->SetTexture(0, ramp);
+             device->SetTexture(1, cyan);
+             sampler(D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+         },
+         whole, {BLACK, {255, 255, 255}}, {60, 120}},
+        {"stage 0 magnified linearly, stage 1 still holding its texture",
+         [&] { sampler(D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); }, whole, {{66, 66, 66}, {255, 255, 255}}, {60, 120}},
+        // Textures and buffers written, released and made between draws.
+        {"one texture drawn",
+         [&] {
+             device->SetTexture(1, nullptr);
+             device->SetTexture(0, green);
+             sampler(D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+         },
+         whole, {GREEN, GREEN}},
+        {"another locked and its first texel written",
+         [&] { Write(spare, D3DFMT_A8R8G8B8, {{255, 0, 255, 255}}); }, whole, {GREEN, GREEN}},
+        {"the locked one drawn", [&] { device->SetTexture(0, spare); }, whole, {{255, 0, 255}, YELLOW}},
+        {"two textures locked at once, unlocked in the order they were locked",
+         [&] {
+             D3DLOCKED_RECT first, second;
+             ASSERT_EQ(spare->LockRect(0, &first, nullptr, 0), D3D_OK);
+             ASSERT_EQ(green->LockRect(0, &second, nullptr, 0), D3D_OK);
+             const uint8_t cyanTexel[4] = {255, 255, 0, 255};
+             std::memcpy(static_cast<uint8_t*>(first.pBits) + 4, cyanTexel, 4);
+             spare->UnlockRect(0);
+             green->UnlockRect(0);
+         },
+         whole, {{255, 0, 255}, {0, 255, 255}}},
+        {"a texture drawn, then released", [&] { device->SetTexture(0, doomed); }, whole,
+         {{0, 255, 255}, {0, 255, 255}}},
+        {"another made, which may take its name",
+         [&] {
+             doomed->Release();
+             reborn = Solid(D3DFMT_A8R8G8B8, {255, 0, 255, 255});
+             device->SetTexture(0, reborn);
+         },
+         whole, {{255, 0, 255}, {255, 0, 255}}},
+        {"a third texture", [&] { device->SetTexture(0, green); }, whole, {GREEN, GREEN}},
+        {"the new one again", [&] { device->SetTexture(0, reborn); }, whole, {{255, 0, 255}, {255, 0, 255}}},
+        {"a buffer drawn, then released", [&] { stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2); }, doomedBuffer,
+         {{255, 0, 0}, {255, 0, 0}}},
+        {"another made, which may take its name",
+         [&] {
+             doomedBuffer->Release();
+             ASSERT_EQ(DrawStrip(Cover(opaqueBlue)), D3D_OK);
+         },
+         nullptr, {BLUE, BLUE}},
+        {"two rectangles cleared that share a corner but not a size",
+         [&] {
+             const RECT small = {0, 60, 40, HEIGHT}, large = {0, 30, WIDTH, HEIGHT};
+             device->Clear(1, &small, D3DCLEAR_TARGET, red, 1.0f, 0);
+             device->Clear(1, &large, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 0, 255, 0), 1.0f, 0);
+         },
+         nullptr, {GREEN, GREEN}},
     };
     for (const Step& step : steps) {
         step.apply();
-        ASSERT_EQ(DrawStrip(step.buffer, step.fvf), D3D_OK) << step.change;
+        if (step.buffer) {
+            device->SetStreamSource(0, step.buffer, step.offset, step.stride);
+            device->SetFVF(step.fvf);
+            ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK) << step.change;
+        }
         for (int i = 0; i < 2; ++i)
             EXPECT_TRUE(Near(Pixel(step.x[i], 60), step.expected[i], 3))
                 << step.change << ", at x = " << step.x[i];
@@ -379,6 +648,24 @@ TEST_F(Layer, ALockHandsOutTheTexelsAndOneThatWritesNothingLeavesThem)
         device->SetTexture(0, texture);
         ASSERT_EQ(DrawStrip(cover), D3D_OK);
         EXPECT_TRUE(Near(Pixel(80, 60), colour, 0)) << c.format;
+    }
+
+    // A texture never written locks as zeros, also when it is made where an opaque one of its
+    // size was drawn and released (OpenGL leaves its texels undefined, and may reuse the name).
+    constexpr UINT SIDE_X = 512, SIDE_Y = 160, BYTES = SIDE_X * SIDE_Y * 4;
+    for (const char* when : {"the first texture", "a texture after a released opaque one"}) {
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(SIDE_X, SIDE_Y, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+                  D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        uint8_t* bits = static_cast<uint8_t*>(locked.pBits);
+        EXPECT_EQ(std::count(bits, bits + BYTES, 0), BYTES) << when;
+        std::memset(bits, 255, BYTES);
+        ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+        device->SetTexture(0, texture);
+        ASSERT_EQ(DrawStrip(cover), D3D_OK);
+        texture->Release();
     }
 }
 
@@ -439,9 +726,16 @@ TEST_F(Layer, TextStaysInsideItsRectangleUnlessToldNotTo)
         return ink;
     };
     RECT rect = {20, 30, 60, 40};
-    EXPECT_EQ(font->DrawTextA(nullptr, "WWWWWWWW", -1, &rect, DT_LEFT | DT_TOP, D3DCOLOR_ARGB(255, 0, 255, 0)), 18);
-    EXPECT_GT(inkIn(20, 30, 60, 40), 40);
-    EXPECT_EQ(inkIn(0, 0, WIDTH, 30) + inkIn(0, 40, WIDTH, HEIGHT) + inkIn(0, 30, 20, 40) + inkIn(60, 30, WIDTH, 40), 0);
+    // The second time after a full clear, which cuts nothing.
+    for (const char* when : {"first", "after a full clear"}) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 255, 0, 0), 1.0f, 0);
+        EXPECT_EQ(font->DrawTextA(nullptr, "WWWWWWWW", -1, &rect, DT_LEFT | DT_TOP, D3DCOLOR_ARGB(255, 0, 255, 0)),
+                  18);
+        EXPECT_GT(inkIn(20, 30, 60, 40), 40) << when;
+        const int outside =
+            inkIn(0, 0, WIDTH, 30) + inkIn(0, 40, WIDTH, HEIGHT) + inkIn(0, 30, 20, 40) + inkIn(60, 30, WIDTH, 40);
+        EXPECT_EQ(outside, 0) << when;
+    }
 
     device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 255, 0, 0), 1.0f, 0);
     EXPECT_EQ(font->DrawTextA(nullptr, "WWWWWWWW\nW", -1, &rect, DT_NOCLIP, D3DCOLOR_ARGB(255, 0, 255, 0)), 36);
