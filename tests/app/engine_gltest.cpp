@@ -136,6 +136,12 @@ TEST(Program, WithoutSettingsSaysSoOnStandardErrorAndEndsCleanlyOnACloseRequest)
     EXPECT_FALSE(fs::exists(dir.Path() / "log.txt"));
 }
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr int SANITIZER_SLOWDOWN = 8;
+#else
+constexpr int SANITIZER_SLOWDOWN = 1;
+#endif
+
 // Labels nested depth deep, all shown by the build, each with a focus handler of a million
 // instructions: showing the k-th level runs the k - 1 handlers above it.
 std::string NestedCostlyFocusHandlers(int depth)
@@ -174,8 +180,9 @@ TEST(Program, EndsWithinASecondOfACloseRequestOrSigtermWhileAHostileHandlerRuns)
     // The bound answers within a quarter of a second and a second; the margins leave room for a
     // machine loaded by another test run, and an unbounded program misses them by far.
     const auto eventMargin = std::chrono::milliseconds(3000);
-    // The close box waits for the bounded build to end (2 s at most on a quiet machine).
-    const auto buildCloseMargin = std::chrono::milliseconds(6000);
+    // The close box waits for the bounded build to end: 2 s at most on a quiet machine, some
+    // fifteen times that with the sanitizers.
+    const auto buildCloseMargin = std::chrono::milliseconds(6000) * SANITIZER_SLOWDOWN;
     const std::string boundLine = "Warning: work of the GUI build stopped";
     for (const Case& c : cases) {
         for (bool closeBox : {true, false}) {
