@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -135,25 +136,79 @@ TEST(Program, WithoutSettingsSaysSoOnStandardErrorAndEndsCleanlyOnACloseRequest)
     EXPECT_FALSE(fs::exists(dir.Path() / "log.txt"));
 }
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr int SANITIZER_SLOWDOWN = 20;
+#else
+constexpr int SANITIZER_SLOWDOWN = 1;
+#endif
+
+// Labels nested depth deep, all shown by the build, each with a focus handler of ten million
+// instructions, which the levels below it run as they are shown.
+std::string NestedCostlyFocusHandlers(int depth)
+{
+    kestrova_test::HandlerText h;
+    h.Code({"set r1 0", "set r2 3333333"});
+    const uint32_t loop = h.Here();
+    const std::string handler = h.Code({"inc r1", "cmp r1 r2"}).Jump(loop, "jmp_lt").Text();
+    std::string xml = "<gui>";
+    for (int i = 0; i < depth; ++i)
+        xml += "<label visible=\"true\">" + kestrova_test::Event("OnGainFocus", handler);
+    for (int i = 0; i < depth; ++i)
+        xml += "</label>";
+    return xml + "</gui>";
+}
+
 TEST(Program, EndsWithinASecondOfACloseRequestOrSigtermWhileAHostileHandlerRuns)
 {
     using namespace kestrova_test;
-    // On every pass the label under the cursor sets its text to 61 KB without end.
-    const std::string xml = HostileLabel(Event("OnMouseMove", SetLongTexts()));
-    for (bool closeBox : {true, false}) {
-        SCOPED_TRACE(closeBox ? "close box" : "SIGTERM");
-        RunDirCopy dir(WINDOWED_800X600, &xml);
-        ChildProcess program;
-        WindowGeometry geometry;
-        ASSERT_NO_FATAL_FAILURE(StartViewer(program, dir, &geometry));
-        WaitUntil([&] { return ReadFile(dir.Path() / "log.txt").find("ncall") != std::string::npos; }, 30000);
-        if (closeBox)
-            ASSERT_TRUE(SendCloseRequest("Tamrik"));
-        else
-            program.Signal(SIGTERM);
-        // The window goes within the second; the process then ends as usual.
-        EXPECT_TRUE(WaitUntil([] { return !WindowExists("Tamrik"); }, 1000));
-        EXPECT_EQ(program.Wait(30000), 0);
+    using Clock = std::chrono::steady_clock;
+    struct Case {
+        const char* name;
+        std::string xml;
+        // A costly build, signalled as soon as the window shows (the build follows it, and its
+        // bound is far off), or a costly event, signalled once the log shows the handler's work.
+        bool build;
+    };
+    const Case cases[] = {
+        // On every pass the label under the cursor sets its text to 61 KB without end.
+        {"a SetText loop on every move", HostileLabel(Event("OnMouseMove", SetLongTexts())), false},
+        // Unbounded: 13 s and more; bounded, the build stops at its units.
+        {"nested shown dialogs", NestedShownDialogs(20000), true},
+        // Unbounded: 40 s; bounded, the build stops at its units after a few runs.
+        {"nested costly focus handlers", NestedCostlyFocusHandlers(400), true},
+    };
+    // The bound answers within a quarter of a second and a second; the margins leave room for a
+    // machine loaded by another test run, and an unbounded program misses them by far.
+    const auto eventMargin = std::chrono::milliseconds(3000);
+    // The close box waits for the bounded build to end: 2 s at most on a quiet machine; the
+    // sanitizers' build runs instructions some thirty times slower.
+    const auto buildCloseMargin = std::chrono::milliseconds(6000) * SANITIZER_SLOWDOWN;
+    const std::string boundLine = "Warning: work of the GUI build stopped";
+    for (const Case& c : cases) {
+        for (bool closeBox : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (closeBox ? ", close box" : ", SIGTERM"));
+            RunDirCopy dir(WINDOWED_800X600, &c.xml);
+            ChildProcess program;
+            WindowGeometry geometry;
+            ASSERT_NO_FATAL_FAILURE(StartViewer(program, dir, &geometry));
+            if (!c.build)
+                WaitUntil([&] { return ReadFile(dir.Path() / "log.txt").find("ncall") != std::string::npos; }, 30000);
+            const Clock::time_point asked = Clock::now();
+            if (closeBox)
+                ASSERT_TRUE(SendCloseRequest("Tamrik"));
+            else
+                program.Signal(SIGTERM);
+            // The window goes within the margin; the process then ends as usual.
+            const auto margin = c.build && closeBox ? buildCloseMargin : eventMargin;
+            WaitUntil([] { return !WindowExists("Tamrik"); }, static_cast<int>(margin.count()) + 10000);
+            const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked);
+            EXPECT_LT(took, margin) << took.count() << " ms";
+            EXPECT_EQ(program.Wait(30000), 0);
+            // The close box waited for the build, which was costly enough to reach its bound.
+            if (c.build && closeBox) {
+                EXPECT_NE(ReadFile(dir.Path() / "log.txt").find(boundLine), std::string::npos);
+            }
+        }
     }
 }
 
