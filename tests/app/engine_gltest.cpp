@@ -149,8 +149,8 @@ TEST(Program, EndsWithinASecondOfACloseRequestOrSigtermWhileAHostileHandlerRuns)
     struct Case {
         const char* name;
         std::string xml;
-        // A costly build, signalled as soon as the window shows (the build follows it, and its
-        // bound is far off), or a costly event, signalled once the log shows the handler's work.
+        // A costly build, signalled as soon as the window shows (the build comes after it), or a
+        // costly event, signalled once the log shows the handler's work.
         bool build;
     };
     const Case cases[] = {
