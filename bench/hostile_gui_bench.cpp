@@ -85,6 +85,8 @@ std::vector<Case> Cases()
     cases.push_back({"a reader's tree of 6 million empty elements", 1, WriteSixMillionEmptyElements, nullptr});
     cases.push_back({"a move handler that logs 1 MB on every pass, over 100 passes", 100, nullptr,
                      [] { return LogsALongNameOnEveryMove(16); }});
+    cases.push_back({"a build of nested focus handlers of 10 M instructions", 1, nullptr,
+                     [] { return NestedCostlyFocusHandlers(400); }});
     // Just under the file's size cap: the assembler stops at the machine's memory.
     cases.push_back({"a 4 MB handler of empty strings", 5, nullptr, [] { return AHandlerFarPastTheMemory(800000); }});
     return cases;

@@ -142,22 +142,6 @@ constexpr int SANITIZER_SLOWDOWN = 20;
 constexpr int SANITIZER_SLOWDOWN = 1;
 #endif
 
-// Labels nested depth deep, all shown by the build, each with a focus handler of ten million
-// instructions, which the levels below it run as they are shown.
-std::string NestedCostlyFocusHandlers(int depth)
-{
-    kestrova_test::HandlerText h;
-    h.Code({"set r1 0", "set r2 3333333"});
-    const uint32_t loop = h.Here();
-    const std::string handler = h.Code({"inc r1", "cmp r1 r2"}).Jump(loop, "jmp_lt").Text();
-    std::string xml = "<gui>";
-    for (int i = 0; i < depth; ++i)
-        xml += "<label visible=\"true\">" + kestrova_test::Event("OnGainFocus", handler);
-    for (int i = 0; i < depth; ++i)
-        xml += "</label>";
-    return xml + "</gui>";
-}
-
 TEST(Program, EndsWithinASecondOfACloseRequestOrSigtermWhileAHostileHandlerRuns)
 {
     using namespace kestrova_test;
@@ -165,8 +149,8 @@ TEST(Program, EndsWithinASecondOfACloseRequestOrSigtermWhileAHostileHandlerRuns)
     struct Case {
         const char* name;
         std::string xml;
-        // A costly build, signalled as soon as the window shows (the build follows it, and its
-        // bound is far off), or a costly event, signalled once the log shows the handler's work.
+        // A costly build, signalled as soon as the window shows (the build comes after it), or a
+        // costly event, signalled once the log shows the handler's work.
         bool build;
     };
     const Case cases[] = {

@@ -113,6 +113,23 @@ inline std::string NestedShownDialogs(int depth)
     return xml + "</gui>";
 }
 
+// Labels nested depth deep, all shown by the build, each with a focus handler of ten million
+// instructions, which the levels below it run as they are shown: the build's work is nearly all
+// instructions.
+inline std::string NestedCostlyFocusHandlers(int depth)
+{
+    HandlerText h;
+    h.Code({"set r1 0", "set r2 3333333"});
+    const uint32_t loop = h.Here();
+    const std::string handler = h.Code({"inc r1", "cmp r1 r2"}).Jump(loop, "jmp_lt").Text();
+    std::string xml = "<gui>";
+    for (int i = 0; i < depth; ++i)
+        xml += "<label visible=\"true\">" + Event("OnGainFocus", handler);
+    for (int i = 0; i < depth; ++i)
+        xml += "</label>";
+    return xml + "</gui>";
+}
+
 // A press that shows a hidden chain of labels depth deep, each with an empty focus handler.
 inline std::string ShowsADeepChainOfEmptyFocusHandlers(int depth)
 {
