@@ -124,18 +124,22 @@ CGUI::CWindow* CGUI::HitTest()
     // and the last window found (deepest, then latest) wins.
     const int32_t cx = cursor.points[QUAD_TOP_LEFT].x;
     const int32_t cy = cursor.points[QUAD_TOP_LEFT].y;
+    // Charged once for the windows it tests; it always runs to its end.
+    uint64_t tested = 0;
     auto front = std::find_if(windows.rbegin(), windows.rend(), [&](const CWindow* w) {
-        Charge(WINDOW_TEST_UNITS);
+        ++tested;
         return w->visible && Contains(w, cx, cy);
     });
-    if (front == windows.rend())
+    if (front == windows.rend()) {
+        Charge(tested * WINDOW_TEST_UNITS);
         return nullptr;
+    }
     CWindow* hit = nullptr;
     hitLevel.assign(1, *front);
     hitNextLevel.clear();
     while (!hitLevel.empty()) {
         for (CWindow* w : hitLevel) {
-            Charge(WINDOW_TEST_UNITS);
+            ++tested;
             if (!Contains(w, cx, cy))
                 continue;
             hit = w;
@@ -146,6 +150,7 @@ CGUI::CWindow* CGUI::HitTest()
         hitLevel.swap(hitNextLevel);
         hitNextLevel.clear();
     }
+    Charge(tested * WINDOW_TEST_UNITS);
     return hit;
 }
 

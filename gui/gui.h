@@ -73,6 +73,8 @@ public:
     // Sets field (a window's text) to size bytes of data, unless that would take the windows'
     // texts past MAX_TEXT_BYTES; false when refused.
     bool AssignText(std::string& field, const char* data, size_t size);
+    // MAX_TEXT_BYTES, unless a test lowers it.
+    size_t textByteLimit = MAX_TEXT_BYTES;
 
     InputListener listeners[INPUT_EVENT_COUNT];
     ScreenQuad cursor;
@@ -91,10 +93,6 @@ private:
 
     // The memory that the windows' texts hold.
     size_t textBytes = 0;
-
-public:
-    // Tests lower the windows' text allowance.
-    size_t textByteLimit = MAX_TEXT_BYTES;
 
     // Changes whenever a window's focus handlers change, which stales the windows' cached
     // focus ancestors.

@@ -2,6 +2,7 @@
 #include "gui/window.h"
 
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "core/log.h"
@@ -131,7 +132,7 @@ void CGUI::CWindow::RunHandler(WindowEvent event)
     // A handler that ran into the bound would do so on every event.
     const char* name = vm->RegisteredName(this);
     std::string line = std::string("Warning: ") + WINDOW_EVENT_NAMES[event] + " handler of window '" +
-                       std::string(name ? name : "").substr(0, MAX_LOGGED_NAME) + "' switched off.\n";
+                       std::string(std::string_view(name ? name : "").substr(0, MAX_LOGGED_NAME)) + "' switched off.\n";
     system->log->Write(line.c_str());
     SetHandler(event, nullptr);
 }
@@ -200,17 +201,19 @@ void CGUI::CWindow::Translate(int dx, int dy)
     std::vector<CWindow*>& pending = owner->translateStack;
     pending.clear();
     pending.push_back(this);
+    // Charged once for the windows moved, never cut short: a subtree moved in part would come apart.
+    uint64_t moved = 0;
     while (!pending.empty()) {
         CWindow* w = pending.back();
         pending.pop_back();
-        // Charged, never cut short: a subtree moved in part would come apart.
-        owner->Charge(WINDOW_TEST_UNITS);
+        ++moved;
         for (ScreenPoint& p : w->corners.points) {
             p.x = static_cast<int32_t>(static_cast<uint32_t>(p.x) + ux);
             p.y = static_cast<int32_t>(static_cast<uint32_t>(p.y) + uy);
         }
         pending.insert(pending.end(), w->children.rbegin(), w->children.rend());
     }
+    owner->Charge(moved * WINDOW_TEST_UNITS);
 }
 
 CGUI::CWindow* CGUI::CWindow::TopLevel()

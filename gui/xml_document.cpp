@@ -256,21 +256,16 @@ void CXMLDocument::LoadFile(const char* path)
     FILE* file = std::fopen(path, "rb");
     if (!file)
         return;
-    {
-        XMLReader reader(root);
-        char chunk[65536];
-        size_t got;
-        long long total = 0;
-        // A carriage return left pending at the end could only reach a buffer that is dropped.
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-            total += static_cast<long long>(got);
-            if (total > MAX_FILE_BYTES) {
-                tooLarge = true;
-                break;
-            }
-            if (!reader.FeedBytes(chunk, got))
-                break;
-        }
+    XMLReader reader(root);
+    char chunk[65536];
+    size_t got;
+    long long total = 0;
+    // A carriage return left pending at the end could only reach a buffer that is dropped.
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        total += static_cast<long long>(got);
+        tooLarge = total > MAX_FILE_BYTES;
+        if (tooLarge || !reader.FeedBytes(chunk, got))
+            break;
     }
     std::fclose(file);
     if (tooLarge)

@@ -132,21 +132,15 @@ void CVirtualMachine::RestoreInterruptedRun()
     stackLow = 0; // the restored stack may hold words anywhere
 }
 
-void CVirtualMachine::StartSpan(Work kind)
+void CVirtualMachine::BeginWork(Work kind)
 {
-    spentBefore = Spent();
+    if (workDepth++ > 0)
+        return;
     workUnits = kind == Work::Build ? buildUnits : eventUnits;
     workName = kind == Work::Build ? "the GUI build" : "this event";
     unitsLeft = static_cast<int64_t>(workUnits);
     workSpent = false;
     boundLogged = false;
-}
-
-void CVirtualMachine::BeginWork(Work kind)
-{
-    if (workDepth++ > 0)
-        return;
-    StartSpan(kind);
 }
 
 void CVirtualMachine::EndWork()
@@ -158,8 +152,8 @@ void CVirtualMachine::EndWork()
 
 void CVirtualMachine::Charge(uint64_t units)
 {
-    // Work outside any span and run (a test driving a window by hand) is bounded by nothing here.
-    if ((workDepth == 0 && runDepth == 0) || workSpent)
+    // Work outside any span (a test driving a window by hand) is bounded by nothing here.
+    if (workDepth == 0 || workSpent)
         return;
     unitsLeft -= static_cast<int64_t>(std::min<uint64_t>(units, uint64_t{1} << 62));
     if (unitsLeft <= 0)
@@ -175,14 +169,20 @@ void CVirtualMachine::Execute()
     // any real GUI needs instead of running out of native stack.
     if (runDepth >= MAX_NESTED_RUNS)
         return;
-    if (runDepth == 0) {
-        // A run outside a span is a span of its own.
-        if (workDepth == 0)
-            StartSpan(Work::Event);
+    // A run outside a span is an event's span of its own.
+    const bool ownSpan = workDepth == 0;
+    if (ownSpan)
+        BeginWork(Work::Event);
+    if (runDepth == 0)
         instructionsLeft = instructionLimit;
-    }
-    if (workSpent)
-        return;
+    if (!workSpent)
+        RunInSpan();
+    if (ownSpan)
+        EndWork();
+}
+
+void CVirtualMachine::RunInSpan()
+{
     SaveInterruptedRun();
     ++runDepth;
     runStart[runDepth] = Spent();

@@ -190,9 +190,10 @@ private:
     uint64_t instructionLimit = RUN_INSTRUCTION_BUDGET;
     uint64_t instructionsLeft = 0;
 
-    // Units spent by every span before the open one, and what the open one started with.
-    uint64_t Spent() const { return spentBefore + (workUnits - static_cast<uint64_t>(unitsLeft)); }
-    void StartSpan(Work kind);
+    // Units the open span has spent; runs happen only inside a span.
+    uint64_t Spent() const { return workUnits - static_cast<uint64_t>(unitsLeft); }
+    // A run from its first instruction to its end, inside the open span.
+    void RunInSpan();
 
     int workDepth = 0;
     uint64_t eventUnits = EVENT_WORK_UNITS;
@@ -200,7 +201,6 @@ private:
     uint64_t workUnits = EVENT_WORK_UNITS;
     const char* workName = "this event";
     int64_t unitsLeft = EVENT_WORK_UNITS;
-    uint64_t spentBefore = 0;
     bool workSpent = false;
     bool boundLogged = false;
     // The run blamed for the bound: of the runs under way when it was hit, the one that had

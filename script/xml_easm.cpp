@@ -115,67 +115,40 @@ void WriteLog(CVirtualMachine* machine, const char* text)
     WriteToLog(machine ? machine->owner : nullptr, text);
 }
 
-// Splits source into tokens one at a time, so that assembling can stop before the rest is read.
-class Tokenizer {
-public:
-    explicit Tokenizer(const char* source) : source(source), length(std::strlen(source)) {}
-
-    // The next token into token; false at the end of the text.
-    bool Next(std::string& token)
-    {
-        // The rest of a quoted string: its text, then its closing quote unless it has none.
-        if (pending == 2) {
-            pending = unclosedQuote ? 0 : 1;
-            token.assign(source + textStart, textEnd - textStart);
-            return true;
-        }
-        if (pending == 1) {
-            pending = 0;
-            token.assign("\"");
-            return true;
-        }
-        while (i < length) {
-            unsigned char c = static_cast<unsigned char>(source[i]);
-            if (IsTokenChar(c)) {
-                size_t end = i;
-                while (end < length && IsTokenChar(static_cast<unsigned char>(source[end])))
-                    ++end;
-                token.assign(source + i, end - i);
-                i = end + 1; // the character that ends the run goes with the token
+// Hands the tokens of source to take one at a time, until take answers false, so that assembling
+// can stop before the rest is read. True when the last string ran into the end of the text.
+template <class Take>
+bool Tokenize(const char* source, Take take)
+{
+    const size_t length = std::strlen(source);
+    std::string token;
+    auto give = [&](const char* from, size_t size) { return take(token.assign(from, size)); };
+    size_t i = 0;
+    while (i < length) {
+        unsigned char c = static_cast<unsigned char>(source[i]);
+        if (IsTokenChar(c)) {
+            size_t end = i;
+            while (end < length && IsTokenChar(static_cast<unsigned char>(source[end])))
+                ++end;
+            if (!give(source + i, end - i))
+                return false;
+            i = end + 1; // the character that ends the run goes with the token
+        } else if (c == '"') {
+            const char* close = static_cast<const char*>(std::memchr(source + i + 1, '"', length - i - 1));
+            const size_t end = close ? static_cast<size_t>(close - source) : length;
+            if (!give("\"", 1) || !give(source + i + 1, end - i - 1))
+                return false;
+            if (!close)
                 return true;
-            }
-            if (c == '"') {
-                token.assign("\"");
-                const char* close = static_cast<const char*>(std::memchr(source + i + 1, '"', length - i - 1));
-                textStart = i + 1;
-                if (!close) {
-                    textEnd = length;
-                    unclosedQuote = true;
-                    pending = 2;
-                    i = length;
-                    return true;
-                }
-                textEnd = static_cast<size_t>(close - source);
-                pending = 2;
-                i = textEnd + 1;
-                return true;
-            }
+            if (!give("\"", 1))
+                return false;
+            i = end + 1;
+        } else {
             ++i;
         }
-        return false;
     }
-
-    // The last string ran into the end of the text.
-    bool unclosedQuote = false;
-
-private:
-    const char* source;
-    size_t length;
-    size_t i = 0;
-    int pending = 0; // tokens of a quoted string still to give: 2 its text and quote, 1 the quote
-    size_t textStart = 0;
-    size_t textEnd = 0;
-};
+    return false;
+}
 
 void ExpandNewlineEscapes(std::string& text)
 {
@@ -205,27 +178,29 @@ ByteCode* CXMLeasm::Assemble(const char* source, CVirtualMachine* machine)
 {
     if (!source)
         return nullptr;
-    Tokenizer tokenizer(source);
-    std::string token;
     CXMLeasm assembler(machine);
-    while (tokenizer.Next(token)) {
+    bool failed = false;
+    const bool unclosedQuote = Tokenize(source, [&](const std::string& token) {
         // Tokens count against the work of the build; once it is spent nothing more is assembled.
         if (machine) {
             machine->Charge(TOKEN_UNITS + CVirtualMachine::UnitsOfBytes(token.size()));
-            if (machine->WorkSpent())
-                return nullptr;
+            failed = machine->WorkSpent();
         }
-        assembler.ProcessToken(token);
-        if (assembler.state == 0)
-            return nullptr;
+        if (!failed) {
+            assembler.ProcessToken(token);
+            failed = assembler.state == 0;
+        }
         // The machine could not load it: the rest of the text is not read.
-        if (assembler.output.size() > MACHINE_MEMORY_SIZE) {
+        if (!failed && assembler.output.size() > MACHINE_MEMORY_SIZE) {
             WriteLog(machine, "[XMLeasm] Error: program longer than 65536 bytes.\n");
-            return nullptr;
+            failed = true;
         }
-    }
+        return !failed;
+    });
+    if (failed)
+        return nullptr;
     // A string that runs into the end of the text never gets its closing quote token.
-    if (tokenizer.unclosedQuote) {
+    if (unclosedQuote) {
         WriteLog(machine, "Error: missing closing quote in string declaration.\n");
         return nullptr;
     }

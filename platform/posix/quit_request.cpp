@@ -9,23 +9,18 @@ namespace platform {
 namespace {
 
 volatile std::sig_atomic_t g_Requested = 0;
-constexpr int QUIT_SIGNALS[] = {SIGTERM, SIGINT};
-struct sigaction g_Previous[2];
+struct sigaction g_PreviousTerm;
+struct sigaction g_PreviousInt;
 bool g_Watching = false;
 
 void OnQuitSignal(int signal)
 {
     g_Requested = 1;
-    for (int k = 0; k < 2; ++k) {
-        if (QUIT_SIGNALS[k] != signal)
-            continue;
-        const struct sigaction& previous = g_Previous[k];
-        // The default action would end the process at once, without its orderly shutdown.
-        if (previous.sa_flags & SA_SIGINFO)
-            return;
-        if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN)
-            previous.sa_handler(signal);
-    }
+    const struct sigaction& previous = signal == SIGTERM ? g_PreviousTerm : g_PreviousInt;
+    // Only a plain handler is passed on: the default action would end the process at once,
+    // without its orderly shutdown.
+    if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN)
+        previous.sa_handler(signal);
 }
 
 } // namespace
@@ -35,13 +30,12 @@ void WatchQuitSignals()
     if (g_Watching)
         return;
     g_Watching = true;
-    for (int k = 0; k < 2; ++k) {
-        struct sigaction action {};
-        action.sa_handler = OnQuitSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(QUIT_SIGNALS[k], &action, &g_Previous[k]);
-    }
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, &g_PreviousTerm);
+    sigaction(SIGINT, &action, &g_PreviousInt);
 }
 
 bool QuitRequested()
