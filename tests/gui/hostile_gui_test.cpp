@@ -142,19 +142,9 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
 
 TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
 {
-    auto repeat = [](const std::string& part, int n) {
-        std::string text;
-        for (int i = 0; i < n; ++i)
-            text += part;
-        return text;
-    };
-    std::string chain;
-    for (int i = 0; i < 100; ++i)
-        chain += "<dialog" + std::string(i == 99 ? " name=\"deepest\"" : "") + ">";
-    Build("<gui>" + repeat("<label/>", 1000) + "<label name=\"wide\">" + Event("OnMouseButtonDown", "halt") +
-          repeat("<label/>", 1000) + "</label>" +
-          chain + repeat("</dialog>", 100) + "</gui>");
-    const std::string tokens = repeat("inc r1 ", 500);
+    Build("<gui>" + Labels(1000) + "<label name=\"wide\">" + Event("OnMouseButtonDown", "halt") + Labels(1000) +
+          "</label>" + Repeat("<dialog>", 99) + "<dialog name=\"deepest\"/>" + Repeat("</dialog>", 99) + "</gui>");
+    const std::string tokens = Repeat("inc r1 ", 500);
     const struct {
         const char* what;
         std::function<void()> step;
@@ -174,7 +164,7 @@ TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
          CLog::CALL_UNITS + CLog::WRITE_UNITS + 4000 / CLog::BYTES_PER_UNIT},
         {"assembling 1,000 tokens", [&] { delete CXMLeasm::Assemble(tokens.c_str(), system.vm); },
          1000 * CXMLeasm::TOKEN_UNITS},
-        {"building 1,000 windows", [&] { Build("<gui>" + repeat("<label/>", 1000) + "</gui>"); },
+        {"building 1,000 windows", [&] { Build("<gui>" + Labels(1000) + "</gui>"); },
          1000 * CGUI::WINDOW_CREATE_UNITS},
     };
     for (const auto& c : cases) {

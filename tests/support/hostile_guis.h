@@ -62,27 +62,33 @@ inline std::string SetActiveToggles(int count)
     return (count > 0 ? h.Code("cmp r10 r11").Jump(loop, "jmp_lt") : h.Jump(loop)).Text();
 }
 
+// text count times over.
+inline std::string Repeat(const std::string& text, int count)
+{
+    std::string repeated;
+    repeated.reserve(text.size() * static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        repeated += text;
+    return repeated;
+}
+
+// depth elements, each opened by open inside the one before, then all closed by close.
+inline std::string Nested(const std::string& open, const std::string& close, int depth)
+{
+    return Repeat(open, depth) + Repeat(close, depth);
+}
+
 // Labels nested depth deep, each shown and each with a focus handler: showing the k-th level
 // notifies the k - 1 levels above it.
 inline std::string NestedFocusLabels(int depth)
 {
-    std::string xml = "<gui>";
-    for (int i = 0; i < depth; ++i)
-        xml += "<label visible=\"true\">" + Event("OnGainFocus", "halt");
-    for (int i = 0; i < depth; ++i)
-        xml += "</label>";
-    return xml + "</gui>";
+    return "<gui>" + Nested("<label visible=\"true\">" + Event("OnGainFocus", "halt"), "</label>", depth) + "</gui>";
 }
 
 // count labels, hidden, each opened and closed (no text, no handler).
 inline std::string Labels(int count, const std::string& attributes = "")
 {
-    std::string xml;
-    const std::string one = "<label" + attributes + "/>";
-    xml.reserve(one.size() * static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        xml += one;
-    return xml;
+    return Repeat("<label" + attributes + "/>", count);
 }
 
 // A press that shows the window "big", whose children are many, as its last call; many top-level
@@ -105,12 +111,7 @@ inline std::string ManyShownChildrenLate(int children, int topLevels)
 // Dialogs nested depth deep, all shown: each one shown notifies every dialog above it.
 inline std::string NestedShownDialogs(int depth)
 {
-    std::string xml = "<gui>";
-    for (int i = 0; i < depth; ++i)
-        xml += "<dialog visible=\"true\">";
-    for (int i = 0; i < depth; ++i)
-        xml += "</dialog>";
-    return xml + "</gui>";
+    return "<gui>" + Nested("<dialog visible=\"true\">", "</dialog>", depth) + "</gui>";
 }
 
 // Labels nested depth deep, all shown by the build, each with a focus handler of ten million
@@ -122,36 +123,23 @@ inline std::string NestedCostlyFocusHandlers(int depth)
     h.Code({"set r1 0", "set r2 3333333"});
     const uint32_t loop = h.Here();
     const std::string handler = h.Code({"inc r1", "cmp r1 r2"}).Jump(loop, "jmp_lt").Text();
-    std::string xml = "<gui>";
-    for (int i = 0; i < depth; ++i)
-        xml += "<label visible=\"true\">" + Event("OnGainFocus", handler);
-    for (int i = 0; i < depth; ++i)
-        xml += "</label>";
-    return xml + "</gui>";
+    return "<gui>" + Nested("<label visible=\"true\">" + Event("OnGainFocus", handler), "</label>", depth) + "</gui>";
 }
 
 // A press that shows a hidden chain of labels depth deep, each with an empty focus handler.
 inline std::string ShowsADeepChainOfEmptyFocusHandlers(int depth)
 {
-    std::string chain = "<label name=\"chain\">";
-    for (int i = 0; i < depth; ++i)
-        chain += "<label>" + Event("OnGainFocus", "");
-    for (int i = 0; i < depth; ++i)
-        chain += "</label>";
-    chain += "</label>";
     HandlerText h;
     h.Call(exports::SET_VISIBLE, "chain", {1});
-    return HostileLabel(Event("OnMouseButtonDown", h.Text()), chain);
+    return HostileLabel(Event("OnMouseButtonDown", h.Text()),
+                        "<label name=\"chain\">" + Nested("<label>" + Event("OnGainFocus", ""), "</label>", depth) +
+                            "</label>");
 }
 
 // A handler whose text goes on far past what the machine can hold: strings of one byte each.
 inline std::string AHandlerFarPastTheMemory(int strings)
 {
-    std::string text;
-    text.reserve(5 * static_cast<size_t>(strings));
-    for (int i = 0; i < strings; ++i)
-        text += "s \"\" ";
-    return HostileLabel(Event("OnMouseButtonDown", text));
+    return HostileLabel(Event("OnMouseButtonDown", Repeat("s \"\" ", strings)));
 }
 
 // windows hidden windows "w0", "w1", ..., each of which copies the 61 KB text of "source" into its
@@ -192,10 +180,7 @@ inline std::string AnEndlessHandlerWithALongName(size_t nameBytes)
 // count empty dialogs, each of which is five windows.
 inline std::string EmptyDialogs(int count)
 {
-    std::string xml = "<gui>";
-    for (int i = 0; i < count; ++i)
-        xml += "<dialog/>";
-    return xml + "</gui>";
+    return "<gui>" + Repeat("<dialog/>", count) + "</gui>";
 }
 
 enum class Trigger { Move, Press, Build };
