@@ -80,7 +80,7 @@ int BuildDialogs(CGUI& gui, int dialogs)
         dialog->SetVisible(true);
     }
     int count = 0;
-    std::vector<CGUI::CWindow*> walk(gui.windows.begin(), gui.windows.end());
+    std::vector<CGUI::CWindow*> walk(gui.Windows().begin(), gui.Windows().end());
     while (!walk.empty()) {
         CGUI::CWindow* w = walk.back();
         walk.pop_back();

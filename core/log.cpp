@@ -58,7 +58,7 @@ void CLog::Write(const char* text, bool uncapped)
         return;
     // Text mode on the original platform: every LF goes out as CR LF.
     size_t size = FileBytes(text);
-    owner->ChargeWork(size / BYTES_PER_UNIT);
+    owner->ChargeWork(size / LOGGED_BYTES_PER_UNIT);
     if (spanDepth > 0 && !uncapped) {
         if (spanFull)
             return;

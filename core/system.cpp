@@ -46,14 +46,14 @@ void CSystem::Terminate()
     quit = true;
 }
 
-void CSystem::BeginWork(bool build)
+void CSystem::BeginWork(WorkKind kind)
 {
     if (workDepth++ > 0)
         return;
     if (log)
         log->BeginSpan();
     if (vm)
-        vm->BeginWork(build ? CVirtualMachine::Work::Build : CVirtualMachine::Work::Event);
+        vm->BeginWork(kind);
 }
 
 void CSystem::EndWork()
@@ -71,10 +71,9 @@ bool CSystem::WorkSpent() const
     return vm && vm->WorkSpent();
 }
 
-void CSystem::ChargeWork(uint64_t units)
+bool CSystem::ChargeWork(uint64_t units)
 {
-    if (vm)
-        vm->Charge(units);
+    return !vm || vm->Charge(units);
 }
 
 void CSystem::AddListener(InputEvent kind, InputListener listener)

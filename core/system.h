@@ -7,6 +7,7 @@
 
 #include "core/ini_file.h"
 #include "core/input_listener.h"
+#include "core/work_kind.h"
 
 namespace Tamrik {
 
@@ -45,17 +46,21 @@ public:
     // ones included), the native calls they make, the GUI's walks and the log lines share one
     // count of units (CVirtualMachine::BeginWork) and one log allowance. Spans nest; the
     // outermost one sets the bound.
-    void BeginWork(bool build);
+    void BeginWork(WorkKind kind);
     void EndWork();
     // The open span has hit its bound: nothing more is to run in it.
     bool WorkSpent() const;
-    // Charges units of work to the open span (CVirtualMachine::Charge).
-    void ChargeWork(uint64_t units);
+    // The span's count for the code below the script machine (the log, the GUI):
+    // CVirtualMachine::Charge, the same answer whether its work goes on; yes with no machine.
+    bool ChargeWork(uint64_t units);
 
     class WorkScope {
     public:
         // The span of one input event, or of the GUI's build.
-        explicit WorkScope(CSystem* system, bool build = false) : system(system) { system->BeginWork(build); }
+        explicit WorkScope(CSystem* system, WorkKind kind = WorkKind::Event) : system(system)
+        {
+            system->BeginWork(kind);
+        }
         ~WorkScope() { system->EndWork(); }
         WorkScope(const WorkScope&) = delete;
         WorkScope& operator=(const WorkScope&) = delete;

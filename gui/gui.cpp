@@ -38,7 +38,7 @@ void CGUI::SetActive(bool status)
 {
     system->log->Write("\n\nvoid CGUI::SetActive(bool status) is invoked!\n\n");
     // Each switch adds or removes a listener in every list.
-    Charge(INPUT_EVENT_COUNT * LISTENER_UNITS);
+    system->ChargeWork(INPUT_EVENT_COUNT * LISTENER_UNITS);
     if (!active && status) {
         active = true;
         for (int kind = 0; kind < INPUT_EVENT_COUNT; ++kind)
@@ -60,7 +60,7 @@ bool CGUI::GetActive()
 
 void CGUI::BringToFront(CWindow* window)
 {
-    Charge(WINDOW_VISIT_UNITS);
+    system->ChargeWork(WINDOW_VISIT_UNITS);
     if (!window->listed) {
         AddWindow(window);
         return;
@@ -72,12 +72,6 @@ void CGUI::AddWindow(CWindow* window)
 {
     window->listPlace = windows.insert(windows.end(), window);
     window->listed = true;
-}
-
-bool CGUI::Charge(uint64_t units)
-{
-    system->vm->Charge(units);
-    return !system->vm->WorkSpent();
 }
 
 namespace {
@@ -131,7 +125,7 @@ CGUI::CWindow* CGUI::HitTest()
         return w->visible && Contains(w, cx, cy);
     });
     if (front == windows.rend()) {
-        Charge(tested * WINDOW_TEST_UNITS);
+        system->ChargeWork(tested * WINDOW_HIT_TEST_UNITS);
         return nullptr;
     }
     CWindow* hit = nullptr;
@@ -150,7 +144,7 @@ CGUI::CWindow* CGUI::HitTest()
         hitLevel.swap(hitNextLevel);
         hitNextLevel.clear();
     }
-    Charge(tested * WINDOW_TEST_UNITS);
+    system->ChargeWork(tested * WINDOW_HIT_TEST_UNITS);
     return hit;
 }
 

@@ -56,13 +56,16 @@ public:
     // Lists a top-level window at the back (the front-most place).
     void AddWindow(CWindow* window);
 
-    // Charges the open span of work (CVirtualMachine::Charge); true while it is not spent.
-    bool Charge(uint64_t units);
+    // The top-level windows, owned; the back is the front-most.
+    const std::list<CWindow*>& Windows() const { return windows; }
 
-    // What the GUI's own steps cost the span of work, in units (an instruction is one).
-    static constexpr uint64_t WINDOW_VISIT_UNITS = 16;  // a window shown, hidden or brought forward
-    static constexpr uint64_t WINDOW_TEST_UNITS = 2;    // a window hit-tested or moved
-    static constexpr uint64_t FOCUS_STEP_UNITS = 16;    // a window notified or passed on a focus walk
+    // What the GUI's own steps cost the span of work (CSystem::ChargeWork), in units (a plain
+    // instruction is one).
+    static constexpr uint64_t WINDOW_VISIT_UNITS = 16;    // a window shown, hidden or brought forward
+    static constexpr uint64_t WINDOW_HIT_TEST_UNITS = 2;  // a window hit-tested
+    static constexpr uint64_t WINDOW_MOVE_UNITS = 2;      // a window moved
+    static constexpr uint64_t FOCUS_STEP_UNITS = 16;      // a window notified or passed on a focus walk
+    static constexpr uint64_t CHILD_CHECK_UNITS = 2;      // a child looked at for its check mark
     // A window made, with its registry entry: as much as its memory, so that the build's budget
     // also bounds what the windows take.
     static constexpr uint64_t WINDOW_CREATE_UNITS = 512;
@@ -81,7 +84,6 @@ public:
     GUITextureId cursorTexture = GUI_TEXTURE_CURSOR;
     CWindow* focusedWindow = nullptr;   // not owned
     CWindow* windowUnderCursor = nullptr; // not owned
-    std::list<CWindow*> windows;        // top-level windows, owned; the back is the front-most
     CSystem* system;                    // not owned
     bool active = false;
     bool dragging = false;
@@ -90,6 +92,9 @@ private:
     // An "event" element: its text assembled into a handler slot of parent.
     void AssembleEvent(CXMLNode* element, CWindow* parent);
     void ApplyAttributes(CXMLNode* element, CWindow* window);
+
+    // Each top-level window knows its place here, which BringToFront splices.
+    std::list<CWindow*> windows;
 
     // The memory that the windows' texts hold.
     size_t textBytes = 0;

@@ -65,7 +65,7 @@ void CGUI::Build(CXMLNode* root)
     // A missing or empty file has no root: the GUI stays empty.
     if (!root)
         return;
-    CSystem::WorkScope work(system, true);
+    CSystem::WorkScope work(system, WorkKind::Build);
     CVirtualMachine* vm = system->vm;
     // Each level's elements with the windows made for them, in creation order.
     std::vector<std::pair<CXMLNode*, CWindow*>> level;
@@ -131,7 +131,7 @@ CGUI::CWindow* CGUI::CreateWindowFromXML(CXMLNode* element, CWindow* parent)
     size_t attributeBytes = element->name.size();
     for (const auto& [name, value] : element->attributes)
         attributeBytes += name.size() + value.size();
-    Charge(CVirtualMachine::UnitsOfBytes(attributeBytes));
+    system->ChargeWork(CVirtualMachine::UnitsOfBytesCopied(attributeBytes));
     ApplyAttributes(element, window);
     return window;
 }

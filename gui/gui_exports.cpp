@@ -26,33 +26,33 @@ void Stretch(CWindow* w, int dw, int dh) { w->CWindow::Stretch(dw, dh); }
 std::span<const ExportRow> GUIExports()
 {
     static constexpr ExportRow rows[] = {
-        Export<&CGUI::SetActive>("?SetActive@CGUI@Tamrik@@QAEX_N@Z"),
-        Export<&CGUI::GetActive>("?GetActive@CGUI@Tamrik@@QAE_NXZ"),
-        Export<&CWindow::IsVisible>("?IsVisible@CWindow@CGUI@Tamrik@@QAE_NXZ"),
-        Export<&CWindow::IsDraggable>("?IsDraggable@CWindow@CGUI@Tamrik@@QAE_NXZ"),
+        Export<&CGUI::SetActive>("?SetActive@CGUI@Tamrik@@QAEX_N@Z", 16),
+        Export<&CGUI::GetActive>("?GetActive@CGUI@Tamrik@@QAE_NXZ", 16),
+        Export<&CWindow::IsVisible>("?IsVisible@CWindow@CGUI@Tamrik@@QAE_NXZ", 16),
+        Export<&CWindow::IsDraggable>("?IsDraggable@CWindow@CGUI@Tamrik@@QAE_NXZ", 16),
         Export<&SetDraggable>(
-            "?SetDraggable@CWindow@CGUI@Tamrik@@UAEX_N@Z"),
+            "?SetDraggable@CWindow@CGUI@Tamrik@@UAEX_N@Z", 16),
         Export<&SetCString>(
-            "?SetText@CWindow@CGUI@Tamrik@@UAEXPBD@Z"),
+            "?SetText@CWindow@CGUI@Tamrik@@UAEXPBD@Z", 16),
         Export<&SetString>(
-            "?SetText@CWindow@CGUI@Tamrik@@UAEXABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@@Z"),
+            "?SetText@CWindow@CGUI@Tamrik@@UAEXABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@@Z", 16),
         Export<&CWindow::GetText>(
-            "?GetText@CWindow@CGUI@Tamrik@@QAEABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@XZ"),
+            "?GetText@CWindow@CGUI@Tamrik@@QAEABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@XZ", 16),
         Export<&SetTextLayout>(
-            "?SetTextLayout@CWindow@CGUI@Tamrik@@UAEXH@Z"),
-        Export<&CWindow::GetTextLayout>("?GetTextLayout@CWindow@CGUI@Tamrik@@QAEHXZ"),
-        Export<&SetTextColor>("?SetTextColor@CWindow@CGUI@Tamrik@@UAEXEEE@Z"),
-        Export<&CWindow::GetTextColor>("?GetTextColor@CWindow@CGUI@Tamrik@@QAEPBEXZ"),
-        Export<&CWindow::SetVisible>("?SetVisible@CWindow@CGUI@Tamrik@@QAEX_N@Z"),
-        Export<&CWindow::SetPosition>("?SetPosition@CWindow@CGUI@Tamrik@@QAEXHH@Z"),
-        Export<&CWindow::Translate>("?Translate@CWindow@CGUI@Tamrik@@QAEXHH@Z"),
+            "?SetTextLayout@CWindow@CGUI@Tamrik@@UAEXH@Z", 16),
+        Export<&CWindow::GetTextLayout>("?GetTextLayout@CWindow@CGUI@Tamrik@@QAEHXZ", 16),
+        Export<&SetTextColor>("?SetTextColor@CWindow@CGUI@Tamrik@@UAEXEEE@Z", 16),
+        Export<&CWindow::GetTextColor>("?GetTextColor@CWindow@CGUI@Tamrik@@QAEPBEXZ", 16),
+        Export<&CWindow::SetVisible>("?SetVisible@CWindow@CGUI@Tamrik@@QAEX_N@Z", 16),
+        Export<&CWindow::SetPosition>("?SetPosition@CWindow@CGUI@Tamrik@@QAEXHH@Z", 16),
+        Export<&CWindow::Translate>("?Translate@CWindow@CGUI@Tamrik@@QAEXHH@Z", 16),
         Export<&SetSize>(
-            "?SetSize@CWindow@CGUI@Tamrik@@UAEXHH@Z"),
+            "?SetSize@CWindow@CGUI@Tamrik@@UAEXHH@Z", 16),
         Export<&Stretch>(
-            "?Stretch@CWindow@CGUI@Tamrik@@UAEXHH@Z"),
-        Export<&CGUI::CCheckBox::IsChecked, CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ"),
+            "?Stretch@CWindow@CGUI@Tamrik@@UAEXHH@Z", 16),
+        Export<&CGUI::CCheckBox::IsChecked, CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ", 16),
         Export<&CGUI::CRadioButtonGroup::GetCheckedIndex, CWindow>(
-            "?GetCheckedIndex@CRadioButtonGroup@CGUI@Tamrik@@QAEHXZ"),
+            "?GetCheckedIndex@CRadioButtonGroup@CGUI@Tamrik@@QAEHXZ", 16),
     };
     return rows;
 }

@@ -15,7 +15,7 @@ CGUI::CWindow::CWindow(CGUI* owner) : owner(owner)
 {
     SetRect(0, 0, 64, 64);
     // Every window made during an event or the build counts, a dialog's own parts included.
-    owner->Charge(WINDOW_CREATE_UNITS);
+    owner->system->ChargeWork(WINDOW_CREATE_UNITS);
 }
 
 CGUI::CWindow::~CWindow()
@@ -213,7 +213,7 @@ void CGUI::CWindow::Translate(int dx, int dy)
         }
         pending.insert(pending.end(), w->children.rbegin(), w->children.rend());
     }
-    owner->Charge(moved * WINDOW_TEST_UNITS);
+    owner->system->ChargeWork(moved * WINDOW_MOVE_UNITS);
 }
 
 CGUI::CWindow* CGUI::CWindow::TopLevel()
@@ -242,7 +242,7 @@ CGUI::CWindow* CGUI::CWindow::FocusAncestor()
     CWindow* answer = nullptr;
     CWindow* w = this;
     for (;;) {
-        owner->Charge(FOCUS_STEP_UNITS / 4);
+        owner->system->ChargeWork(FOCUS_STEP_UNITS / 4);
         if (w->focusEpoch == epoch) {
             answer = w->focusAncestor;
             break;
@@ -269,17 +269,17 @@ CGUI::CWindow* CGUI::CWindow::FocusAncestor()
 // ancestors of a deep tree of handlers are not walked either.
 void CGUI::CWindow::LoseFocusUpward(int a, int b)
 {
-    if (ReactsToFocus() && owner->Charge(FOCUS_STEP_UNITS))
+    if (ReactsToFocus() && owner->system->ChargeWork(FOCUS_STEP_UNITS))
         OnLoseFocus(a, b);
-    for (CWindow* w = FocusAncestor(); w && owner->Charge(FOCUS_STEP_UNITS); w = w->FocusAncestor())
+    for (CWindow* w = FocusAncestor(); w && owner->system->ChargeWork(FOCUS_STEP_UNITS); w = w->FocusAncestor())
         w->OnLoseFocus(a, b);
 }
 
 void CGUI::CWindow::GainFocusUpward(int a, int b)
 {
-    if (ReactsToFocus() && owner->Charge(FOCUS_STEP_UNITS))
+    if (ReactsToFocus() && owner->system->ChargeWork(FOCUS_STEP_UNITS))
         OnGainFocus(a, b);
-    for (CWindow* w = FocusAncestor(); w && owner->Charge(FOCUS_STEP_UNITS); w = w->FocusAncestor())
+    for (CWindow* w = FocusAncestor(); w && owner->system->ChargeWork(FOCUS_STEP_UNITS); w = w->FocusAncestor())
         w->OnGainFocus(a, b);
 }
 
@@ -308,7 +308,7 @@ void CGUI::CWindow::SetVisible(bool v)
     visible = v;
     stack.push_back({this, 0});
     // Once the span's work is spent the walk stops where it is.
-    while (!stack.empty() && owner->Charge(WINDOW_VISIT_UNITS)) {
+    while (!stack.empty() && owner->system->ChargeWork(WINDOW_VISIT_UNITS)) {
         Pending& top = stack.back();
         if (top.next < top.window->children.size()) {
             CWindow* child = top.window->children[top.next++];

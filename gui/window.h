@@ -96,9 +96,6 @@ public:
     bool visible = false;
     bool draggable = false;
     CWindow* parent = nullptr;      // not owned
-    // Where a top-level window stands in the owner's list, once listed.
-    bool listed = false;
-    std::list<CWindow*>::iterator listPlace;
     std::vector<CWindow*> children; // owned, in creation order
     CGUI* owner;                    // not owned
 
@@ -106,6 +103,12 @@ protected:
     // The base event operation: runs the handler of event on the owner's script machine.
     void RunHandler(WindowEvent event);
 private:
+    friend class CGUI;
+
+    // Where a top-level window stands in the owner's list, once listed.
+    bool listed = false;
+    std::list<CWindow*>::iterator listPlace;
+
     // The notifications of one window's SetVisible, after its subtree has had its own.
     void NotifyVisibility(bool v);
     // The nearest ancestor that reacts to focus, null for none.

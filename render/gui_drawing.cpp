@@ -19,7 +19,7 @@ void CRenderDevice::DrawGUI()
     if (!gui)
         return;
     // The back of the list is the front-most window: drawn last, it lies over the others.
-    for (CGUI::CWindow* window : gui->windows) {
+    for (CGUI::CWindow* window : gui->Windows()) {
         if (window->visible)
             DrawWindow(window);
     }

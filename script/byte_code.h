@@ -18,7 +18,7 @@ struct ByteCode {
     ByteCode& operator=(const ByteCode&) = delete;
 };
 
-#define TAMRIK_OPCODE_ENUMERATOR(number, name, mnemonic, operands, reads, handler) name = number,
+#define TAMRIK_OPCODE_ENUMERATOR(number, name, mnemonic, operands, reads, units, handler) name = number,
 enum Opcode : uint8_t { TAMRIK_INSTRUCTION_SET(TAMRIK_OPCODE_ENUMERATOR) };
 #undef TAMRIK_OPCODE_ENUMERATOR
 
@@ -28,10 +28,11 @@ struct InstructionInfo {
     const char* mnemonic;
     OperandForm operands;
     uint8_t reads; // RegisterFields
+    uint8_t units; // what one costs the span's work
 };
 
-#define TAMRIK_INSTRUCTION_INFO(number, name, mnemonic, operands, reads, handler) \
-    InstructionInfo{number, mnemonic, operands, reads},
+#define TAMRIK_INSTRUCTION_INFO(number, name, mnemonic, operands, reads, units, handler) \
+    InstructionInfo{number, mnemonic, operands, reads, units},
 inline constexpr InstructionInfo INSTRUCTION_SET[] = {TAMRIK_INSTRUCTION_SET(TAMRIK_INSTRUCTION_INFO)};
 #undef TAMRIK_INSTRUCTION_INFO
 

@@ -3,12 +3,14 @@
 //
 // Adding a row is one line in the exports file beside its class (core/system_exports.cpp,
 // render/render_device_exports.cpp, gui/gui_exports.cpp):
-//     Export<&CSystem::Terminate>("?Terminate@CSystem@Tamrik@@QAEXXZ"),
+//     Export<&CSystem::Terminate>("?Terminate@CSystem@Tamrik@@QAEXXZ", 16),
+// The number is the call's price in units of work (a plain instruction is one): what the call
+// costs at its slowest, apart from the bytes of its arguments and what it charges itself.
 // A method of a class derived from the class its objects are registered as names that class:
-//     Export<&CGUI::CCheckBox::IsChecked, CGUI::CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ"),
+//     Export<&CGUI::CCheckBox::IsChecked, CGUI::CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ", 16),
 // An exported virtual operation runs the named class's own implementation, never an override, so
 // it is given as a function that calls it qualified:
-//     Export<+[](CGUI::CWindow* w, const char* t) { w->CGUI::CWindow::SetText(t); }>("?SetText@...@Z"),
+//     Export<+[](CGUI::CWindow* w, const char* t) { w->CGUI::CWindow::SetText(t); }>("?SetText@...@Z", 16),
 // Adding a class is its file plus one line in the group list of app/program_exports.cpp.
 #pragma once
 #include <cstddef>
@@ -50,6 +52,7 @@ struct ExportRow {
     uint8_t argCount;
     ArgKind args[MAX_EXPORT_ARGS];
     ResultKind result;
+    uint32_t units; // the call's price
     // Makes the call with args[0] as the first argument. Returns false, having called nothing,
     // when the object is not of the method's class. Argument words are checked beforehand.
     bool (*invoke)(void* object, const uint32_t* args, NativeWords& words, uint32_t& result);
@@ -188,20 +191,20 @@ bool InvokeExport(void* object, const uint32_t* args, NativeWords& words, uint32
 }
 
 template <class... A>
-constexpr ExportRow MakeRow(const char* name, ScriptClass objectClass, ResultKind result,
+constexpr ExportRow MakeRow(const char* name, uint32_t units, ScriptClass objectClass, ResultKind result,
                             bool (*invoke)(void*, const uint32_t*, NativeWords&, uint32_t&), std::tuple<A...>*)
 {
     static_assert(sizeof...(A) <= MAX_EXPORT_ARGS);
-    return ExportRow{name, objectClass, static_cast<uint8_t>(sizeof...(A)), {Arg<A>::kind...}, result, invoke};
+    return ExportRow{name, objectClass, static_cast<uint8_t>(sizeof...(A)), {Arg<A>::kind...}, result, units, invoke};
 }
 
 } // namespace export_detail
 
 template <auto M, class Registered = typename export_detail::Method<decltype(M)>::Class>
-constexpr ExportRow Export(const char* name)
+constexpr ExportRow Export(const char* name, uint32_t units)
 {
     using Traits = export_detail::Method<decltype(M)>;
-    return export_detail::MakeRow(name, ScriptClassOf<Registered>(),
+    return export_detail::MakeRow(name, units, ScriptClassOf<Registered>(),
                                   export_detail::Result<typename Traits::ResultType>::kind,
                                   &export_detail::InvokeExport<M, Registered>,
                                   static_cast<typename Traits::Args*>(nullptr));

@@ -315,6 +315,7 @@ namespace {
 
 struct Dispatch {
     MachineInstructions::Handler handler = Unassigned;
+    int32_t units = 1;
     // The instruction word with bits 5 to 7 set in each register field the handler reads: any of
     // them set in the fetched word names no register.
     uint32_t registerCheck = 0;
@@ -331,8 +332,8 @@ constexpr uint32_t RegisterCheck(uint8_t reads)
 // Indexed by opcode - 1; unassigned opcodes end the run.
 constexpr auto DISPATCH = [] {
     std::array<Dispatch, OPCODE_TABLE_SIZE> table{};
-#define TAMRIK_DISPATCH_ENTRY(number, name, mnemonic, operands, reads, handler) \
-    table[number - 1] = Dispatch{handler, RegisterCheck(reads)};
+#define TAMRIK_DISPATCH_ENTRY(number, name, mnemonic, operands, reads, units, handler) \
+    table[number - 1] = Dispatch{handler, units, RegisterCheck(reads)};
     TAMRIK_INSTRUCTION_SET(TAMRIK_DISPATCH_ENTRY)
 #undef TAMRIK_DISPATCH_ENTRY
     return table;
@@ -361,14 +362,17 @@ void MachineInstructions::Loop(VM& vm)
             }
             --vm.instructionsLeft;
         }
-        // An instruction is one unit of the span's work.
         if (vm.unitsLeft <= 0) {
             vm.UnitsSpent();
             return;
         }
-        if ((--vm.unitsLeft & (VM::QUIT_CHECK_INTERVAL - 1)) == 0 && vm.QuitRequested())
-            return;
         const Dispatch& entry = DISPATCH[slot];
+        // The instruction's price; a look at whether the process is to end every time the count
+        // passes a multiple of the interval.
+        const int64_t before = vm.unitsLeft;
+        vm.unitsLeft -= entry.units;
+        if (((before ^ vm.unitsLeft) & ~(VM::QUIT_CHECK_INTERVAL - 1)) != 0 && vm.StopIfQuitRequested())
+            return;
         // A register field of 32 or more names no register; an instruction that reads one ends the run.
         if (std::bit_cast<uint32_t>(i) & entry.registerCheck)
             return;

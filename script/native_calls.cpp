@@ -37,7 +37,7 @@ Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
     const char* name = vm.words.StringAt(vm.registers[i.rA]);
     if (!name)
         return Step::Stop;
-    vm.Charge(CVirtualMachine::NATIVE_CALL_UNITS + CVirtualMachine::UnitsOfBytes(std::strlen(name)));
+    vm.Charge(CVirtualMachine::UnitsOfBytesCopied(std::strlen(name)));
     vm.registers[i.rB] = IsOwnModule(name) ? MODULE_WORD : 0u;
     return Step::Next;
 }
@@ -53,7 +53,7 @@ Step MachineInstructions::Nsa(CVirtualMachine& vm, Instruction i)
     const char* name = vm.words.StringAt(vm.registers[i.rB]);
     if (!name)
         return Step::Stop;
-    vm.Charge(CVirtualMachine::NATIVE_CALL_UNITS + CVirtualMachine::UnitsOfBytes(std::strlen(name)));
+    vm.Charge(CVirtualMachine::UnitsOfBytesCopied(std::strlen(name)));
     vm.registers[i.rC] = vm.registers[i.rA] == MODULE_WORD ? FindExport(name) : 0u;
     return Step::Next;
 }
@@ -65,7 +65,7 @@ Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
         return Step::Stop;
     std::string name(text);
     // Copied, logged and looked up.
-    vm.Charge(CVirtualMachine::NATIVE_CALL_UNITS + CVirtualMachine::UnitsOfBytes(3 * name.size()));
+    vm.Charge(CVirtualMachine::UnitsOfBytesCopied(3 * name.size()));
     vm.Log("\n\tndsa - object = '");
     vm.Log(name.c_str());
     vm.Log("'.\n");
@@ -112,9 +112,9 @@ Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
             return Step::Stop;
         argumentBytes += ArgumentBytes(row->args[k], args[k], vm.words);
     }
-    // What the method does beyond its arguments it charges itself.
-    vm.Charge(CVirtualMachine::NATIVE_CALL_UNITS + CVirtualMachine::UnitsOfBytes(argumentBytes));
-    if (vm.workSpent)
+    // The method's own price and its arguments' bytes; what it touches beyond them (windows
+    // walked, texts copied) it charges itself.
+    if (!vm.Charge(row->units + CVirtualMachine::UnitsOfBytesCopied(argumentBytes)))
         return Step::Stop;
     vm.registers[vm.stackRegister] = top + needed;
 

@@ -9,23 +9,27 @@ namespace Tamrik {
 
 namespace {
 
+// A thing's word is looked up, not searched for: a handler may ask for it again and again with
+// the table full.
 template <class T>
-uint32_t WordFor(std::vector<const T*>& table, const T* thing, uint32_t base)
+uint32_t WordFor(NativeWords::Table<T>& table, const T* thing, uint32_t base)
 {
-    for (size_t i = 0; i < table.size(); ++i)
-        if (table[i] == thing)
-            return base + static_cast<uint32_t>(i);
-    if (table.size() >= NativeWords::MAX_ENTRIES)
+    auto found = table.words.find(thing);
+    if (found != table.words.end())
+        return found->second;
+    if (table.things.size() >= NativeWords::MAX_ENTRIES)
         return 0;
-    table.push_back(thing);
-    return base + static_cast<uint32_t>(table.size() - 1);
+    const uint32_t word = base + static_cast<uint32_t>(table.things.size());
+    table.things.push_back(thing);
+    table.words.emplace(thing, word);
+    return word;
 }
 
 template <class T>
-const T* ThingFor(const std::vector<const T*>& table, uint32_t word, uint32_t base)
+const T* ThingFor(const NativeWords::Table<T>& table, uint32_t word, uint32_t base)
 {
     uint32_t index = word - base;
-    return index < table.size() ? table[index] : nullptr;
+    return index < table.things.size() ? table.things[index] : nullptr;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Tamrik {
@@ -42,10 +43,17 @@ public:
     // Texts and colours belong to registered windows, which live as long as the program.
     static constexpr size_t MAX_ENTRIES = 65536;
 
+    // The things handed out as words, by word, and each one's word.
+    template <class T>
+    struct Table {
+        std::vector<const T*> things;
+        std::unordered_map<const T*, uint32_t> words;
+    };
+
 private:
     const uint8_t* memory;
-    std::vector<const std::string*> texts;
-    std::vector<const unsigned char*> colours;
+    Table<std::string> texts;
+    Table<unsigned char> colours;
 };
 
 } // namespace Tamrik

@@ -89,7 +89,7 @@ bool CVirtualMachine::LoadProgram(const ByteCode* program)
     std::memset(registers, 0, sizeof registers);
     if (program->size > 0)
         std::memcpy(memory, program->data, program->size);
-    Charge(UnitsOfBytes(MACHINE_MEMORY_SIZE));
+    Charge(UnitsOfBytesCopied(MACHINE_MEMORY_SIZE));
     return true;
 }
 
@@ -113,7 +113,7 @@ void CVirtualMachine::SaveInterruptedRun()
         saved.back().stack.reset(new uint32_t[STACK_CAPACITY]);
     }
     SavedRun& s = saved[savedCount++];
-    Charge(UnitsOfBytes(MACHINE_MEMORY_SIZE + STACK_CAPACITY * sizeof(uint32_t)));
+    Charge(UnitsOfBytesCopied(MACHINE_MEMORY_SIZE + STACK_CAPACITY * sizeof(uint32_t)));
     std::memcpy(s.memory.get(), memory, MACHINE_MEMORY_SIZE);
     std::memcpy(s.stack.get(), stack.get(), STACK_CAPACITY * sizeof(uint32_t));
     std::memcpy(s.registers, registers, sizeof registers);
@@ -132,12 +132,12 @@ void CVirtualMachine::RestoreInterruptedRun()
     stackLow = 0; // the restored stack may hold words anywhere
 }
 
-void CVirtualMachine::BeginWork(Work kind)
+void CVirtualMachine::BeginWork(WorkKind kind)
 {
     if (workDepth++ > 0)
         return;
-    workUnits = kind == Work::Build ? buildUnits : eventUnits;
-    workName = kind == Work::Build ? "the GUI build" : "this event";
+    workUnits = kind == WorkKind::Build ? buildUnits : eventUnits;
+    workName = kind == WorkKind::Build ? "the GUI build" : "this event";
     unitsLeft = static_cast<int64_t>(workUnits);
     workSpent = false;
     boundLogged = false;
@@ -150,16 +150,18 @@ void CVirtualMachine::EndWork()
     workSpent = false;
 }
 
-void CVirtualMachine::Charge(uint64_t units)
+bool CVirtualMachine::Charge(uint64_t units)
 {
-    // Work outside any span (a test driving a window by hand) is bounded by nothing here.
-    if (workDepth == 0 || workSpent)
-        return;
+    if (workDepth == 0)
+        return true;
+    if (workSpent)
+        return false;
     unitsLeft -= static_cast<int64_t>(std::min<uint64_t>(units, uint64_t{1} << 62));
     if (unitsLeft <= 0)
         UnitsSpent();
     else
-        QuitRequested();
+        StopIfQuitRequested();
+    return !workSpent;
 }
 
 void CVirtualMachine::Execute()
@@ -172,7 +174,7 @@ void CVirtualMachine::Execute()
     // A run outside a span is an event's span of its own.
     const bool ownSpan = workDepth == 0;
     if (ownSpan)
-        BeginWork(Work::Event);
+        BeginWork(WorkKind::Event);
     if (runDepth == 0)
         instructionsLeft = instructionLimit;
     if (!workSpent)
@@ -239,7 +241,7 @@ void CVirtualMachine::UnitsSpent()
     BoundHit(line);
 }
 
-bool CVirtualMachine::QuitRequested()
+bool CVirtualMachine::StopIfQuitRequested()
 {
     // The program is to end: the rest of the span's work would only delay it.
     if (!platform::QuitRequested())

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/work_kind.h"
 #include "script/byte_code.h"
 #include "script/native_words.h"
 #include "script/script_class.h"
@@ -74,16 +75,17 @@ public:
     // the process is asked to end) the runs under way stop, no run starts and the GUI's walks stop
     // until EndWork, and one line says so. Spans nest; the outermost one sets the bound. A run
     // outside a span is an event's span of its own.
-    enum class Work { Event, Build };
-    void BeginWork(Work kind);
+    void BeginWork(WorkKind kind);
     void EndWork();
     bool WorkSpent() const { return workSpent; }
     // Whether the run that ended last is the one blamed for hitting the bound.
     bool RunHitBound() const { return runHitBound; }
-    // Charges units to the open span; the bound is hit at once when they run out.
-    void Charge(uint64_t units);
-    // Units that bytes of work cost (copying, comparing, measuring them).
-    static constexpr uint64_t UnitsOfBytes(size_t bytes) { return bytes / BYTES_PER_UNIT; }
+    // The one count of the span's work: charges units to the open span and answers whether its
+    // work goes on. The bound is hit at once when the units run out. Outside any span (a test
+    // driving a window by hand) nothing is counted and the answer is yes.
+    bool Charge(uint64_t units);
+    // Units that bytes cost to copy, compare or measure.
+    static constexpr uint64_t UnitsOfBytesCopied(size_t bytes) { return bytes / COPIED_BYTES_PER_UNIT; }
     // Units left to the open span.
     uint64_t UnitsLeft() const { return unitsLeft > 0 ? static_cast<uint64_t>(unitsLeft) : 0; }
     // Tests give the spans smaller budgets, so that a bound is reached in a few steps.
@@ -116,9 +118,8 @@ public:
     // span ends well within a quarter of a second and two seconds.
     static constexpr uint64_t EVENT_WORK_UNITS = 52'000'000;
     static constexpr uint64_t BUILD_WORK_UNITS = 320'000'000;
-    // Bytes copied or compared per unit, and what the native side's steps cost.
-    static constexpr size_t BYTES_PER_UNIT = 16;
-    static constexpr uint64_t NATIVE_CALL_UNITS = 16;
+    // Bytes copied or compared per unit.
+    static constexpr size_t COPIED_BYTES_PER_UNIT = 16;
     // Units between two looks at whether the process is asked to end.
     static constexpr int64_t QUIT_CHECK_INTERVAL = 4096;
 
@@ -184,8 +185,8 @@ private:
     void BudgetSpent();
     // The span's units are spent.
     void UnitsSpent();
-    // Looks whether the process is asked to end; true when it is, and the span stops then.
-    bool QuitRequested();
+    // When the process is asked to end, stops the span's work (without a line); true then.
+    bool StopIfQuitRequested();
 
     uint64_t instructionLimit = RUN_INSTRUCTION_BUDGET;
     uint64_t instructionsLeft = 0;

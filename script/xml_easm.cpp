@@ -35,7 +35,7 @@ constexpr int32_t FirstOperandState(OperandForm operands)
     return 1;
 }
 
-#define TAMRIK_MNEMONIC(number, name, mnemonic, operands, reads, handler) \
+#define TAMRIK_MNEMONIC(number, name, mnemonic, operands, reads, units, handler) \
     Mnemonic{mnemonic, number, FirstOperandState(operands)},
 constexpr Mnemonic MNEMONICS[] = {TAMRIK_INSTRUCTION_SET(TAMRIK_MNEMONIC)};
 #undef TAMRIK_MNEMONIC
@@ -183,7 +183,7 @@ ByteCode* CXMLeasm::Assemble(const char* source, CVirtualMachine* machine)
     const bool unclosedQuote = Tokenize(source, [&](const std::string& token) {
         // Tokens count against the work of the build; once it is spent nothing more is assembled.
         if (machine) {
-            machine->Charge(TOKEN_UNITS + CVirtualMachine::UnitsOfBytes(token.size()));
+            machine->Charge(TOKEN_UNITS + CVirtualMachine::UnitsOfBytesCopied(token.size()));
             failed = machine->WorkSpent();
         }
         if (!failed) {

@@ -76,7 +76,7 @@ TEST_F(Panel, EveryHandlerAssemblesAndATourOfThePanelRunsEachToItsEndCallingAllT
     const std::string xml = kestrova_test::ReadFile("gui/gui.xml");
     const size_t events = kestrova_test::Count(xml, "<event ");
     size_t handlers = 0;
-    std::vector<CGUI::CWindow*> walk(gui.windows.begin(), gui.windows.end());
+    std::vector<CGUI::CWindow*> walk(gui.Windows().begin(), gui.Windows().end());
     while (!walk.empty()) {
         CGUI::CWindow* w = walk.back();
         walk.pop_back();
@@ -173,7 +173,7 @@ TEST_F(Panel, TheKeysButtonShowsTheKeysAtTheirPlaceAndHidesThemAsCloseDoes)
     EXPECT_TRUE(keys->IsVisible());
     EXPECT_EQ(RectOf(keys), (Rect{40, 330, 420, 506}));
     EXPECT_EQ(Window("keysButton")->text, "Hide the keys");
-    EXPECT_EQ(gui.windows.back(), keys);
+    EXPECT_EQ(gui.Windows().back(), keys);
 
     ClickOn("closeKeysButton");
     EXPECT_FALSE(keys->IsVisible());

@@ -36,7 +36,7 @@ TEST(Log, ARunWritesAtMost64MiBThenOneLineAndNothingMore)
     const std::string line = std::string(1023, 'x') + "\n";
     // Spans of a thousand lines stay under each event's allowance.
     for (int span = 0; span < 70; ++span) {
-        system.BeginWork(false);
+        system.BeginWork(Tamrik::WorkKind::Event);
         for (int i = 0; i < 1000; ++i)
             system.log->Write(line.c_str());
         system.EndWork();

@@ -14,7 +14,7 @@ using GUIBuilder = GUITest;
 std::vector<std::string> TopLevelTexts(const CGUI& gui)
 {
     std::vector<std::string> texts;
-    for (CGUI::CWindow* w : gui.windows)
+    for (CGUI::CWindow* w : gui.Windows())
         texts.push_back(w->text);
     return texts;
 }
@@ -37,8 +37,8 @@ TEST_F(GUIBuilder, WindowsAreMadeLevelByLevelAndTheShallowerNamesakeWins)
     // The first window made holds the empty name.
     EXPECT_EQ(Window("")->text, "a");
     EXPECT_EQ(Window("x")->parent, nullptr);
-    ASSERT_EQ(gui.windows.front()->children.size(), 1u);
-    EXPECT_EQ(gui.windows.front()->children[0]->children[0]->text, "a-deeper");
+    ASSERT_EQ(gui.Windows().front()->children.size(), 1u);
+    EXPECT_EQ(gui.Windows().front()->children[0]->children[0]->text, "a-deeper");
     EXPECT_NE(Log().find("[XMLParser] Warning: unbound event handler found.\r\n"), std::string::npos);
     EXPECT_NE(Window("y")->handlers[Tamrik::ON_MOUSE_BUTTON_UP], nullptr);
 }
@@ -53,10 +53,10 @@ TEST_F(GUIBuilder, ShowingAWindowPutsItsTopLevelWindowInFrontOnce)
     </gui>)");
     // Pass 1 lists a, c by showing them and b, d behind them; then b's child brings b to the back.
     EXPECT_EQ(TopLevelTexts(gui), (std::vector<std::string>{"a", "c", "d", "b"}));
-    EXPECT_TRUE(gui.windows.front()->visible);
-    EXPECT_FALSE(gui.windows.back()->visible);
-    EXPECT_TRUE(gui.windows.back()->children[0]->visible);
-    EXPECT_FALSE(gui.windows.back()->draggable);
+    EXPECT_TRUE(gui.Windows().front()->visible);
+    EXPECT_FALSE(gui.Windows().back()->visible);
+    EXPECT_TRUE(gui.Windows().back()->children[0]->visible);
+    EXPECT_FALSE(gui.Windows().back()->draggable);
 }
 
 TEST_F(GUIBuilder, AttributesAreScannedAsTheirFormatsSay)
@@ -142,7 +142,7 @@ TEST_F(GUIBuilder, AFileThatGivesNoWindowLeavesTheGUIEmptyAndSaysSoOnce)
         if (c.xml)
             WriteFile("gui/gui.xml", c.xml);
         gui.Load();
-        EXPECT_TRUE(gui.windows.empty()) << c.what;
+        EXPECT_TRUE(gui.Windows().empty()) << c.what;
         // Once, as the last line.
         const std::string log = Log();
         EXPECT_EQ(log.find(warning), log.size() - warning.size()) << c.what << ": " << log;
@@ -150,7 +150,7 @@ TEST_F(GUIBuilder, AFileThatGivesNoWindowLeavesTheGUIEmptyAndSaysSoOnce)
     std::filesystem::remove("log.txt");
     WriteFile("gui/gui.xml", "<gui><label/></gui>");
     gui.Load();
-    EXPECT_EQ(gui.windows.size(), 1u);
+    EXPECT_EQ(gui.Windows().size(), 1u);
     EXPECT_EQ(Log(), "");
 }
 
@@ -170,7 +170,7 @@ TEST_F(GUIBuilder, AFileLargerThanFourMebibytesIsRefusedWholeWithItsLines)
         testing::internal::CaptureStderr();
         fresh.Load();
         const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(fresh.windows.size(), c.windows);
+        EXPECT_EQ(fresh.Windows().size(), c.windows);
         if (c.windows == 0) {
             EXPECT_EQ(Log(), "[XMLParser] Error: gui/gui.xml is larger than 4194304 bytes; no window built.\r\n");
             EXPECT_EQ(err, "gui/gui.xml is larger than 4194304 bytes; no window built.\n");

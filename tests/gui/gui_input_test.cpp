@@ -67,7 +67,7 @@ TEST_F(GUIInput, APressMovesTheFocusAlongBothChainsAndBringsTheWindowToTheFront)
     Probe* a = Add("a", dialog, 10, 10, 20, 20);
     Add("b", dialog, 100, 10, 20, 20);
     Probe* other = Add("other", nullptr, 300, 0, 50, 50);
-    ASSERT_EQ(gui.windows.back(), other);
+    ASSERT_EQ(gui.Windows().back(), other);
 
     // The events of a press (or, with up, a release) at (x, y), past those of getting there.
     auto pressAt = [&](int x, int y, bool up = false) {
@@ -77,7 +77,7 @@ TEST_F(GUIInput, APressMovesTheFocusAlongBothChainsAndBringsTheWindowToTheFront)
         return Take();
     };
     EXPECT_EQ(pressAt(15, 15), (std::vector<std::string>{"a:gain", "dialog:gain", "a:down"}));
-    EXPECT_EQ(gui.windows.back(), dialog);
+    EXPECT_EQ(gui.Windows().back(), dialog);
     EXPECT_EQ(gui.focusedWindow, a);
 
     gui.HandleMouseButtonDown(1, 0); // the focused window again: only the press
@@ -91,7 +91,7 @@ TEST_F(GUIInput, APressMovesTheFocusAlongBothChainsAndBringsTheWindowToTheFront)
     // A press on empty space only takes the focus away.
     EXPECT_EQ(pressAt(500, 500), (std::vector<std::string>{"b:lose", "dialog:lose"}));
     EXPECT_EQ(gui.focusedWindow, nullptr);
-    EXPECT_EQ(gui.windows.back(), dialog);
+    EXPECT_EQ(gui.Windows().back(), dialog);
 }
 
 TEST_F(GUIInput, MovingSendsMoveThenRolloverAndZeroMovesStillArrive)

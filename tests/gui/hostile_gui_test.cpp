@@ -130,9 +130,9 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
         gui.SetActive(true);
         system.FireMouseMove(0, 0);
         Press(system);
-        int done = static_cast<int>(gui.windows.size());
+        int done = static_cast<int>(gui.Windows().size());
         if (c.top) {
-            CGUI::CWindow* top = *c.top ? static_cast<CGUI::CWindow*>(system.vm->registry.at(c.top)) : gui.windows.back();
+            CGUI::CWindow* top = *c.top ? static_cast<CGUI::CWindow*>(system.vm->registry.at(c.top)) : gui.Windows().back();
             done = CountUnder(top, c.done);
         }
         EXPECT_GT(done, 0);
@@ -153,17 +153,17 @@ TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
         uint64_t atLeast;
     } cases[] = {
         {"showing 1,000 windows", [&] { Window("wide")->SetVisible(true); }, 1000 * CGUI::WINDOW_VISIT_UNITS},
-        {"moving them", [&] { Window("wide")->Translate(1, 1); }, 1000 * CGUI::WINDOW_TEST_UNITS},
-        {"hit-testing down through the 1,000 shown", [&] { gui.HitTest(); }, 1000 * CGUI::WINDOW_TEST_UNITS},
+        {"moving them", [&] { Window("wide")->Translate(1, 1); }, 1000 * CGUI::WINDOW_MOVE_UNITS},
+        {"hit-testing down through the 1,000 shown", [&] { gui.HitTest(); }, 1000 * CGUI::WINDOW_HIT_TEST_UNITS},
         {"bringing a window forward", [&] { gui.BringToFront(Window("wide")); }, CGUI::WINDOW_VISIT_UNITS},
         {"a focus walk up 100 dialogs", [&] { Window("deepest")->LoseFocusUpward(0, 0); },
          100 * CGUI::FOCUS_STEP_UNITS},
         {"switching the GUI on and off", [&] { gui.SetActive(true); gui.SetActive(false); },
          2 * (INPUT_EVENT_COUNT * CGUI::LISTENER_UNITS + CLog::CALL_UNITS + CLog::WRITE_UNITS)},
         {"loading a handler", [&] { Window("wide")->OnMouseButtonDown(0, 0); },
-         CVirtualMachine::UnitsOfBytes(MACHINE_MEMORY_SIZE)},
+         CVirtualMachine::UnitsOfBytesCopied(MACHINE_MEMORY_SIZE)},
         {"a log line of 4,000 bytes", [&] { system.log->Write(std::string(4000, 'x').c_str()); },
-         CLog::CALL_UNITS + CLog::WRITE_UNITS + 4000 / CLog::BYTES_PER_UNIT},
+         CLog::CALL_UNITS + CLog::WRITE_UNITS + 4000 / CLog::LOGGED_BYTES_PER_UNIT},
         {"assembling 1,000 tokens", [&] { delete CXMLeasm::Assemble(tokens.c_str(), system.vm); },
          1000 * CXMLeasm::TOKEN_UNITS},
         {"building 1,000 windows", [&] { Build("<gui>" + Labels(1000) + "</gui>"); },
@@ -198,7 +198,7 @@ TEST_F(HostileGUI, ACallIsChargedForTheBytesOfItsArguments)
             Window("hostile")->OnMouseButtonUp(0, 0);
         used[event] = before - system.vm->UnitsLeft();
     }
-    EXPECT_GE(used[0] - used[1], CVirtualMachine::UnitsOfBytes(61404));
+    EXPECT_GE(used[0] - used[1], CVirtualMachine::UnitsOfBytesCopied(61404));
 }
 
 TEST_F(HostileGUI, TheSwitchedOffLineNamesAtMostSixtyFourCharactersOfTheWindowAndTheEvent)
@@ -223,7 +223,7 @@ TEST_F(HostileGUI, TheSwitchedOffLineNamesAtMostSixtyFourCharactersOfTheWindowAn
         EXPECT_EQ(ReadFile("log.txt").substr(ReadFile("log.txt").find("Warning")),
                   "Warning: work of this event stopped after 100000 units.\r\n"
                   "Warning: OnMouseMove handler of window '" + c.logged + "' switched off.\r\n");
-        EXPECT_EQ(gui.windows.front()->handlers[ON_MOUSE_MOVE], nullptr);
+        EXPECT_EQ(gui.Windows().front()->handlers[ON_MOUSE_MOVE], nullptr);
     }
 }
 
@@ -297,7 +297,7 @@ TEST_F(HostileGUI, LegalHandlersRunToTheirEndWithTheirLogLinesWhateverTheirNativ
         EXPECT_EQ(Count(log, INSTRUCTION_LINE), c.boundLines);
         EXPECT_EQ(Count(log, BOUND_LINE), 0u);
         EXPECT_EQ(Count(log, "\tncall - "), static_cast<size_t>(c.texts));
-        EXPECT_EQ(gui.windows.front()->text.size(), c.texts ? 61404u : 0u);
+        EXPECT_EQ(gui.Windows().front()->text.size(), c.texts ? 61404u : 0u);
     }
 }
 

@@ -28,7 +28,7 @@ TEST_F(ProbeTest, ShowingAWindowNotifiesItsSubtreeDeepestFirst)
         expected.insert(expected.end(), {"other:lose", c + ":gain", "w:gain", "top:gain"});
     expected.insert(expected.end(), {"other:lose", "w:gain", "top:gain"});
     EXPECT_EQ(Take(), expected);
-    EXPECT_EQ(gui.windows, (std::list<CGUI::CWindow*>{other, top}));
+    EXPECT_EQ(gui.Windows(), (std::list<CGUI::CWindow*>{other, top}));
     EXPECT_EQ(gui.focusedWindow, other);
 
     gui.focusedWindow = nullptr;

@@ -135,14 +135,14 @@ TEST_F(WindowExports, AHundredThousandNestedWindowsAreBuiltHitMovedAndDeleted)
     Build(xml);
     CGUI::CWindow* deepest = Window("deepest");
     ASSERT_NE(deepest, nullptr);
-    ASSERT_EQ(gui.windows.size(), 1u);
-    gui.windows.front()->Translate(100, 100);
+    ASSERT_EQ(gui.Windows().size(), 1u);
+    gui.Windows().front()->Translate(100, 100);
     EXPECT_EQ(RectOf(deepest), (Rect{100, 100, 164, 164}));
     MoveTo(105, 105);
     EXPECT_EQ(gui.HitTest(), deepest);
     deepest->parent->SetVisible(false);
     EXPECT_EQ(gui.HitTest(), deepest->parent->parent);
-    gui.windows.front()->SetVisible(false);
+    gui.Windows().front()->SetVisible(false);
     EXPECT_EQ(gui.HitTest(), nullptr);
     EXPECT_FALSE(deepest->visible);
 }

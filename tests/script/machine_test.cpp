@@ -115,7 +115,7 @@ TEST(MachineWork, AQuitSignalStopsTheWorkUnderWaySilently)
         TestSystem system(true);
         platform::WatchQuitSignals();
         std::raise(SIGTERM);
-        system.BeginWork(false);
+        system.BeginWork(Tamrik::WorkKind::Event);
         AssembleAndRun(*system.vm, "inc r1 jmp 0");
         const bool stopped = system.vm->WorkSpent() && Reg(*system.vm, 1) < 100000;
         system.EndWork();

@@ -60,18 +60,18 @@ struct FakeCheckBox : FakeWindow {
 };
 
 const Tamrik::ExportRow FAKE_ROWS[] = {
-    Export<&FakeWindow::SetText>("SetText"),
-    Export<&FakeWindow::SetTextRef>("SetTextRef"),
-    Export<&FakeWindow::GetText>("GetText"),
-    Export<&FakeWindow::SetTextColor>("SetTextColor"),
-    Export<&FakeWindow::GetTextColor>("GetTextColor"),
-    Export<&FakeWindow::SetPosition>("SetPosition"),
-    Export<&FakeWindow::SetShown>("SetShown"),
-    Export<&FakeWindow::IsShown>("IsShown"),
-    Export<&FakeWindow::Count>("Count"),
-    Export<&FakeWindow::Fire>("Fire"),
-    Export<&FakeCheckBox::IsChecked, FakeWindow>("IsChecked"),
-    Export<+[](FakeWindow* w, int a) { w->x = a * 2; }>("Double"),
+    Export<&FakeWindow::SetText>("SetText", 16),
+    Export<&FakeWindow::SetTextRef>("SetTextRef", 16),
+    Export<&FakeWindow::GetText>("GetText", 16),
+    Export<&FakeWindow::SetTextColor>("SetTextColor", 16),
+    Export<&FakeWindow::GetTextColor>("GetTextColor", 16),
+    Export<&FakeWindow::SetPosition>("SetPosition", 16),
+    Export<&FakeWindow::SetShown>("SetShown", 16),
+    Export<&FakeWindow::IsShown>("IsShown", 16),
+    Export<&FakeWindow::Count>("Count", 16),
+    Export<&FakeWindow::Fire>("Fire", 16),
+    Export<&FakeCheckBox::IsChecked, FakeWindow>("IsChecked", 16),
+    Export<+[](FakeWindow* w, int a) { w->x = a * 2; }>("Double", 16),
 };
 
 // Handler text with its strings at the front, behind a jump over them, so their addresses are
