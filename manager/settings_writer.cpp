@@ -217,12 +217,15 @@ int LinkUnderNewName(int fd, const std::string& target, std::string* name)
     uint64_t seed = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 30) ^
                     (static_cast<uint64_t>(getpid()) << 40);
     for (int attempt = 0; attempt < NAME_TRIES; ++attempt) {
-        *name = target + ".";
+        // Set only once linked: a name tried in vain may be a user's file.
+        std::string tried = target + ".";
         seed = seed * 6364136223846793005u + 1442695040888963407u;
         for (uint64_t bits = seed >> 16, i = 0; i < 6; ++i, bits /= 62)
-            *name += DIGITS[bits % 62];
-        if (linkat(AT_FDCWD, ProcPath(fd).c_str(), AT_FDCWD, name->c_str(), AT_SYMLINK_FOLLOW) == 0)
+            tried += DIGITS[bits % 62];
+        if (linkat(AT_FDCWD, ProcPath(fd).c_str(), AT_FDCWD, tried.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            *name = tried;
             return 0;
+        }
         if (errno != EEXIST)
             return errno;
     }
