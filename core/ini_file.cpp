@@ -11,12 +11,6 @@ namespace Tamrik {
 
 namespace {
 
-bool IsKeptOutsideQuotes(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '=' || c == '[' || c == ']';
-}
-
 class LineSplitter {
 public:
     void Feed(unsigned char c)
@@ -83,6 +77,12 @@ void BuildSections(IniMap& map, const std::vector<std::string>& lines)
 }
 
 } // namespace
+
+bool IsKeptOutsideQuotes(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c == '=' || c == '[' || c == ']';
+}
 
 int ReadWholeFile(const char* path, std::string& bytes)
 {

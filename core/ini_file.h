@@ -21,6 +21,9 @@ IniMap* LoadSettings(int* error = nullptr);
 // that stopped it (the settings tool reads a file it is about to overwrite with it, too).
 int ReadWholeFile(const char* path, std::string& bytes);
 
+// Whether the reader keeps byte c outside double quotes: letters, digits, "=", "[" and "]".
+bool IsKeptOutsideQuotes(unsigned char c);
+
 // Same rules as ParseIniFile, on bytes already in memory (the reader's core; used by the fuzzer).
 void ParseIniBytes(IniMap& map, const char* data, size_t size);
 

@@ -21,6 +21,9 @@ void Kestrova_ManagerDialog::OnSaveClick(wxCommandEvent&)
 void Kestrova_ManagerDialog::WriteSettings()
 {
     // Standard error has the reason; a desktop user only sees this.
-    if (!WriteSettingsFile(g_Settings, "Settings.ini"))
-        wxMessageBox("Ne mogu spremiti postavke!", _("Pogreska"), wxOK | wxCENTRE);
+    bool oldLost = false;
+    if (!WriteSettingsFile(g_Settings, "Settings.ini", &oldLost))
+        wxMessageBox(oldLost ? "Ne mogu spremiti postavke! Ne mogu vratiti stare postavke!"
+                             : "Ne mogu spremiti postavke!",
+                     _("Pogreska"), wxOK | wxCENTRE);
 }

@@ -1,16 +1,22 @@
 // Saving Settings.ini: order, quoting and line ends, the read-back, the atomic replace, links,
-// in-place saves, owners and groups kept, neighbours left alone, and failures that keep the old
-// file and leave nothing behind.
+// in-place saves, owners, groups, ACLs and attributes kept, neighbours left alone, and failures,
+// kills and two saves at once that keep the old or the new file whole and leave nothing behind.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <grp.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -41,6 +47,77 @@ constexpr gid_t GROUP = 4100;
 constexpr User OWNER = {4101, GROUP};
 constexpr User GROUP_MATE = {4102, GROUP};
 constexpr gid_t OTHER_GROUP = 4103;
+
+// A call of the writer made to fail with an error, to end the process, or to stall: the nth call
+// of that function after Arm.
+struct Fault {
+    const char* call;
+    int nth;
+    int error;
+};
+constexpr int KILLED = -1, STALLED = -2;
+Fault g_Faults[2];
+int g_Seen[2];
+// A stalled call writes a byte here first, so that a test knows when to start a second save.
+int g_StallSignal = -1;
+
+void Arm(Fault first, Fault second = {})
+{
+    g_Faults[0] = first;
+    g_Faults[1] = second;
+    g_Seen[0] = g_Seen[1] = 0;
+}
+
+bool Faulted(const char* call)
+{
+    for (int i = 0; i < 2; ++i) {
+        const Fault& f = g_Faults[i];
+        if (!f.call || std::strcmp(f.call, call) != 0 || ++g_Seen[i] != f.nth)
+            continue;
+        if (f.error == KILLED)
+            raise(SIGKILL);
+        if (f.error == STALLED) {
+            (void)!write(g_StallSignal, "s", 1);
+            usleep(500000);
+            return false;
+        }
+        errno = f.error;
+        return true;
+    }
+    return false;
+}
+
+template <typename Function>
+Function Real(const char* name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+// The writer's calls pass through these, and go on to the C library unless a fault is armed.
+extern "C" {
+ssize_t pwrite(int fd, const void* data, size_t size, off_t at)
+{
+    return Faulted("pwrite") ? -1 : Real<decltype(&pwrite)>("pwrite")(fd, data, size, at);
+}
+int ftruncate(int fd, off_t length) noexcept
+{
+    return Faulted("ftruncate") ? -1 : Real<decltype(&ftruncate)>("ftruncate")(fd, length);
+}
+int fsync(int fd) { return Faulted("fsync") ? -1 : Real<decltype(&fsync)>("fsync")(fd); }
+int rename(const char* from, const char* to) noexcept
+{
+    return Faulted("rename") ? -1 : Real<decltype(&rename)>("rename")(from, to);
+}
+int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) noexcept
+{
+    return Faulted("fsetxattr") ? -1
+                                : Real<decltype(&fsetxattr)>("fsetxattr")(fd, name, value, size, flags);
+}
+}
+
+namespace {
 
 IniMap Read(const char* path)
 {
@@ -285,26 +362,52 @@ TEST(SettingsWriter, ASaveThatCannotBeWrittenKeepsTheOldFileLeavesNothingBehindA
     const IniMap settings{{"Display", {{"Width", "1024"}, {"Note", std::string(6000, 'n')}}}};
     const struct {
         const char* name;
-        bool asOtherUser, fullDisk;
+        const User* as;
+        bool othersFile, fullDisk;
+        Fault fault;
         void (*make)(const std::string& old);
     } cases[] = {
-        {"read-only file", true, false,
+        {"read-only file", &NOBODY, false, false, {},
          [](const std::string& old) {
              WriteFile("disk/Settings.ini", old);
              fs::permissions("disk/Settings.ini", fs::perms(0444));
              fs::permissions("disk", fs::perms(0777));
          }},
-        {"folder in its place", false, false,
+        {"folder in its place", nullptr, false, false, {},
          [](const std::string&) { WriteFile("disk/Settings.ini/keep", "x"); }},
-        {"full disk", false, true, [](const std::string& old) { WriteFile("disk/Settings.ini", old); }},
-        {"full disk, hard link written in place", false, true,
+        {"full disk", nullptr, false, true, {},
+         [](const std::string& old) { WriteFile("disk/Settings.ini", old); }},
+        {"full disk, hard link written in place", nullptr, false, true, {},
          [](const std::string& old) {
              WriteFile("disk/Settings.ini", old);
              fs::create_hard_link("disk/Settings.ini", "disk/Linked.ini");
          }},
-        {"full disk, no file yet", false, true, [](const std::string&) {}},
+        // No byte may change before the space is there: written in two parts, the second failing
+        // for want of space, the write that would put the old text back fails as well.
+        {"full disk, hard link, a restore would fail", nullptr, false, true, {"pwrite", 3, EIO},
+         [](const std::string& old) {
+             WriteFile("disk/Settings.ini", old);
+             fs::create_hard_link("disk/Settings.ini", "disk/Linked.ini");
+         }},
+        {"full disk, no file yet", nullptr, false, true, {}, [](const std::string&) {}},
+        // Written in place, the file could not be put back: it is not written at all.
+        {"full disk, a group's file that the saver may write but not read", &GROUP_MATE, true, true, {},
+         [](const std::string& old) {
+             WriteFile("disk/Settings.ini", old);
+             Chown("disk/Settings.ini", OWNER.uid, GROUP);
+             fs::permissions("disk/Settings.ini", fs::perms(0620));
+         }},
+        {"full disk, write-only file with a hard link", &NOBODY, true, true, {},
+         [](const std::string& old) {
+             WriteFile("disk/Settings.ini", old);
+             Chown("disk/Settings.ini", NOBODY.uid, NOBODY.gid);
+             fs::permissions("disk/Settings.ini", fs::perms(0200));
+             fs::create_hard_link("disk/Settings.ini", "disk/Linked.ini");
+         }},
     };
     for (const auto& c : cases) {
+        if (SkippedWithoutRoot(c.othersFile, c.name))
+            continue;
         SCOPED_TRACE(c.name);
         ScratchDir dir;
         SmallDisk disk(dir.Path() / "disk");
@@ -319,7 +422,9 @@ TEST(SettingsWriter, ASaveThatCannotBeWrittenKeepsTheOldFileLeavesNothingBehindA
         const bool existed = fs::exists("disk/Settings.ini");
         const auto neighbours = Neighbours("disk");
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(Save(settings, "disk/Settings.ini", c.asOtherUser ? &NOBODY : nullptr));
+        Arm(c.fault);
+        EXPECT_FALSE(Save(settings, "disk/Settings.ini", c.as));
+        Arm({});
         std::string message = testing::internal::GetCapturedStderr();
         EXPECT_NE(message.find("disk/Settings.ini"), std::string::npos);
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
@@ -340,6 +445,11 @@ TEST(SettingsWriter, ASaveKeepsTheFilesOwnerGroupAndPermissions)
         void (*make)();
     } cases[] = {
         {"the user's own file", false, [] { fs::permissions("Settings.ini", fs::perms(0640)); }},
+        {"root saving a user's file with set-ID bits", true,
+         [] {
+             Chown("Settings.ini", OWNER.uid, GROUP);
+             fs::permissions("Settings.ini", fs::perms(06775));
+         }},
         // Root saving a user's file gives it back to the user, who can save it again.
         {"root saving a user's file", true,
          [] {
@@ -358,6 +468,203 @@ TEST(SettingsWriter, ASaveKeepsTheFilesOwnerGroupAndPermissions)
         ASSERT_TRUE(WriteSettingsFile(IniMap{{"Game", {{"Log", "true"}}}}, "Settings.ini"));
         ExpectSameOwnerGroupAndMode(Status("Settings.ini"), before);
         EXPECT_EQ(ReadFile("Settings.ini"), "[Game]\r\nLog = \"true\"\r\n");
+    }
+}
+
+TEST(SettingsWriter, NamesThatTheReaderKeepsWholeOnlyInQuotesAreWrittenInThem)
+{
+    ScratchDir dir;
+    WriteFile("Settings.ini", "[\"My Mods\"]\r\n\"Map Name\" = \"x\"\r\n[Game]\r\nLog = \"true\"\r\n");
+    IniMap settings = Read("Settings.ini");
+    settings["Display"] = {{"tab\tkey", "1"}, {"a.b-c", "2"}, {"\xc3\xbc", "3"}, {"Plain9", "4"}};
+    ASSERT_TRUE(WriteSettingsFile(settings, "Settings.ini"));
+    EXPECT_EQ(Read("Settings.ini"), settings);
+    EXPECT_NE(ReadFile("Settings.ini").find("[Display]\r\nPlain9 = \"4\"\r\n"), std::string::npos);
+}
+
+TEST(SettingsWriter, ASaveThroughADanglingLinkCreatesItsTarget)
+{
+    ScratchDir dir;
+    fs::create_directory("elsewhere");
+    fs::create_symlink("elsewhere/Settings.ini", "Settings.ini");
+    const IniMap settings{{"Game", {{"Log", "true"}}}};
+    ASSERT_TRUE(WriteSettingsFile(settings, "Settings.ini"));
+    EXPECT_TRUE(fs::is_symlink("Settings.ini"));
+    EXPECT_EQ(ReadFile("elsewhere/Settings.ini"), FormatSettings(settings));
+    EXPECT_EQ(Neighbours("elsewhere"), (std::map<std::string, std::string>{}));
+}
+
+std::string Attribute(const char* path, const char* name)
+{
+    char value[256];
+    ssize_t size = getxattr(path, name, value, sizeof value);
+    return size < 0 ? "none" : std::string(value, size_t(size));
+}
+
+// Saves in a child process with faults armed; its exit code says saved, failed, or failed with
+// the old settings lost.
+enum Outcome { SAVED, FAILED, OLD_LOST, KILLED_OFF };
+
+Outcome SaveWithFaults(const IniMap& settings, Fault first, Fault second)
+{
+    pid_t child = fork();
+    if (child == 0) {
+        Arm(first, second);
+        bool lost = false;
+        bool saved = WriteSettingsFile(settings, "Settings.ini", &lost);
+        _exit(saved ? SAVED : lost ? OLD_LOST : FAILED);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? KILLED_OFF
+                                                                : Outcome(WEXITSTATUS(status));
+}
+
+TEST(SettingsWriter, AFaultPartWayLeavesTheOldOrTheNewSettingsWholeNothingBesideAndSaysSo)
+{
+    const IniMap old{{"Display", {{"Depth", "32"}, {"Height", "768"}, {"Width", "1024"}}},
+                     {"Game", {{"Map", std::string(300, 'm')}}}};
+    const IniMap now{{"Display", {{"Width", "800"}}}};
+    enum Left { OLD, NEW, NONE };
+    const struct {
+        const char* name;
+        bool linked, existing;
+        Fault first, second;
+        Outcome outcome;
+        Left left;
+        const char* says;
+    } cases[] = {
+        {"in place, the flush fails", true, true, {"fsync", 1, EIO}, {}, FAILED, OLD, "Input/output"},
+        {"in place, the flush and then the restore fail", true, true, {"fsync", 1, EIO},
+         {"pwrite", 2, ENOSPC}, OLD_LOST, NEW, "old settings could not be put back (No space"},
+        {"in place, killed at the cut to length", true, true, {"ftruncate", 1, KILLED}, {}, KILLED_OFF, NEW, ""},
+        {"replaced, killed at the new file's flush", false, true, {"fsync", 1, KILLED}, {}, KILLED_OFF, OLD, ""},
+        {"no file yet, killed at its flush", false, false, {"fsync", 1, KILLED}, {}, KILLED_OFF, NONE, ""},
+        {"replaced, the rename fails", false, true, {"rename", 1, EIO}, {}, FAILED, OLD, "rename"},
+        {"an attribute cannot be copied: written in place", false, true, {"fsetxattr", 1, EPERM}, {},
+         SAVED, NEW, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        PlaceNeighbours(".");
+        bool attribute = false;
+        if (c.existing) {
+            WriteFile("Settings.ini", FormatSettings(old));
+            attribute = setxattr("Settings.ini", "user.kestrova", "kept", 4, 0) == 0;
+            if (c.first.call == std::string("fsetxattr") && !attribute) {
+                std::printf("skipped, no user attributes on this file system: %s\n", c.name);
+                continue;
+            }
+        }
+        if (c.linked)
+            fs::create_hard_link("Settings.ini", (fs::create_directory("links"), "links/Linked.ini"));
+        const auto neighbours = Neighbours(".");
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(SaveWithFaults(now, c.first, c.second), c.outcome);
+        const std::string message = testing::internal::GetCapturedStderr();
+        if (c.outcome != KILLED_OFF) {
+            EXPECT_NE(message.find(c.says), std::string::npos) << message;
+        }
+        EXPECT_EQ(message.empty(), c.outcome == SAVED || c.outcome == KILLED_OFF) << message;
+        EXPECT_EQ(fs::exists("Settings.ini"), c.left != NONE);
+        if (c.left != NONE) {
+            EXPECT_EQ(Read("Settings.ini"), c.left == OLD ? old : now);
+        }
+        if (attribute && c.left != NONE) {
+            EXPECT_EQ(Attribute("Settings.ini", "user.kestrova"), "kept");
+        }
+        EXPECT_EQ(Neighbours("."), neighbours);
+    }
+}
+
+TEST(SettingsWriter, TwoSavesInPlaceAtOnceTakeTurnsAndLeaveTheSecondsTextWhole)
+{
+    const IniMap shortText{{"Game", {{"Log", "true"}}}};
+    const IniMap longText{{"Game", {{"Log", "false"}, {"Map", std::string(5000, 'm')}}}};
+    const IniMap* orders[][2] = {{&longText, &shortText}, {&shortText, &longText}};
+    for (const auto& order : orders) {
+        ScratchDir dir;
+        WriteFile("Settings.ini", "[Game]\r\n");
+        fs::create_hard_link("Settings.ini", "Linked.ini");
+        int signal[2];
+        ASSERT_EQ(pipe(signal), 0);
+        pid_t first = fork();
+        if (first == 0) {
+            // Stalls at the cut to length, with its text written.
+            g_StallSignal = signal[1];
+            Arm({"ftruncate", 1, STALLED});
+            _exit(WriteSettingsFile(*order[0], "Settings.ini") ? 0 : 1);
+        }
+        char byte;
+        ASSERT_EQ(read(signal[0], &byte, 1), 1);
+        pid_t second = fork();
+        if (second == 0)
+            _exit(WriteSettingsFile(*order[1], "Settings.ini") ? 0 : 1);
+        for (pid_t child : {first, second}) {
+            int status = 0;
+            EXPECT_EQ(waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        close(signal[0]);
+        close(signal[1]);
+        EXPECT_EQ(ReadFile("Settings.ini"), FormatSettings(*order[1]));
+    }
+}
+
+// A POSIX ACL as the kernel keeps it in "system.posix_acl_access" or "system.posix_acl_default":
+// version 2, then tag, permissions and id of each entry, little-endian.
+std::string Acl(std::initializer_list<std::array<uint32_t, 3>> entries)
+{
+    std::string bytes{2, 0, 0, 0};
+    for (const auto& [tag, perm, id] : entries)
+        for (auto [value, size] : {std::pair{tag, 2}, {perm, 2}, {id, 4}})
+            for (int i = 0; i < size; ++i)
+                bytes += char(value >> (8 * i) & 0xff);
+    return bytes;
+}
+
+// Owner rw, the user nobody rw, group r, mask rw, others nothing.
+const std::string NOBODY_MAY_WRITE =
+    Acl({{0x01, 6, ~0u}, {0x02, 6, NOBODY.uid}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}});
+
+TEST(SettingsWriter, AnAclStaysWithTheFileAndLetsTheUserItAllowsSaveAfterwards)
+{
+    const struct {
+        const char* name;
+        const User* as;
+        bool fileAcl, folderDefaultAcl;
+    } cases[] = {
+        {"root saving the file", nullptr, true, false},
+        {"its owner saving it", &OWNER, true, false},
+        // The new file gets its folder's default ACL; the old one had none, so the saved one has none.
+        {"its owner saving it without an ACL, the folder with a default one", &OWNER, false, true},
+    };
+    for (const auto& c : cases) {
+        if (SkippedWithoutRoot(true, c.name))
+            continue;
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        WriteFile("shared/Settings.ini", "[Game]\r\n");
+        Chown("shared", OWNER.uid, GROUP);
+        Chown("shared/Settings.ini", OWNER.uid, GROUP);
+        fs::permissions("shared/Settings.ini", fs::perms(0640));
+        if ((c.fileAcl && setxattr("shared/Settings.ini", "system.posix_acl_access", NOBODY_MAY_WRITE.data(),
+                                   NOBODY_MAY_WRITE.size(), 0) != 0) ||
+            (c.folderDefaultAcl && setxattr("shared", "system.posix_acl_default", NOBODY_MAY_WRITE.data(),
+                                            NOBODY_MAY_WRITE.size(), 0) != 0)) {
+            std::printf("skipped, no ACLs on this file system: %s\n", c.name);
+            continue;
+        }
+        const struct stat before = Status("shared/Settings.ini");
+        const std::string acl = Attribute("shared/Settings.ini", "system.posix_acl_access");
+        EXPECT_TRUE(Save(IniMap{{"Game", {{"Log", "true"}}}}, "shared/Settings.ini", c.as));
+        EXPECT_EQ(Attribute("shared/Settings.ini", "system.posix_acl_access"), acl);
+        ExpectSameOwnerGroupAndMode(Status("shared/Settings.ini"), before);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Save(IniMap{{"Game", {{"Log", "false"}}}}, "shared/Settings.ini", &NOBODY), c.fileAcl);
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(Read("shared/Settings.ini")["Game"]["Log"], c.fileAcl ? "false" : "true");
     }
 }
 
