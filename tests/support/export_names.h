@@ -25,6 +25,9 @@ inline const char* const SET_SIZE = "?SetSize@CWindow@CGUI@Tamrik@@UAEXHH@Z";
 inline const char* const STRETCH = "?Stretch@CWindow@CGUI@Tamrik@@UAEXHH@Z";
 inline const char* const IS_CHECKED = "?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ";
 inline const char* const GET_CHECKED_INDEX = "?GetCheckedIndex@CRadioButtonGroup@CGUI@Tamrik@@QAEHXZ";
+inline const char* const TERMINATE = "?Terminate@CSystem@Tamrik@@QAEXXZ";
+inline const char* const SET_SHADER_USAGE = "?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z";
+inline const char* const GET_SHADER_USAGE = "?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ";
 } // namespace exports
 
 } // namespace kestrova_test

@@ -47,6 +47,8 @@ public:
     {
         return Code({"set r1 " + Str(text), "m2xm r1 r2", "push r2"}).Call(method, object);
     }
+    // Sets r to the address of s (at most 255 bytes; the assembler keeps no more).
+    HandlerText& SetString(int r, const std::string& s) { return Code("set r" + std::to_string(r) + " " + Str(s)); }
     // Copies r0 to r (r9 is kept 0 for that).
     HandlerText& Keep(int r) { return Code("add r0 r9 r" + std::to_string(r)); }
 
