@@ -40,7 +40,7 @@ public:
     // to the file when it gets there.
     static constexpr uint64_t CALL_UNITS = 32;
     static constexpr uint64_t WRITE_UNITS = 512;
-    static constexpr size_t LOGGED_BYTES_PER_UNIT = 4;
+    static constexpr size_t LOGGED_BYTES_PER_UNIT = 2;
 
     CSystem* owner;
 

@@ -17,14 +17,18 @@ namespace {
 
 constexpr double SMALL = 0.002;
 
-TEST(UnitPriceCases, CoverEveryInstructionAndEveryExportedMethodAndNothingElse)
+TEST(UnitPriceCases, EveryInstructionAndEveryExportedMethodHasAPriceAndACaseAndNothingElseHasOne)
 {
     std::set<std::string> wanted;
-    for (const InstructionInfo& info : INSTRUCTION_SET)
+    for (const InstructionInfo& info : INSTRUCTION_SET) {
         wanted.insert(info.mnemonic);
+        EXPECT_GT(info.units, 0) << "no price: " << info.mnemonic;
+    }
     for (ExportGroup group : ProgramExportGroups())
-        for (const ExportRow& row : group())
+        for (const ExportRow& row : group()) {
             wanted.insert(row.name);
+            EXPECT_GT(row.units, 0u) << "no price: " << row.name;
+        }
     std::set<std::string> named;
     for (const UnitPriceCase& c : UnitPriceCases(SMALL)) {
         // A variant names its instruction or method before " (".
