@@ -35,7 +35,7 @@ struct UnitPriceCase {
 
 namespace unit_price_detail {
 
-using Part = std::function<void(HandlerText&)>;
+using Snippet = std::function<void(HandlerText&)>;
 
 // Registers: r8 scratch, r9 zero, r10 and r11 the loop's count and end; Find leaves the function
 // word in r4 and the object word in r6 (r20 and r21 used).
@@ -76,7 +76,7 @@ inline HandlerText& WriteName(HandlerText& h, const std::string& start, uint32_t
 }
 
 // prefix, then passes turns of the loop around body.
-inline std::string Looped(const Part& prefix, const Part& body, int passes)
+inline std::string Looped(const Snippet& prefix, const Snippet& body, int passes)
 {
     HandlerText h;
     if (prefix)
@@ -115,7 +115,7 @@ public:
     // n scaled, at least 1.
     int Count(double n) const { return std::max(1, static_cast<int>(std::lround(n * scale))); }
 
-    UnitPriceCase& Add(const std::string& name, const std::string& xml, const Part& prefix, const Part& body,
+    UnitPriceCase& Add(const std::string& name, const std::string& xml, const Snippet& prefix, const Snippet& body,
                        double passes)
     {
         UnitPriceCase c;
@@ -129,7 +129,7 @@ public:
     }
 
     // An instruction written 32 times a pass.
-    UnitPriceCase& Instruction(const std::string& name, const std::string& line, const Part& prefix = nullptr,
+    UnitPriceCase& Instruction(const std::string& name, const std::string& line, const Snippet& prefix = nullptr,
                                double passes = 1000000)
     {
         return Add(name, SmallGui(), prefix, [line](HandlerText& h) { Times(h, 32, line); }, passes);
@@ -139,7 +139,7 @@ public:
     UnitPriceCase& Float(const std::string& name, uint32_t a, uint32_t b = TINY_FLOAT)
     {
         const bool binary = name == "fadd" || name == "fsub" || name == "fmul" || name == "fdiv";
-        const Part prefix = [a, b](HandlerText& h) { SetWord(SetWord(h, 1, a), 2, b); };
+        const Snippet prefix = [a, b](HandlerText& h) { SetWord(SetWord(h, 1, a), 2, b); };
         return Instruction(name, name + (binary ? " r1 r2 r3" : " r1 r3"), prefix, 50000);
     }
 
@@ -173,7 +173,7 @@ inline std::vector<UnitPriceCase> UnitPriceCases(double scale = 1.0)
     const std::string small = SmallGui();
 
     // Integer and memory instructions: r1 = 0x7FFFFFFF, r2 = 3.
-    const Part operands = [](HandlerText& h) { SetWord(h, 1, 0x7FFFFFFFu).Code("set r2 3"); };
+    const Snippet operands = [](HandlerText& h) { SetWord(h, 1, 0x7FFFFFFFu).Code("set r2 3"); };
     for (const char* op : {"add", "sub", "mul", "div", "mod", "lsh", "rsh", "and", "or", "xor"})
         b.Instruction(op, std::string(op) + " r1 r2 r3", operands);
     b.Instruction("abs", "abs r1 r3", operands);
@@ -193,7 +193,7 @@ inline std::vector<UnitPriceCase> UnitPriceCases(double scale = 1.0)
     b.Instruction("nrel", "nrel r1");
     // Loads and stores at the highest address each form reaches.
     const std::string direct = std::to_string(Tamrik::MAX_DIRECT_ADDRESS - 4);
-    const Part memoryEnd = [](HandlerText& h) { SetWord(h, 5, Tamrik::MACHINE_MEMORY_SIZE - 4); };
+    const Snippet memoryEnd = [](HandlerText& h) { SetWord(h, 5, Tamrik::MACHINE_MEMORY_SIZE - 4); };
     for (const char* bits : {"8", "16", "32"}) {
         b.Instruction(std::string("ld") + bits, std::string("ld") + bits + " " + direct + " r1");
         b.Instruction(std::string("ld") + bits + "r", std::string("ld") + bits + "r r5 r1", memoryEnd);
@@ -203,7 +203,7 @@ inline std::vector<UnitPriceCase> UnitPriceCases(double scale = 1.0)
 
     // The stack 16,000 words deep before the loop, its position kept in r13; each pass goes
     // 32 words deeper (push) or higher (pop) and puts the position back.
-    const Part deepStack = [](HandlerText& h) {
+    const Snippet deepStack = [](HandlerText& h) {
         h.Code({"set r12 16000", "set r7 0"});
         const uint32_t fill = h.Here();
         h.Code({"push r1", "inc r7", "cmp r7 r12"}).Jump(fill, "jmp_lt").Code("add r30 r9 r13");
@@ -212,7 +212,7 @@ inline std::vector<UnitPriceCase> UnitPriceCases(double scale = 1.0)
     b.Add("pop", small, deepStack, [](HandlerText& h) { Times(h, 32, "pop r1").Code("add r13 r9 r30"); }, 1000000);
 
     // Jumps, each to the next instruction and taken: the body's compare sets the flag.
-    const Part oneTwo = [](HandlerText& h) { h.Code({"set r1 1", "set r2 2"}); };
+    const Snippet oneTwo = [](HandlerText& h) { h.Code({"set r1 1", "set r2 2"}); };
     const struct {
         const char* mnemonic;
         const char* compare;
@@ -232,7 +232,7 @@ inline std::vector<UnitPriceCase> UnitPriceCases(double scale = 1.0)
 
     // call, callr and ret in pairs, into a subroutine at 4 that returns at once, from a stack
     // 16,000 words deep.
-    const Part subroutine = [deepStack](HandlerText& h) {
+    const Snippet subroutine = [deepStack](HandlerText& h) {
         h.Jump(8).Code("ret");
         deepStack(h);
         h.Code("set r5 4");
@@ -296,12 +296,12 @@ inline std::vector<UnitPriceCase> UnitPriceCases(double scale = 1.0)
     };
     logged(b.Add("ndsa (log on)", small, [](HandlerText& h) { WriteName(h, "", 61000); },
                  [](HandlerText& h) { h.Code("ndsa r1 r5"); }, 15));
-    const Part findIsVisible = [](HandlerText& h) { h.Find(exports::IS_VISIBLE, "w"); };
+    const Snippet findIsVisible = [](HandlerText& h) { h.Find(exports::IS_VISIBLE, "w"); };
     b.Instruction("nlthis", "nlthis r6", findIsVisible, 50000);
     logged(b.Instruction("nlthis (log on)", "nlthis r6", findIsVisible, 1100));
     // ncall of the cheapest method; the methods' own rows follow.
-    const Part findGetActive = [](HandlerText& h) { h.Find(exports::GET_ACTIVE, "GUI"); };
-    const Part call = [](HandlerText& h) { h.Code({"nlthis r6", "ncall r4"}); };
+    const Snippet findGetActive = [](HandlerText& h) { h.Find(exports::GET_ACTIVE, "GUI"); };
+    const Snippet call = [](HandlerText& h) { h.Code({"nlthis r6", "ncall r4"}); };
     b.Add("ncall", small, findGetActive, call, 1000000);
     logged(b.Add("ncall (log on)", small, findGetActive, call, 11000));
 
