@@ -95,7 +95,7 @@ enum RegisterFields : uint8_t {
     X(65, OP_FSUB, "fsub", OPERANDS_A_B_C, READS_A_B_C, 1, FloatBinary<FSub>)                   \
     X(66, OP_FMUL, "fmul", OPERANDS_A_B_C, READS_A_B_C, 1, FloatBinary<FMul>)                   \
     X(67, OP_FDIV, "fdiv", OPERANDS_A_B_C, READS_A_B_C, 1, FloatBinary<FDiv>)                   \
-    X(68, OP_FSQRT, "fsqrt", OPERANDS_A_B, READS_A_B, 4, FloatUnary<FSqrt>)                     \
+    X(68, OP_FSQRT, "fsqrt", OPERANDS_A_B, READS_A_B, 6, FloatUnary<FSqrt>)                     \
     X(69, OP_FABS, "fabs", OPERANDS_A_B, READS_A_B, 1, FloatUnary<FAbs>)                        \
     X(70, OP_FROUND, "fround", OPERANDS_A_B, READS_A_B, 1, FloatUnary<FRound>)                  \
     X(71, OP_FFLOOR, "ffloor", OPERANDS_A_B, READS_A_B, 2, FloatUnary<FFloor>)                  \
@@ -103,10 +103,10 @@ enum RegisterFields : uint8_t {
     X(73, OP_FSIN, "fsin", OPERANDS_A_B, READS_A_B, 20, FloatUnary<FSin>)                       \
     X(74, OP_FCOS, "fcos", OPERANDS_A_B, READS_A_B, 20, FloatUnary<FCos>)                       \
     X(75, OP_FTAN, "ftan", OPERANDS_A_B, READS_A_B, 20, FloatUnary<FTan>)                       \
-    X(76, OP_FASIN, "fasin", OPERANDS_A_B, READS_A_B, 4, FloatUnary<FAsin>)                     \
-    X(77, OP_FACOS, "facos", OPERANDS_A_B, READS_A_B, 4, FloatUnary<FAcos>)                     \
-    X(78, OP_FATAN, "fatan", OPERANDS_A_B, READS_A_B, 4, FloatUnary<FAtan>)                     \
-    X(79, OP_FEXP, "fexp", OPERANDS_A_B, READS_A_B, 4, FloatUnary<FExp>)                        \
-    X(80, OP_FLOG2, "flog2", OPERANDS_A_B, READS_A_B, 4, FloatUnary<FLog2>)                     \
-    X(81, OP_FLOG10, "flog10", OPERANDS_A_B, READS_A_B, 4, FloatUnary<FLog10>)                  \
-    X(82, OP_FLN, "fln", OPERANDS_A_B, READS_A_B, 4, FloatUnary<FLn>)
+    X(76, OP_FASIN, "fasin", OPERANDS_A_B, READS_A_B, 6, FloatUnary<FAsin>)                     \
+    X(77, OP_FACOS, "facos", OPERANDS_A_B, READS_A_B, 6, FloatUnary<FAcos>)                     \
+    X(78, OP_FATAN, "fatan", OPERANDS_A_B, READS_A_B, 6, FloatUnary<FAtan>)                     \
+    X(79, OP_FEXP, "fexp", OPERANDS_A_B, READS_A_B, 6, FloatUnary<FExp>)                        \
+    X(80, OP_FLOG2, "flog2", OPERANDS_A_B, READS_A_B, 6, FloatUnary<FLog2>)                     \
+    X(81, OP_FLOG10, "flog10", OPERANDS_A_B, READS_A_B, 6, FloatUnary<FLog10>)                  \
+    X(82, OP_FLN, "fln", OPERANDS_A_B, READS_A_B, 6, FloatUnary<FLn>)
