@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "core/log.h"
 #include "core/system.h"
@@ -50,6 +53,54 @@ TEST(Log, ARunWritesAtMost64MiBThenOneLineAndNothingMore)
     system.log->Write("more\n");
     system.log->Write("Warning: bound\n", true);
     EXPECT_EQ(ReadFile("log.txt").size(), log.size());
+}
+
+// The log file's bytes from offset on.
+std::string ReadFrom(size_t offset)
+{
+    std::ifstream file("log.txt", std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(offset));
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(Log, LinesOfAboutAMegabyteKeepToTheSpanAndRunCapsWithOneLineEach)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", "[Game]\r\nLog = \"true\"\r\n");
+    CWin32System system;
+    const std::string line = std::string(CLog::MAX_SPAN_BYTES - 4 * CLog::SPAN_RESERVE_BYTES, 'x') + "\n";
+    const std::string spanLeftOut = "\r\nWarning: further log lines of this event were left out.\r\n";
+    const std::string runLeftOut = "\r\nWarning: further log lines of this run were left out.\r\n";
+    size_t size = 0;
+    size_t runLines = 0;
+    for (int span = 0; span < 70; ++span) {
+        SCOPED_TRACE(span);
+        system.BeginWork(Tamrik::WorkKind::Event);
+        for (int i = 0; i < 3; ++i)
+            system.log->Write(line.c_str());
+        system.EndWork();
+        const std::string added = ReadFrom(size);
+        size += added.size();
+        EXPECT_LE(added.size(), CLog::MAX_SPAN_BYTES);
+        // Until the run is full, one line of the span gets through and one says the rest was left out.
+        const size_t runLine = Count(added, runLeftOut);
+        if (runLines + runLine == 0) {
+            EXPECT_EQ(Count(added, spanLeftOut), 1u);
+        }
+        runLines += runLine;
+    }
+    EXPECT_EQ(runLines, 1u);
+    EXPECT_LE(size, CLog::MAX_RUN_BYTES);
+    EXPECT_GT(size, CLog::MAX_RUN_BYTES - CLog::MAX_SPAN_BYTES);
+    EXPECT_EQ(ReadFrom(size - runLeftOut.size()), runLeftOut);
 }
 
 TEST(Log, OnlyTheExactValueTrueTurnsTheLogOn)
