@@ -254,6 +254,29 @@ TEST(HostileGUIs, EveryWalkIsChargedForEachWindowItTouches)
                       b.gui.Build(document.root);
                   }); },
                   50, CGUI::WINDOW_CREATE_UNITS);
+    // Every attribute's bytes, whether the window reads it or not.
+    ExpectPerItem([](int blocks) { return UnitsOf("<gui/>", [blocks](Built& b) {
+                      CXMLDocument document;
+                      const std::string xml = "<gui><label x=\"" +
+                          std::string(blocks * CVirtualMachine::COPIED_BYTES_PER_UNIT, 'a') + "\"/></gui>";
+                      document.LoadBytes(xml.data(), xml.size());
+                      b.gui.Build(document.root);
+                  }); },
+                  4, 1);
+}
+
+TEST(HostileGUIs, AHandlerRunInsideACallCostsTheRunItPutsAsideAndItsOwnLoad)
+{
+    ScratchDir dir;
+    auto press = [](const std::string& targetEvents) {
+        HandlerText h;
+        h.Call(exports::SET_VISIBLE, "target", {1});
+        return UnitsOf(HostileLabel(Event("OnMouseButtonDown", h.Text()), "<label name=\"target\">" + targetEvents + "</label>"),
+                       [](Built& b) { Named(b, "hostile")->OnMouseButtonDown(0, 0); });
+    };
+    EXPECT_GE(press(Event("OnGainFocus", "halt")) - press(""),
+              CVirtualMachine::UnitsOfBytesCopied(MACHINE_MEMORY_SIZE + CVirtualMachine::STACK_CAPACITY * sizeof(uint32_t)) +
+                  CVirtualMachine::UnitsOfBytesCopied(MACHINE_MEMORY_SIZE));
 }
 
 // A chain of labels: "top", n plain ones, then "leaf"; the ends react to the focus (and the plain
@@ -293,9 +316,9 @@ TEST(HostileGUIs, TheRunWithTheMostUnitsOfItsOwnIsBlamedNotTheNestedOnesThatEnde
     // b and c each spend about 400,000 units and end; d runs without end and has the rest of the
     // press's million, more than the press's own handler. A move before shows e, whose 300,000
     // units are nested in the move's own run.
-    auto spends = [](int passes) {
+    auto spends = [](uint32_t passes) {
         HandlerText h;
-        h.Code({"set r7 0", "set r8 " + std::to_string(passes)});
+        SetLarge(h.Code("set r7 0"), "r8", passes);
         const uint32_t loop = h.Here();
         return h.Code({"inc r7", "cmp r7 r8"}).Jump(loop, "jmp_lt").Text();
     };

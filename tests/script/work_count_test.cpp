@@ -25,14 +25,22 @@ namespace {
 
 struct Target {
     void SetText(const char* t) { text = t; }
+    // Work of its own that spends the span.
+    int Spend()
+    {
+        vm->Charge(uint64_t{1} << 40);
+        return 7;
+    }
     void RaiseQuit() { std::raise(SIGTERM); }
     std::string text = "unchanged";
+    CVirtualMachine* vm = nullptr;
 };
 
 const Tamrik::ExportRow TARGET_ROWS[] = {
     Export<&Target::SetText>("SetText", 16),
     Export<&Target::SetText>("SetTextDear", 1016),
     Export<&Target::RaiseQuit>("RaiseQuit", 16),
+    Export<&Target::Spend>("Spend", 16),
 };
 
 // Units for no items, n items and 2n items: each n items more cost n times the price.
@@ -57,6 +65,7 @@ protected:
     {
         Tamrik::SetExtraExportsForTesting(TARGET_ROWS);
         vm().RegisterObjectAs<Target>("target", &target);
+        target.vm = &vm();
     }
     void TearDown() override { Tamrik::SetExtraExportsForTesting({}); }
 
@@ -195,6 +204,21 @@ TEST_F(WorkCount, ACallWhoseOwnChargeSpendsTheSpanDoesNothing)
         EXPECT_EQ(target.text, c.called ? std::string(240, 'a') : "unchanged");
         EXPECT_EQ(vm().WorkSpent(), !c.called);
     }
+}
+
+TEST_F(WorkCount, ACallWhoseWorkSpendsTheSpanStopsTheRunAtItAndGivesNoResult)
+{
+    HandlerText h;
+    h.Call("Spend", "target");
+    const uint32_t ncall = h.Here() - 4;
+    Program p = Assemble(h.Code("set r9 1").Text());
+    Tamrik::CSystem::WorkScope work(&system);
+    vm().LoadProgram(p.get());
+    vm().Run();
+    EXPECT_TRUE(vm().WorkSpent());
+    EXPECT_EQ(Reg(vm(), 0), 0);
+    EXPECT_EQ(Reg(vm(), 31), static_cast<int32_t>(ncall));
+    EXPECT_EQ(Reg(vm(), 9), 0);
 }
 
 TEST(MachineWorkQuit, TheInstructionLoopItselfSeesARequestToQuit)
