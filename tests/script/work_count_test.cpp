@@ -221,7 +221,7 @@ TEST_F(WorkCount, ACallWhoseWorkSpendsTheSpanStopsTheRunAtItAndGivesNoResult)
     EXPECT_EQ(Reg(vm(), 9), 0);
 }
 
-TEST(MachineWorkQuit, TheInstructionLoopItselfSeesARequestToQuit)
+TEST(MachineWorkQuit, ARequestToQuitIsSeenByTheInstructionLoopItselfAndByEveryCharge)
 {
     // In a child: the request stays for the rest of the process.
     const pid_t child = fork();
@@ -247,7 +247,11 @@ TEST(MachineWorkQuit, TheInstructionLoopItselfSeesARequestToQuit)
         const bool stopped = system.vm->WorkSpent() && system.vm->UnitsLeft() == 0 &&
                              afterRequest <= CVirtualMachine::QUIT_CHECK_INTERVAL + 2;
         system.EndWork();
-        _exit(stopped && ReadFile("log.txt").find("Warning") == std::string::npos ? 0 : 1);
+        // Work outside the loop (a GUI walk) charged in the next span is refused as well.
+        system.BeginWork(Tamrik::WorkKind::Event);
+        const bool refused = !system.ChargeWork(1);
+        system.EndWork();
+        _exit(stopped && refused && ReadFile("log.txt").find("Warning") == std::string::npos ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
