@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "core/log.h"
 #include "core/system.h"
@@ -50,6 +54,58 @@ TEST(Log, ARunWritesAtMost64MiBThenOneLineAndNothingMore)
     system.log->Write("more\n");
     system.log->Write("Warning: bound\n", true);
     EXPECT_EQ(ReadFile("log.txt").size(), log.size());
+}
+
+// The log file's bytes from offset on.
+std::string ReadFrom(size_t offset)
+{
+    std::ifstream file("log.txt", std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(offset));
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(Log, LinesOfAboutAMegabyteKeepToTheSpanAndRunCapsWithOneLineEach)
+{
+    kestrova_test::ScratchDir scratch;
+    WriteFile("Settings.ini", "[Game]\r\nLog = \"true\"\r\n");
+    CWin32System system;
+    const std::string line = std::string(CLog::MAX_SPAN_BYTES - 4 * CLog::SPAN_RESERVE_BYTES, 'x') + "\n";
+    const std::string spanLeftOut = "\r\nWarning: further log lines of this event were left out.\r\n";
+    const std::string runLeftOut = "\r\nWarning: further log lines of this run were left out.\r\n";
+    size_t size = 0;
+    size_t runLines = 0;
+    for (int span = 0; span < 70; ++span) {
+        SCOPED_TRACE(span);
+        system.BeginWork(Tamrik::WorkKind::Event);
+        // The second line no longer fits, nor would the third.
+        system.log->Write(line.c_str());
+        for (int i = 0; i < 2; ++i)
+            system.log->Write(std::string(4 * CLog::SPAN_RESERVE_BYTES, 'y').c_str());
+        system.EndWork();
+        const size_t now = std::filesystem::file_size("log.txt");
+        EXPECT_LE(now - size, CLog::MAX_SPAN_BYTES);
+        // The lines that say what was left out come last.
+        const std::string added = ReadFrom(std::max(size, now - 512));
+        size = now;
+        // Until the run is full, one line of the span gets through and one says the rest was left out.
+        const size_t runLine = Count(added, runLeftOut);
+        if (runLines + runLine == 0) {
+            EXPECT_EQ(Count(added, spanLeftOut), 1u);
+        }
+        runLines += runLine;
+    }
+    EXPECT_EQ(runLines, 1u);
+    EXPECT_LE(size, CLog::MAX_RUN_BYTES);
+    EXPECT_GT(size, CLog::MAX_RUN_BYTES - CLog::MAX_SPAN_BYTES);
+    EXPECT_EQ(ReadFrom(size - runLeftOut.size()), runLeftOut);
 }
 
 TEST(Log, OnlyTheExactValueTrueTurnsTheLogOn)

@@ -183,12 +183,61 @@ inline std::string EmptyDialogs(int count)
     return "<gui>" + Repeat("<dialog/>", count) + "</gui>";
 }
 
+// Sets register r to value (up to 2^30), which set alone cannot hold (r12 and r13 used).
+inline HandlerText& SetLarge(HandlerText& h, const std::string& r, uint32_t value)
+{
+    return h.Code({"set " + r + " " + std::to_string(value >> 15), "set r12 15", "lsh " + r + " r12 " + r,
+                   "set r13 " + std::to_string(value & 0x7FFF), "or " + r + " r13 " + r});
+}
+
+// labels labels "l0", "l1", ... (registered one after another, so their object words follow each other).
+inline std::string NamedLabels(int labels)
+{
+    std::string xml;
+    for (int i = 0; i < labels; ++i)
+        xml += "<label name=\"l" + std::to_string(i) + "\"/>";
+    return xml;
+}
+
+// GetText on each of the labels "l0" ... in turn, then on the last one without end.
+inline std::string GetsEveryTextThenTheLastForever(int labels)
+{
+    HandlerText h;
+    SetLarge(h.Find(exports::GET_TEXT, "l0").Code("set r10 0"), "r11", static_cast<uint32_t>(labels));
+    const uint32_t each = h.Here();
+    h.Invoke().Code({"inc r6", "inc r10", "cmp r10 r11"}).Jump(each, "jmp_lt").Code("dec r6");
+    const uint32_t last = h.Here();
+    return h.Invoke().Jump(last).Text();
+}
+
+// The sine, cosine and tangent of about 3e38 without end.
+inline std::string TrigonometryOfAHugeAngle()
+{
+    HandlerText h;
+    h.Code("setf r1 3e38");
+    const uint32_t loop = h.Here();
+    return h.Code({"fsin r1 r2", "fcos r1 r3", "ftan r1 r4"}).Jump(loop).Text();
+}
+
+// 49,901,568 sines of about 3e38 in one run: 12,183 passes of 4,096, just under the instruction budget.
+inline std::string SinesForAlmostTheWholeBudget()
+{
+    HandlerText h;
+    h.Code({"setf r1 3e38", "set r7 0", "set r8 12183"});
+    const uint32_t loop = h.Here();
+    for (int i = 0; i < 4096; ++i)
+        h.Code("fsin r1 r2");
+    return h.Code({"inc r7", "cmp r7 r8"}).Jump(loop, "jmp_lt").Text();
+}
+
 enum class Trigger { Move, Press, Build };
 
 struct HostileGui {
     const char* name;
     Trigger trigger;
     std::string xml;
+    // A build whose handler runs into the bound: that handler is switched off.
+    bool buildBlamesAHandler = false;
 };
 
 // The hostile GUIs at the sizes that froze the program before its work was counted (full), or
@@ -225,6 +274,23 @@ inline std::vector<HostileGui> HostileGuis(bool full = false)
         {"a move handler that logs 1 MB on every pass", Trigger::Move, LogsALongNameOnEveryMove(16)},
         {"an endless handler on a window with a 1.5 MB name", Trigger::Move,
          AnEndlessHandlerWithALongName(full ? 1500000 : 150000)},
+        {"GetText on every label, then on the last without end", Trigger::Press,
+         HostileLabel(Event(press, GetsEveryTextThenTheLastForever(full ? 65536 : 256)), NamedLabels(full ? 65536 : 256))},
+        {"GetText on every label in a focus handler of the build", Trigger::Build,
+         "<gui>" + NamedLabels(full ? 65536 : 256) + "<label>" + Event(focus, GetsEveryTextThenTheLastForever(full ? 65536 : 256)) +
+             "<label visible=\"true\"/></label></gui>",
+         true},
+        {"GetCheckedIndex over a group of plain children without end", Trigger::Press,
+         HostileLabel(Event(press, CallsForever(exports::GET_CHECKED_INDEX, "group", {})),
+                      "<radiobuttongroup name=\"group\">" + Labels(full ? 500000 : 2000) + "</radiobuttongroup>")},
+        {"sine, cosine and tangent of 3e38 without end", Trigger::Press,
+         HostileLabel(Event(press, TrigonometryOfAHugeAngle()))},
+        {"five nested shown labels whose focus handlers run 49.9 M sines", Trigger::Build,
+         "<gui>" + Nested("<label visible=\"true\">" + Event(focus, SinesForAlmostTheWholeBudget()), "</label>", 5) + "</gui>",
+         true},
+        {"moving a window of many children without end", Trigger::Press,
+         HostileLabel(Event(press, CallsForever(exports::TRANSLATE, "big", {1, 1})),
+                      "<label name=\"big\">" + Labels(full ? 500000 : 2000) + "</label>")},
     };
 }
 
