@@ -21,17 +21,29 @@ constexpr Step Stop = Step::Stop;
 
 bool InMemory(uint32_t address, uint32_t bytes) { return address <= MACHINE_MEMORY_SIZE - bytes; }
 
-uint32_t Load(const uint8_t* m, uint32_t a, uint32_t bytes)
+// Low byte first, whatever the host's order; a whole word at once where the host's order is the same.
+template <uint32_t Bytes>
+uint32_t Load(const uint8_t* m, uint32_t a)
 {
+    if constexpr (std::endian::native == std::endian::little && Bytes == 4) {
+        uint32_t v;
+        std::memcpy(&v, m + a, 4);
+        return v;
+    }
     uint32_t v = 0;
-    for (uint32_t k = 0; k < bytes; ++k)
+    for (uint32_t k = 0; k < Bytes; ++k)
         v |= static_cast<uint32_t>(m[a + k]) << (8 * k);
     return v;
 }
 
-void Store(uint8_t* m, uint32_t a, uint32_t bytes, uint32_t v)
+template <uint32_t Bytes>
+void Store(uint8_t* m, uint32_t a, uint32_t v)
 {
-    for (uint32_t k = 0; k < bytes; ++k)
+    if constexpr (std::endian::native == std::endian::little && Bytes == 4) {
+        std::memcpy(m + a, &v, 4);
+        return;
+    }
+    for (uint32_t k = 0; k < Bytes; ++k)
         m[a + k] = static_cast<uint8_t>(v >> (8 * k));
 }
 
@@ -127,7 +139,7 @@ Step LoadDirect(VM& vm, Instruction i)
     uint32_t a = i.Imm12();
     if (!InMemory(a, Bytes))
         return Stop;
-    vm.registers[i.rC] = Load(vm.memory, a, Bytes);
+    vm.registers[i.rC] = Load<Bytes>(vm.memory, a);
     return Next;
 }
 
@@ -137,7 +149,7 @@ Step LoadIndirect(VM& vm, Instruction i)
     uint32_t a = vm.registers[i.rA];
     if (!InMemory(a, Bytes))
         return Stop;
-    vm.registers[i.rB] = Load(vm.memory, a, Bytes);
+    vm.registers[i.rB] = Load<Bytes>(vm.memory, a);
     return Next;
 }
 
@@ -147,7 +159,7 @@ Step StoreDirect(VM& vm, Instruction i)
     uint32_t a = i.Imm23();
     if (!InMemory(a, Bytes))
         return Stop;
-    Store(vm.memory, a, Bytes, vm.registers[i.rA]);
+    Store<Bytes>(vm.memory, a, vm.registers[i.rA]);
     return Next;
 }
 
@@ -157,7 +169,7 @@ Step StoreIndirect(VM& vm, Instruction i)
     uint32_t a = vm.registers[i.rB];
     if (!InMemory(a, Bytes))
         return Stop;
-    Store(vm.memory, a, Bytes, vm.registers[i.rA]);
+    Store<Bytes>(vm.memory, a, vm.registers[i.rA]);
     return Next;
 }
 

@@ -57,6 +57,7 @@ uint32_t CVirtualMachine::ObjectWord(const std::string& name)
     // An unknown name is entered with no object, so a later registration under it is ignored.
     if (!registry.count(name) && nullEntries < MAX_NULL_ENTRIES &&
         nullEntryBytes + name.size() <= MAX_NULL_ENTRY_BYTES) {
+        Charge(NAME_ENTRY_UNITS);
         ++nullEntries;
         nullEntryBytes += name.size();
         RegisterTyped(name.c_str(), nullptr, nullptr);

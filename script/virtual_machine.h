@@ -120,6 +120,9 @@ public:
     static constexpr uint64_t BUILD_WORK_UNITS = 320'000'000;
     // Bytes copied or compared per unit.
     static constexpr size_t COPIED_BYTES_PER_UNIT = 16;
+    // A name entered into the registry by ndsa: the entries' nodes made and the lookups of a
+    // name that may share a long start with the names around it.
+    static constexpr uint64_t NAME_ENTRY_UNITS = 512;
     // Units between two looks at whether the process is asked to end.
     static constexpr int64_t QUIT_CHECK_INTERVAL = 4096;
 
