@@ -65,6 +65,7 @@ public:
     static constexpr uint64_t WINDOW_HIT_TEST_UNITS = 2;  // a window hit-tested
     static constexpr uint64_t WINDOW_MOVE_UNITS = 8;      // a window moved
     static constexpr uint64_t FOCUS_STEP_UNITS = 16;      // a window notified or passed on a focus walk
+    static constexpr uint64_t FOCUS_LOOKUP_UNITS = 4;     // a step of the search for a focus ancestor
     static constexpr uint64_t CHILD_CHECK_UNITS = 6;      // a child looked at for its check mark
     // A window made, with its registry entry: as much as its memory, so that the build's budget
     // also bounds what the windows take.

@@ -242,7 +242,7 @@ CGUI::CWindow* CGUI::CWindow::FocusAncestor()
     CWindow* answer = nullptr;
     CWindow* w = this;
     for (;;) {
-        owner->system->ChargeWork(FOCUS_STEP_UNITS / 4);
+        owner->system->ChargeWork(FOCUS_LOOKUP_UNITS);
         if (w->focusEpoch == epoch) {
             answer = w->focusAncestor;
             break;

@@ -21,13 +21,13 @@ constexpr Step Stop = Step::Stop;
 
 bool InMemory(uint32_t address, uint32_t bytes) { return address <= MACHINE_MEMORY_SIZE - bytes; }
 
-// Low byte first, whatever the host's order; a whole word at once where the host's order is the same.
+// Low byte first, whatever the host's order; in one move where the host's order is the same.
 template <uint32_t Bytes>
 uint32_t Load(const uint8_t* m, uint32_t a)
 {
-    if constexpr (std::endian::native == std::endian::little && Bytes == 4) {
-        uint32_t v;
-        std::memcpy(&v, m + a, 4);
+    if constexpr (std::endian::native == std::endian::little) {
+        uint32_t v = 0;
+        std::memcpy(&v, m + a, Bytes);
         return v;
     }
     uint32_t v = 0;
@@ -39,8 +39,8 @@ uint32_t Load(const uint8_t* m, uint32_t a)
 template <uint32_t Bytes>
 void Store(uint8_t* m, uint32_t a, uint32_t v)
 {
-    if constexpr (std::endian::native == std::endian::little && Bytes == 4) {
-        std::memcpy(m + a, &v, 4);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(m + a, &v, Bytes);
         return;
     }
     for (uint32_t k = 0; k < Bytes; ++k)
@@ -122,12 +122,14 @@ Step Not(VM& vm, Instruction i)
     return Next;
 }
 
+// The flags of less, equal and greater: lt and lte; eq, lte and gte; gt and gte.
+constexpr uint32_t CMP_FLAGS[3] = {2u | 8u, 1u | 8u | 16u, 4u | 16u};
+
 Step Cmp(VM& vm, Instruction i)
 {
     int32_t a = S(vm.registers[i.rA]);
     int32_t b = S(vm.registers[i.rB]);
-    uint32_t bits = (a == b ? 1u : 0u) | (a < b ? 2u : 0u) | (a > b ? 4u : 0u) | (a <= b ? 8u : 0u) |
-                    (a >= b ? 16u : 0u);
+    uint32_t bits = CMP_FLAGS[(a > b) - (a < b) + 1];
     uint32_t& flags = vm.registers[vm.flagsRegister];
     flags = (flags & ~31u) | bits;
     return Next;

@@ -64,7 +64,7 @@ Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
     if (!text)
         return Step::Stop;
     std::string name(text);
-    // Copied, logged and looked up.
+    // The name's bytes go three ways: copied, logged and looked up.
     vm.Charge(CVirtualMachine::UnitsOfBytesCopied(3 * name.size()));
     vm.Log("\n\tndsa - object = '");
     vm.Log(name.c_str());
