@@ -150,6 +150,18 @@ TEST_F(WorkCount, NamesLookedUpAreChargedForTheirBytes)
                          1 + block / Tamrik::CLog::LOGGED_BYTES_PER_UNIT);
 }
 
+TEST_F(WorkCount, ANameEnteredIntoTheRegistryCostsItsEntryOnceAndNoMoreOnceTheEntriesAreFull)
+{
+    auto lookUp = [&](const std::string& name) { return UnitsOfRunning("set r1 12 ndsa r1 r2 halt s \"" + name + "\""); };
+    const uint64_t entered = lookUp("unknown");
+    EXPECT_EQ(entered - lookUp("unknown"), CVirtualMachine::NAME_ENTRY_UNITS);
+    // Past the most entries a handler may make, an unknown name costs what a known one of its
+    // length does.
+    for (int k = 0; k < 5000; ++k)
+        lookUp("u" + std::to_string(k));
+    EXPECT_EQ(lookUp("never1"), lookUp("target"));
+}
+
 TEST_F(WorkCount, LogLinesAreChargedForTheirBytes)
 {
     const size_t block = Tamrik::CLog::LOGGED_BYTES_PER_UNIT;
