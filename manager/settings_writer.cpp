@@ -253,12 +253,19 @@ bool Fetch(Call call, std::string* bytes)
     return false;
 }
 
-bool Listed(const std::string& names, const char* name)
+// The names of a list of attributes, each ended by a NUL; visit returns false to stop.
+template <typename Visit>
+bool EachName(const std::string& names, Visit visit)
 {
     for (size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1)
-        if (std::strcmp(names.c_str() + at, name) == 0)
-            return true;
-    return false;
+        if (!visit(names.c_str() + at))
+            return false;
+    return true;
+}
+
+bool Listed(const std::string& names, const char* name)
+{
+    return !EachName(names, [&](const char* listed) { return std::strcmp(listed, name) != 0; });
 }
 
 // The new file gets the old one's extended attributes, its ACL ("system.posix_acl_access") among
@@ -269,22 +276,19 @@ bool CopyExtendedAttributes(const char* from, int to)
     if (!Fetch([&](char* b, size_t n) { return llistxattr(from, b, n); }, &names) ||
         !Fetch([&](char* b, size_t n) { return flistxattr(to, b, n); }, &present))
         return errno == ENOTSUP;
-    for (size_t at = 0; at < present.size(); at += std::strlen(present.c_str() + at) + 1)
-        if (!Listed(names, present.c_str() + at) && fremovexattr(to, present.c_str() + at) != 0)
-            return false;
-    for (size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
-        const char* name = names.c_str() + at;
+    const bool cleared = EachName(present, [&](const char* name) {
+        return Listed(names, name) || fremovexattr(to, name) == 0;
+    });
+    return cleared && EachName(names, [&](const char* name) {
         std::string value, current;
         if (!Fetch([&](char* b, size_t n) { return lgetxattr(from, name, b, n); }, &value))
             return false;
         // A security label the new file was born with may not be settable, only equal.
         if (Fetch([&](char* b, size_t n) { return fgetxattr(to, name, b, n); }, &current) &&
             current == value)
-            continue;
-        if (fsetxattr(to, name, value.data(), value.size(), 0) != 0)
-            return false;
-    }
-    return true;
+            return true;
+        return fsetxattr(to, name, value.data(), value.size(), 0) == 0;
+    });
 }
 
 // The new file takes the old one's owner and group, its extended attributes, and its

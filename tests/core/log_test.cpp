@@ -10,9 +10,11 @@
 
 #include "core/log.h"
 #include "core/system.h"
+#include "tests/support/counting.h"
 #include "tests/support/test_paths.h"
 
 using namespace Tamrik;
+using kestrova_test::Count;
 using kestrova_test::ReadFile;
 using kestrova_test::WriteFile;
 
@@ -62,14 +64,6 @@ std::string ReadFrom(size_t offset)
     std::ifstream file("log.txt", std::ios::binary);
     file.seekg(static_cast<std::streamoff>(offset));
     return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
 }
 
 TEST(Log, LinesOfAboutAMegabyteKeepToTheSpanAndRunCapsWithOneLineEach)

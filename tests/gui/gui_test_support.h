@@ -13,20 +13,12 @@
 #include "gui/window.h"
 #include "gui/xml_document.h"
 #include "tests/script/script_test_support.h"
+#include "tests/support/counting.h"
 #include "tests/support/export_names.h"
 #include "tests/support/handler_text.h"
 #include "tests/support/test_paths.h"
 
 namespace kestrova_test {
-
-// How often part occurs in text.
-inline size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
 
 // Rectangle of a window as (left, top, right, bottom), checking that it is one.
 struct Rect {

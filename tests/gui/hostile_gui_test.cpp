@@ -209,14 +209,6 @@ CGUI::CWindow* Named(Built& built, const char* name)
     return static_cast<CGUI::CWindow*>(built.system.vm->registry.at(name));
 }
 
-// Units for no items, n items and 2n items: each n items more cost n times the price.
-void ExpectPerItem(const std::function<uint64_t(int)>& units, int n, uint64_t price)
-{
-    const uint64_t none = units(0), some = units(n), twice = units(2 * n);
-    EXPECT_EQ(some - none, n * price);
-    EXPECT_EQ(twice - some, n * price);
-}
-
 TEST(HostileGUIs, EveryWalkIsChargedForEachWindowItTouches)
 {
     ScratchDir dir;
@@ -343,18 +335,6 @@ TEST(HostileGUIs, TheRunWithTheMostUnitsOfItsOwnIsBlamedNotTheNestedOnesThatEnde
     for (const char* name : {"b", "c", "e"})
         EXPECT_NE(Named(built, name)->handlers[ON_GAIN_FOCUS], nullptr) << name;
     EXPECT_NE(Named(built, "hostile")->handlers[ON_MOUSE_BUTTON_DOWN], nullptr);
-}
-
-TEST(HostileGUIs, TheBuildAssemblesNothingMoreOnceItsWorkIsSpent)
-{
-    ScratchDir dir;
-    // 10,000 tokens cost twice the build's units; "b"'s handler comes behind them.
-    Built built("<gui><label name=\"a\">" + Event("OnMouseMove", Repeat("pusha ", 10000)) + "</label><label name=\"b\">" +
-                    Event("OnMouseMove", "halt") + "</label></gui>",
-                true, TEST_EVENT_UNITS, 5000 * CXMLeasm::TOKEN_UNITS);
-    EXPECT_EQ(Count(ReadFile("log.txt"), BOUND_LINE), 1u);
-    EXPECT_EQ(Named(built, "a")->handlers[ON_MOUSE_MOVE], nullptr);
-    EXPECT_EQ(Named(built, "b")->handlers[ON_MOUSE_MOVE], nullptr);
 }
 
 TEST_F(HostileGUI, ACallIsChargedForTheBytesOfItsArguments)

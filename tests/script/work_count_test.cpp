@@ -13,6 +13,7 @@
 #include "platform/quit_request.h"
 #include "script/export_table.h"
 #include "tests/script/script_test_support.h"
+#include "tests/support/counting.h"
 #include "tests/support/handler_text.h"
 #include "tests/support/hostile_guis.h"
 #include "tests/support/test_paths.h"
@@ -42,22 +43,6 @@ const Tamrik::ExportRow TARGET_ROWS[] = {
     Export<&Target::RaiseQuit>("RaiseQuit", 16),
     Export<&Target::Spend>("Spend", 16),
 };
-
-// Units for no items, n items and 2n items: each n items more cost n times the price.
-void ExpectPerItem(const std::function<uint64_t(int)>& units, int n, uint64_t price)
-{
-    const uint64_t none = units(0), some = units(n), twice = units(2 * n);
-    EXPECT_EQ(some - none, n * price);
-    EXPECT_EQ(twice - some, n * price);
-}
-
-// As ExpectPerItem, where the price is known only from below.
-void ExpectAtLeastPerItem(const std::function<uint64_t(int)>& units, int n, uint64_t leastPrice)
-{
-    const uint64_t none = units(0), some = units(n), twice = units(2 * n);
-    EXPECT_GE(some - none, n * leastPrice);
-    EXPECT_EQ(twice - some, some - none);
-}
 
 class WorkCount : public ::testing::Test {
 protected:

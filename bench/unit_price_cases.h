@@ -1,6 +1,7 @@
 // The worst case of every instruction and every exported method, for measuring what one unit of
 // work buys: the gui.xml each case needs (as large as a 4 MiB file allows) and a handler that
-// runs the case in a loop. Shared by the unit-price bench (scale 1) and the tests (small scale).
+// runs the case in a loop. The unit-price bench runs them; a test checks that every instruction and
+// every exported method has one.
 #pragma once
 #include <algorithm>
 #include <cmath>
