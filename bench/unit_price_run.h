@@ -13,7 +13,7 @@
 #include "script/xml_easm.h"
 #include "tests/support/bare_device.h"
 #include "tests/support/test_system.h"
-#include "bench/unit_price_cases.h"
+#include "tests/support/unit_price_cases.h"
 
 namespace kestrova_test {
 

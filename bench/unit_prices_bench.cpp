@@ -1,5 +1,5 @@
 // What one unit of work buys: every instruction and every exported method at its worst
-// arguments (bench/unit_price_cases.h), as process CPU time per unit charged, and that
+// arguments (tests/support/unit_price_cases.h), as process CPU time per unit charged, and that
 // against the same for a plain add. Prints a table, worst ratio first, after the benchmarks.
 //
 // A case's handler runs its work in a loop; the same handler with one pass is run too and taken
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/unit_price_cases.h"
+#include "tests/support/unit_price_cases.h"
 #include "bench/unit_price_run.h"
 
 using namespace kestrova_test;

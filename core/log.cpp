@@ -52,13 +52,14 @@ void CLog::Write(const char* text, bool uncapped)
 {
     if (!owner || !owner->settings)
         return;
-    // Every call looks up the switch, whether or not it writes.
-    owner->ChargeWork(CALL_UNITS);
+    // Every call looks up the switch, whether or not it writes. A spent span still writes: the
+    // bound's own lines and the switch-off line come then, and the byte caps bound it.
+    static_cast<void>(owner->ChargeWork(CALL_UNITS));
     if ((*owner->settings)["Game"]["Log"] != "true" || !text || runFull)
         return;
     // Text mode on the original platform: every LF goes out as CR LF.
     size_t size = FileBytes(text);
-    owner->ChargeWork(size / LOGGED_BYTES_PER_UNIT);
+    static_cast<void>(owner->ChargeWork(size / LOGGED_BYTES_PER_UNIT));
     if (spanDepth > 0 && !uncapped) {
         if (spanFull)
             return;
@@ -76,7 +77,7 @@ void CLog::Write(const char* text, bool uncapped)
         size = FileBytes(text);
     }
     runBytes += size;
-    owner->ChargeWork(WRITE_UNITS);
+    static_cast<void>(owner->ChargeWork(WRITE_UNITS));
     char buffer[4096];
     size_t used = 0;
     for (const char* p = text; *p; ++p) {

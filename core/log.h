@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/work_kind.h"
+
 namespace Tamrik {
 
 class CSystem;
@@ -38,8 +40,8 @@ public:
     static constexpr char RUN_LEFT_OUT_LINE[] = "\nWarning: further log lines of this run were left out.\n";
     // What a text costs the span's work: every call, its bytes when the log is on, and a write
     // to the file when it gets there.
-    static constexpr uint64_t CALL_UNITS = 32;
-    static constexpr uint64_t WRITE_UNITS = 512;
+    static constexpr WorkUnits CALL_UNITS = 32;
+    static constexpr WorkUnits WRITE_UNITS = 512;
     static constexpr size_t LOGGED_BYTES_PER_UNIT = 2;
 
     CSystem* owner;

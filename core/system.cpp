@@ -71,7 +71,7 @@ bool CSystem::WorkSpent() const
     return vm && vm->WorkSpent();
 }
 
-bool CSystem::ChargeWork(uint64_t units)
+bool CSystem::ChargeWork(WorkUnits units)
 {
     return !vm || vm->Charge(units);
 }

@@ -52,7 +52,7 @@ public:
     bool WorkSpent() const;
     // The span's count for the code below the script machine (the log, the GUI):
     // CVirtualMachine::Charge, the same answer whether its work goes on; yes with no machine.
-    bool ChargeWork(uint64_t units);
+    [[nodiscard]] bool ChargeWork(WorkUnits units);
 
     class WorkScope {
     public:

@@ -7,7 +7,7 @@ namespace Tamrik {
 std::span<const ExportRow> SystemExports()
 {
     static constexpr ExportRow rows[] = {
-        Export<&CSystem::Terminate>("?Terminate@CSystem@Tamrik@@QAEXXZ", 16),
+        Export<&CSystem::Terminate>("?Terminate@CSystem@Tamrik@@QAEXXZ", PLAIN_CALL_UNITS),
     };
     return rows;
 }

@@ -38,7 +38,8 @@ void CGUI::SetActive(bool status)
 {
     system->log->Write("\n\nvoid CGUI::SetActive(bool status) is invoked!\n\n");
     // Each switch adds or removes a listener in every list.
-    system->ChargeWork(INPUT_EVENT_COUNT * LISTENER_UNITS);
+    // Done whatever the count says: a switch left half way would leave the lists apart.
+    static_cast<void>(system->ChargeWork(INPUT_EVENT_COUNT * LISTENER_UNITS));
     if (!active && status) {
         active = true;
         for (int kind = 0; kind < INPUT_EVENT_COUNT; ++kind)
@@ -60,7 +61,8 @@ bool CGUI::GetActive()
 
 void CGUI::BringToFront(CWindow* window)
 {
-    system->ChargeWork(WINDOW_VISIT_UNITS);
+    // One step, done whatever the count says; the walks that call it stop on the answer.
+    static_cast<void>(system->ChargeWork(WINDOW_VISIT_UNITS));
     if (!window->listed) {
         AddWindow(window);
         return;
@@ -124,8 +126,9 @@ CGUI::CWindow* CGUI::HitTest()
         ++tested;
         return w->visible && Contains(w, cx, cy);
     });
+    // Once spent, the event's handlers do not run; the window found is only routed to.
     if (front == windows.rend()) {
-        system->ChargeWork(tested * WINDOW_HIT_TEST_UNITS);
+        static_cast<void>(system->ChargeWork(tested * WINDOW_HIT_TEST_UNITS));
         return nullptr;
     }
     CWindow* hit = nullptr;
@@ -144,7 +147,7 @@ CGUI::CWindow* CGUI::HitTest()
         hitLevel.swap(hitNextLevel);
         hitNextLevel.clear();
     }
-    system->ChargeWork(tested * WINDOW_HIT_TEST_UNITS);
+    static_cast<void>(system->ChargeWork(tested * WINDOW_HIT_TEST_UNITS));
     return hit;
 }
 

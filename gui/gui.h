@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/input_listener.h"
+#include "core/work_kind.h"
 #include "render/gui_types.h"
 #include "render/screen_quad.h"
 
@@ -61,16 +62,16 @@ public:
 
     // What the GUI's own steps cost the span of work (CSystem::ChargeWork), in units (a plain
     // instruction is one).
-    static constexpr uint64_t WINDOW_VISIT_UNITS = 16;    // a window shown, hidden or brought forward
-    static constexpr uint64_t WINDOW_HIT_TEST_UNITS = 2;  // a window hit-tested
-    static constexpr uint64_t WINDOW_MOVE_UNITS = 8;      // a window moved
-    static constexpr uint64_t FOCUS_STEP_UNITS = 16;      // a window notified or passed on a focus walk
-    static constexpr uint64_t FOCUS_LOOKUP_UNITS = 4;     // a step of the search for a focus ancestor
-    static constexpr uint64_t CHILD_CHECK_UNITS = 6;      // a child looked at for its check mark
+    static constexpr WorkUnits WINDOW_VISIT_UNITS = 16;    // a window shown, hidden or brought forward
+    static constexpr WorkUnits WINDOW_HIT_TEST_UNITS = 2;  // a window hit-tested
+    static constexpr WorkUnits WINDOW_MOVE_UNITS = 8;      // a window moved
+    static constexpr WorkUnits FOCUS_STEP_UNITS = 16;      // a window notified or passed on a focus walk
+    static constexpr WorkUnits FOCUS_LOOKUP_UNITS = 4;     // a step of the search for a focus ancestor
+    static constexpr WorkUnits CHILD_CHECK_UNITS = 6;      // a child looked at for its check mark
     // A window made, with its registry entry: as much as its memory, so that the build's budget
     // also bounds what the windows take.
-    static constexpr uint64_t WINDOW_CREATE_UNITS = 512;
-    static constexpr uint64_t LISTENER_UNITS = 32;      // a listener added to or removed from a list
+    static constexpr WorkUnits WINDOW_CREATE_UNITS = 512;
+    static constexpr WorkUnits LISTENER_UNITS = 32;      // a listener added to or removed from a list
     // The text that all windows hold together; a SetText past it is refused with a log line.
     static constexpr size_t MAX_TEXT_BYTES = size_t{64} << 20;
 
@@ -100,7 +101,7 @@ private:
     // The memory that the windows' texts hold.
     size_t textBytes = 0;
 
-    // Changes whenever a window's focus handlers change, which stales the windows' cached
+    // Changes whenever a window starts or stops reacting to focus, which stales the windows' cached
     // focus ancestors.
     uint64_t focusEpoch = 1;
 

@@ -131,7 +131,8 @@ CGUI::CWindow* CGUI::CreateWindowFromXML(CXMLNode* element, CWindow* parent)
     size_t attributeBytes = element->name.size();
     for (const auto& [name, value] : element->attributes)
         attributeBytes += name.size() + value.size();
-    system->ChargeWork(CVirtualMachine::UnitsOfBytesCopied(attributeBytes));
+    // The build looks at the count before each element; this one is finished.
+    static_cast<void>(system->ChargeWork(CVirtualMachine::UnitsOfBytes(attributeBytes)));
     ApplyAttributes(element, window);
     return window;
 }

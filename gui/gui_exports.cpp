@@ -26,33 +26,33 @@ void Stretch(CWindow* w, int dw, int dh) { w->CWindow::Stretch(dw, dh); }
 std::span<const ExportRow> GUIExports()
 {
     static constexpr ExportRow rows[] = {
-        Export<&CGUI::SetActive>("?SetActive@CGUI@Tamrik@@QAEX_N@Z", 16),
-        Export<&CGUI::GetActive>("?GetActive@CGUI@Tamrik@@QAE_NXZ", 16),
-        Export<&CWindow::IsVisible>("?IsVisible@CWindow@CGUI@Tamrik@@QAE_NXZ", 16),
-        Export<&CWindow::IsDraggable>("?IsDraggable@CWindow@CGUI@Tamrik@@QAE_NXZ", 16),
+        Export<&CGUI::SetActive>("?SetActive@CGUI@Tamrik@@QAEX_N@Z", PLAIN_CALL_UNITS),
+        Export<&CGUI::GetActive>("?GetActive@CGUI@Tamrik@@QAE_NXZ", PLAIN_CALL_UNITS),
+        Export<&CWindow::IsVisible>("?IsVisible@CWindow@CGUI@Tamrik@@QAE_NXZ", PLAIN_CALL_UNITS),
+        Export<&CWindow::IsDraggable>("?IsDraggable@CWindow@CGUI@Tamrik@@QAE_NXZ", PLAIN_CALL_UNITS),
         Export<&SetDraggable>(
-            "?SetDraggable@CWindow@CGUI@Tamrik@@UAEX_N@Z", 16),
+            "?SetDraggable@CWindow@CGUI@Tamrik@@UAEX_N@Z", PLAIN_CALL_UNITS),
         Export<&SetCString>(
-            "?SetText@CWindow@CGUI@Tamrik@@UAEXPBD@Z", 16),
+            "?SetText@CWindow@CGUI@Tamrik@@UAEXPBD@Z", PLAIN_CALL_UNITS),
         Export<&SetString>(
-            "?SetText@CWindow@CGUI@Tamrik@@UAEXABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@@Z", 16),
+            "?SetText@CWindow@CGUI@Tamrik@@UAEXABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@@Z", PLAIN_CALL_UNITS),
         Export<&CWindow::GetText>(
-            "?GetText@CWindow@CGUI@Tamrik@@QAEABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@XZ", 16),
+            "?GetText@CWindow@CGUI@Tamrik@@QAEABV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@2@@std@@XZ", PLAIN_CALL_UNITS),
         Export<&SetTextLayout>(
-            "?SetTextLayout@CWindow@CGUI@Tamrik@@UAEXH@Z", 16),
-        Export<&CWindow::GetTextLayout>("?GetTextLayout@CWindow@CGUI@Tamrik@@QAEHXZ", 16),
-        Export<&SetTextColor>("?SetTextColor@CWindow@CGUI@Tamrik@@UAEXEEE@Z", 16),
-        Export<&CWindow::GetTextColor>("?GetTextColor@CWindow@CGUI@Tamrik@@QAEPBEXZ", 16),
-        Export<&CWindow::SetVisible>("?SetVisible@CWindow@CGUI@Tamrik@@QAEX_N@Z", 16),
-        Export<&CWindow::SetPosition>("?SetPosition@CWindow@CGUI@Tamrik@@QAEXHH@Z", 16),
-        Export<&CWindow::Translate>("?Translate@CWindow@CGUI@Tamrik@@QAEXHH@Z", 16),
+            "?SetTextLayout@CWindow@CGUI@Tamrik@@UAEXH@Z", PLAIN_CALL_UNITS),
+        Export<&CWindow::GetTextLayout>("?GetTextLayout@CWindow@CGUI@Tamrik@@QAEHXZ", PLAIN_CALL_UNITS),
+        Export<&SetTextColor>("?SetTextColor@CWindow@CGUI@Tamrik@@UAEXEEE@Z", PLAIN_CALL_UNITS),
+        Export<&CWindow::GetTextColor>("?GetTextColor@CWindow@CGUI@Tamrik@@QAEPBEXZ", PLAIN_CALL_UNITS),
+        Export<&CWindow::SetVisible>("?SetVisible@CWindow@CGUI@Tamrik@@QAEX_N@Z", PLAIN_CALL_UNITS),
+        Export<&CWindow::SetPosition>("?SetPosition@CWindow@CGUI@Tamrik@@QAEXHH@Z", PLAIN_CALL_UNITS),
+        Export<&CWindow::Translate>("?Translate@CWindow@CGUI@Tamrik@@QAEXHH@Z", PLAIN_CALL_UNITS),
         Export<&SetSize>(
-            "?SetSize@CWindow@CGUI@Tamrik@@UAEXHH@Z", 16),
+            "?SetSize@CWindow@CGUI@Tamrik@@UAEXHH@Z", PLAIN_CALL_UNITS),
         Export<&Stretch>(
-            "?Stretch@CWindow@CGUI@Tamrik@@UAEXHH@Z", 16),
-        Export<&CGUI::CCheckBox::IsChecked, CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ", 16),
+            "?Stretch@CWindow@CGUI@Tamrik@@UAEXHH@Z", PLAIN_CALL_UNITS),
+        Export<&CGUI::CCheckBox::IsChecked, CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ", PLAIN_CALL_UNITS),
         Export<&CGUI::CRadioButtonGroup::GetCheckedIndex, CWindow>(
-            "?GetCheckedIndex@CRadioButtonGroup@CGUI@Tamrik@@QAEHXZ", 16),
+            "?GetCheckedIndex@CRadioButtonGroup@CGUI@Tamrik@@QAEHXZ", PLAIN_CALL_UNITS),
     };
     return rows;
 }

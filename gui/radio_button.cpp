@@ -1,4 +1,4 @@
-// Radio buttons: checking one unchecks its radio-button siblings; the group reports which.
+// Radio buttons: checking one unchecks the radio-button sibling checked before; the group reports which.
 #include "gui/radio_button.h"
 
 #include "core/system.h"
@@ -31,16 +31,14 @@ void CGUI::CRadioButton::OnMouseButtonUp(int, int)
     if (!checked) {
         checked = true;
         texture = GUI_TEXTURE_RADIOBUTTON_CHECKED_HIGHLIGHTED;
+        // Only a click checks a radio button, so of its siblings at most the one the parent
+        // remembers is checked: unchecking it unchecks them all, however many there are.
         if (parent) {
-            // A click unchecks every sibling, however many: charged, never cut short.
-            owner->system->ChargeWork(parent->children.size() * CHILD_CHECK_UNITS);
-            for (CWindow* sibling : parent->children) {
-                auto* radio = dynamic_cast<CRadioButton*>(sibling);
-                if (radio && radio != this) {
-                    radio->checked = false;
-                    radio->texture = GUI_TEXTURE_RADIOBUTTON;
-                }
+            if (CRadioButton* previous = parent->checkedRadio) {
+                previous->checked = false;
+                previous->texture = GUI_TEXTURE_RADIOBUTTON;
             }
+            parent->checkedRadio = this;
         }
     }
     RunHandler(ON_MOUSE_BUTTON_UP);

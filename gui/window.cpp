@@ -15,7 +15,8 @@ CGUI::CWindow::CWindow(CGUI* owner) : owner(owner)
 {
     SetRect(0, 0, 64, 64);
     // Every window made during an event or the build counts, a dialog's own parts included.
-    owner->system->ChargeWork(WINDOW_CREATE_UNITS);
+    // The build looks at the count before each element; a window once begun is made whole.
+    static_cast<void>(owner->system->ChargeWork(WINDOW_CREATE_UNITS));
 }
 
 CGUI::CWindow::~CWindow()
@@ -213,7 +214,7 @@ void CGUI::CWindow::Translate(int dx, int dy)
         }
         pending.insert(pending.end(), w->children.rbegin(), w->children.rend());
     }
-    owner->system->ChargeWork(moved * WINDOW_MOVE_UNITS);
+    static_cast<void>(owner->system->ChargeWork(moved * WINDOW_MOVE_UNITS));
 }
 
 CGUI::CWindow* CGUI::CWindow::TopLevel()
@@ -242,7 +243,9 @@ CGUI::CWindow* CGUI::CWindow::FocusAncestor()
     CWindow* answer = nullptr;
     CWindow* w = this;
     for (;;) {
-        owner->system->ChargeWork(FOCUS_LOOKUP_UNITS);
+        // Once spent, no handler runs: the walk ends with no answer, and nothing is remembered.
+        if (!owner->system->ChargeWork(FOCUS_LOOKUP_UNITS))
+            return nullptr;
         if (w->focusEpoch == epoch) {
             answer = w->focusAncestor;
             break;
@@ -324,8 +327,11 @@ void CGUI::CWindow::SetVisible(bool v)
 
 void CGUI::CWindow::SetHandler(WindowEvent event, ByteCode* program)
 {
+    const bool reacted = ReactsToFocus();
     delete std::exchange(handlers[event], program);
-    if (event == ON_GAIN_FOCUS || event == ON_LOSE_FOCUS)
+    // Only a change of whether this window reacts stales the remembered focus ancestors: a
+    // failed assembly that leaves an empty slot empty changes nothing.
+    if (ReactsToFocus() != reacted)
         ++owner->focusEpoch;
 }
 

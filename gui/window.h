@@ -97,6 +97,7 @@ public:
     bool draggable = false;
     CWindow* parent = nullptr;      // not owned
     std::vector<CWindow*> children; // owned, in creation order
+    CRadioButton* checkedRadio = nullptr; // the checked radio button among the children, not owned
     CGUI* owner;                    // not owned
 
 protected:

@@ -7,8 +7,8 @@ namespace Tamrik {
 std::span<const ExportRow> RenderDeviceExports()
 {
     static constexpr ExportRow rows[] = {
-        Export<&CRenderDevice::SetShaderUsage>("?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z", 16),
-        Export<&CRenderDevice::GetShaderUsage>("?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", 16),
+        Export<&CRenderDevice::SetShaderUsage>("?SetShaderUsage@CRenderDevice@Tamrik@@QAEX_N@Z", PLAIN_CALL_UNITS),
+        Export<&CRenderDevice::GetShaderUsage>("?GetShaderUsage@CRenderDevice@Tamrik@@QAE_NXZ", PLAIN_CALL_UNITS),
     };
     return rows;
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/work_kind.h"
 #include "script/opcodes.h"
 
 namespace Tamrik {
@@ -28,7 +29,7 @@ struct InstructionInfo {
     const char* mnemonic;
     OperandForm operands;
     uint8_t reads; // RegisterFields
-    uint8_t units; // what one costs the span's work
+    WorkUnits units; // what one costs the span's work
 };
 
 #define TAMRIK_INSTRUCTION_INFO(number, name, mnemonic, operands, reads, units, handler) \

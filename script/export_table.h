@@ -3,14 +3,14 @@
 //
 // Adding a row is one line in the exports file beside its class (core/system_exports.cpp,
 // render/render_device_exports.cpp, gui/gui_exports.cpp):
-//     Export<&CSystem::Terminate>("?Terminate@CSystem@Tamrik@@QAEXXZ", 16),
+//     Export<&CSystem::Terminate>("?Terminate@CSystem@Tamrik@@QAEXXZ", PLAIN_CALL_UNITS),
 // The number is the call's price in units of work (a plain instruction is one): what the call
 // costs at its slowest, apart from the bytes of its arguments and what it charges itself.
 // A method of a class derived from the class its objects are registered as names that class:
-//     Export<&CGUI::CCheckBox::IsChecked, CGUI::CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ", 16),
+//     Export<&CGUI::CCheckBox::IsChecked, CGUI::CWindow>("?IsChecked@CCheckBox@CGUI@Tamrik@@QAE_NXZ", PLAIN_CALL_UNITS),
 // An exported virtual operation runs the named class's own implementation, never an override, so
 // it is given as a function that calls it qualified:
-//     Export<+[](CGUI::CWindow* w, const char* t) { w->CGUI::CWindow::SetText(t); }>("?SetText@...@Z", 16),
+//     Export<+[](CGUI::CWindow* w, const char* t) { w->CGUI::CWindow::SetText(t); }>("?SetText@...@Z", PLAIN_CALL_UNITS),
 // Adding a class is its file plus one line in the group list of app/program_exports.cpp.
 #pragma once
 #include <cstddef>
@@ -21,6 +21,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "core/work_kind.h"
 #include "script/native_words.h"
 #include "script/script_class.h"
 
@@ -46,13 +47,16 @@ enum class ResultKind : uint8_t {
 
 constexpr size_t MAX_EXPORT_ARGS = 4;
 
+// The price of a call whose own work does not grow with its arguments or the GUI.
+constexpr WorkUnits PLAIN_CALL_UNITS = 16;
+
 struct ExportRow {
     const char* name;
     ScriptClass objectClass;
     uint8_t argCount;
     ArgKind args[MAX_EXPORT_ARGS];
     ResultKind result;
-    uint32_t units; // the call's price
+    WorkUnits units; // the call's price
     // Makes the call with args[0] as the first argument. Returns false, having called nothing,
     // when the object is not of the method's class. Argument words are checked beforehand.
     bool (*invoke)(void* object, const uint32_t* args, NativeWords& words, uint32_t& result);
@@ -191,7 +195,7 @@ bool InvokeExport(void* object, const uint32_t* args, NativeWords& words, uint32
 }
 
 template <class... A>
-constexpr ExportRow MakeRow(const char* name, uint32_t units, ScriptClass objectClass, ResultKind result,
+constexpr ExportRow MakeRow(const char* name, WorkUnits units, ScriptClass objectClass, ResultKind result,
                             bool (*invoke)(void*, const uint32_t*, NativeWords&, uint32_t&), std::tuple<A...>*)
 {
     static_assert(sizeof...(A) <= MAX_EXPORT_ARGS);
@@ -201,7 +205,7 @@ constexpr ExportRow MakeRow(const char* name, uint32_t units, ScriptClass object
 } // namespace export_detail
 
 template <auto M, class Registered = typename export_detail::Method<decltype(M)>::Class>
-constexpr ExportRow Export(const char* name, uint32_t units)
+constexpr ExportRow Export(const char* name, WorkUnits units)
 {
     using Traits = export_detail::Method<decltype(M)>;
     return export_detail::MakeRow(name, units, ScriptClassOf<Registered>(),

@@ -329,7 +329,7 @@ namespace {
 
 struct Dispatch {
     MachineInstructions::Handler handler = Unassigned;
-    int32_t units = 1;
+    WorkUnits units = 1;
     // The instruction word with bits 5 to 7 set in each register field the handler reads: any of
     // them set in the fetched word names no register.
     uint32_t registerCheck = 0;
@@ -384,7 +384,7 @@ void MachineInstructions::Loop(VM& vm)
         // The instruction's price; a look at whether the process is to end every time the count
         // passes a multiple of the interval.
         const int64_t before = vm.unitsLeft;
-        vm.unitsLeft -= entry.units;
+        vm.unitsLeft -= static_cast<int64_t>(entry.units);
         if (((before ^ vm.unitsLeft) & ~(VM::QUIT_CHECK_INTERVAL - 1)) != 0 && vm.StopIfQuitRequested())
             return;
         // A register field of 32 or more names no register; an instruction that reads one ends the run.

@@ -37,7 +37,8 @@ Step MachineInstructions::Nlink(CVirtualMachine& vm, Instruction i)
     const char* name = vm.words.StringAt(vm.registers[i.rA]);
     if (!name)
         return Step::Stop;
-    vm.Charge(CVirtualMachine::UnitsOfBytesCopied(std::strlen(name)));
+    if (!vm.Charge(CVirtualMachine::UnitsOfBytes(std::strlen(name))))
+        return Step::Stop;
     vm.registers[i.rB] = IsOwnModule(name) ? MODULE_WORD : 0u;
     return Step::Next;
 }
@@ -53,7 +54,8 @@ Step MachineInstructions::Nsa(CVirtualMachine& vm, Instruction i)
     const char* name = vm.words.StringAt(vm.registers[i.rB]);
     if (!name)
         return Step::Stop;
-    vm.Charge(CVirtualMachine::UnitsOfBytesCopied(std::strlen(name)));
+    if (!vm.Charge(CVirtualMachine::UnitsOfBytes(std::strlen(name))))
+        return Step::Stop;
     vm.registers[i.rC] = vm.registers[i.rA] == MODULE_WORD ? FindExport(name) : 0u;
     return Step::Next;
 }
@@ -65,7 +67,8 @@ Step MachineInstructions::Ndsa(CVirtualMachine& vm, Instruction i)
         return Step::Stop;
     std::string name(text);
     // The name's bytes go three ways: copied, logged and looked up.
-    vm.Charge(CVirtualMachine::UnitsOfBytesCopied(3 * name.size()));
+    if (!vm.Charge(CVirtualMachine::UnitsOfBytes(3 * name.size())))
+        return Step::Stop;
     vm.Log("\n\tndsa - object = '");
     vm.Log(name.c_str());
     vm.Log("'.\n");
@@ -114,7 +117,7 @@ Step MachineInstructions::Ncall(CVirtualMachine& vm, Instruction i)
     }
     // The method's own price and its arguments' bytes; what it touches beyond them (windows
     // walked, texts copied) it charges itself.
-    if (!vm.Charge(row->units + CVirtualMachine::UnitsOfBytesCopied(argumentBytes)))
+    if (!vm.Charge(row->units + CVirtualMachine::UnitsOfBytes(argumentBytes)))
         return Step::Stop;
     vm.registers[vm.stackRegister] = top + needed;
 

@@ -56,8 +56,7 @@ uint32_t CVirtualMachine::ObjectWord(const std::string& name)
         return objects[entry->second - OBJECT_WORD_BASE].object ? entry->second : 0u;
     // An unknown name is entered with no object, so a later registration under it is ignored.
     if (!registry.count(name) && nullEntries < MAX_NULL_ENTRIES &&
-        nullEntryBytes + name.size() <= MAX_NULL_ENTRY_BYTES) {
-        Charge(NAME_ENTRY_UNITS);
+        nullEntryBytes + name.size() <= MAX_NULL_ENTRY_BYTES && Charge(NAME_ENTRY_UNITS)) {
         ++nullEntries;
         nullEntryBytes += name.size();
         RegisterTyped(name.c_str(), nullptr, nullptr);
@@ -90,7 +89,8 @@ bool CVirtualMachine::LoadProgram(const ByteCode* program)
     std::memset(registers, 0, sizeof registers);
     if (program->size > 0)
         std::memcpy(memory, program->data, program->size);
-    Charge(UnitsOfBytesCopied(MACHINE_MEMORY_SIZE));
+    // Once the span is spent no run starts, so the load needs no answer of its own.
+    static_cast<void>(Charge(UnitsOfBytes(MACHINE_MEMORY_SIZE)));
     return true;
 }
 
@@ -114,7 +114,8 @@ void CVirtualMachine::SaveInterruptedRun()
         saved.back().stack.reset(new uint32_t[STACK_CAPACITY]);
     }
     SavedRun& s = saved[savedCount++];
-    Charge(UnitsOfBytesCopied(MACHINE_MEMORY_SIZE + STACK_CAPACITY * sizeof(uint32_t)));
+    // Put aside whatever the count says: the interrupted run comes back from it.
+    static_cast<void>(Charge(UnitsOfBytes(MACHINE_MEMORY_SIZE + STACK_CAPACITY * sizeof(uint32_t))));
     std::memcpy(s.memory.get(), memory, MACHINE_MEMORY_SIZE);
     std::memcpy(s.stack.get(), stack.get(), STACK_CAPACITY * sizeof(uint32_t));
     std::memcpy(s.registers, registers, sizeof registers);
@@ -151,7 +152,7 @@ void CVirtualMachine::EndWork()
     workSpent = false;
 }
 
-bool CVirtualMachine::Charge(uint64_t units)
+bool CVirtualMachine::Charge(WorkUnits units)
 {
     if (workDepth == 0)
         return true;

@@ -83,9 +83,9 @@ public:
     // The one count of the span's work: charges units to the open span and answers whether its
     // work goes on. The bound is hit at once when the units run out. Outside any span (a test
     // driving a window by hand) nothing is counted and the answer is yes.
-    bool Charge(uint64_t units);
-    // Units that bytes cost to copy, compare or measure.
-    static constexpr uint64_t UnitsOfBytesCopied(size_t bytes) { return bytes / COPIED_BYTES_PER_UNIT; }
+    [[nodiscard]] bool Charge(WorkUnits units);
+    // Units that bytes cost to copy, compare, hash, tokenize or measure.
+    static constexpr WorkUnits UnitsOfBytes(size_t bytes) { return bytes / BYTES_PER_UNIT; }
     // Units left to the open span.
     uint64_t UnitsLeft() const { return unitsLeft > 0 ? static_cast<uint64_t>(unitsLeft) : 0; }
     // Tests give the spans smaller budgets, so that a bound is reached in a few steps.
@@ -116,15 +116,16 @@ public:
     // The units of one input event and of the GUI's build. An event has room for a run of the
     // whole instruction budget and the calls of a real handler; on this project's machines either
     // span ends well within a quarter of a second and two seconds.
-    static constexpr uint64_t EVENT_WORK_UNITS = 52'000'000;
-    static constexpr uint64_t BUILD_WORK_UNITS = 320'000'000;
-    // Bytes copied or compared per unit.
-    static constexpr size_t COPIED_BYTES_PER_UNIT = 16;
+    static constexpr WorkUnits EVENT_WORK_UNITS = 52'000'000;
+    static constexpr WorkUnits BUILD_WORK_UNITS = 320'000'000;
+    // Bytes copied, compared, hashed, tokenized or measured per unit.
+    static constexpr size_t BYTES_PER_UNIT = 16;
     // A name entered into the registry by ndsa: the entries' nodes made and the lookups of a
     // name that may share a long start with the names around it.
-    static constexpr uint64_t NAME_ENTRY_UNITS = 512;
+    static constexpr WorkUnits NAME_ENTRY_UNITS = 512;
     // Units between two looks at whether the process is asked to end.
     static constexpr int64_t QUIT_CHECK_INTERVAL = 4096;
+    static_assert((QUIT_CHECK_INTERVAL & (QUIT_CHECK_INTERVAL - 1)) == 0, "the loop masks the count with it");
 
     uint8_t* memory;
     uint32_t registers[32] = {};

@@ -183,7 +183,7 @@ ByteCode* CXMLeasm::Assemble(const char* source, CVirtualMachine* machine)
     const bool unclosedQuote = Tokenize(source, [&](const std::string& token) {
         // Tokens count against the work of the build; once it is spent nothing more is assembled.
         if (machine)
-            failed = !machine->Charge(TOKEN_UNITS + CVirtualMachine::UnitsOfBytesCopied(token.size()));
+            failed = !machine->Charge(TOKEN_UNITS + CVirtualMachine::UnitsOfBytes(token.size()));
         if (!failed) {
             assembler.ProcessToken(token);
             failed = assembler.state == 0;

@@ -17,7 +17,7 @@ public:
     // Each token is charged to the machine's open span of work; a spent span ends the assembly.
     static ByteCode* Assemble(const char* source, CVirtualMachine* machine);
 
-    static constexpr uint64_t TOKEN_UNITS = 4;
+    static constexpr WorkUnits TOKEN_UNITS = 4;
 
     explicit CXMLeasm(CVirtualMachine* machine);
     ~CXMLeasm();

@@ -175,7 +175,7 @@ TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
         {"switching the GUI on and off", [&] { gui.SetActive(true); gui.SetActive(false); },
          2 * (INPUT_EVENT_COUNT * CGUI::LISTENER_UNITS + CLog::CALL_UNITS + CLog::WRITE_UNITS)},
         {"loading a handler", [&] { Window("wide")->OnMouseButtonDown(0, 0); },
-         CVirtualMachine::UnitsOfBytesCopied(MACHINE_MEMORY_SIZE)},
+         CVirtualMachine::UnitsOfBytes(MACHINE_MEMORY_SIZE)},
         {"a log line of 4,000 bytes", [&] { system.log->Write(std::string(4000, 'x').c_str()); },
          CLog::CALL_UNITS + CLog::WRITE_UNITS + 4000 / CLog::LOGGED_BYTES_PER_UNIT},
         {"assembling 1,000 tokens", [&] { delete CXMLeasm::Assemble(tokens.c_str(), system.vm); },
@@ -217,26 +217,21 @@ TEST(HostileGUIs, EveryWalkIsChargedForEachWindowItTouches)
         const char* what;
         std::function<std::string(int)> xml;
         std::function<void(Built&)> step;
-        uint64_t price;
     } cases[] = {
         {"moving a window and its children", [](int n) { return "<gui><label name=\"w\">" + Labels(n) + "</label></gui>"; },
-         [](Built& b) { Named(b, "w")->Translate(1, 1); }, CGUI::WINDOW_MOVE_UNITS},
+         [](Built& b) { Named(b, "w")->Translate(1, 1); }},
         {"a hit test that finds nothing", [](int n) { return "<gui>" + Labels(n) + "</gui>"; },
-         [](Built& b) { EXPECT_EQ(b.gui.HitTest(), nullptr); }, CGUI::WINDOW_HIT_TEST_UNITS},
+         [](Built& b) { EXPECT_EQ(b.gui.HitTest(), nullptr); }},
         {"a hit test that finds the last of the shown children",
          [&](int n) { return "<gui><label name=\"w\"" + shown + ">" + Labels(n, shown) + "</label></gui>"; },
-         [](Built& b) { EXPECT_NE(b.gui.HitTest(), nullptr); }, CGUI::WINDOW_HIT_TEST_UNITS},
+         [](Built& b) { EXPECT_NE(b.gui.HitTest(), nullptr); }},
         {"a checked index asked of a group of plain children",
          [](int n) { return "<gui><radiobuttongroup name=\"g\">" + Labels(n) + "</radiobuttongroup></gui>"; },
-         [](Built& b) { EXPECT_EQ(dynamic_cast<CGUI::CRadioButtonGroup*>(Named(b, "g"))->GetCheckedIndex(), -1); },
-         CGUI::CHILD_CHECK_UNITS},
-        {"a radio button checked among its siblings",
-         [](int n) { return "<gui><radiobuttongroup><radiobutton name=\"r\"/>" + Labels(n) + "</radiobuttongroup></gui>"; },
-         [](Built& b) { Named(b, "r")->OnMouseButtonUp(0, 0); }, CGUI::CHILD_CHECK_UNITS},
+         [](Built& b) { EXPECT_EQ(dynamic_cast<CGUI::CRadioButtonGroup*>(Named(b, "g"))->GetCheckedIndex(), -1); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ExpectPerItem([&](int n) { return UnitsOf(c.xml(n), c.step); }, 50, c.price);
+        ExpectPerItem([&](int n) { return UnitsOf(c.xml(n), c.step); }, 50);
     }
     // Labels of no attributes but their element name, which is shorter than a unit's bytes.
     ExpectPerItem([](int n) { return UnitsOf("<gui/>", [n](Built& b) {
@@ -245,16 +240,16 @@ TEST(HostileGUIs, EveryWalkIsChargedForEachWindowItTouches)
                       document.LoadBytes(xml.data(), xml.size());
                       b.gui.Build(document.root);
                   }); },
-                  50, CGUI::WINDOW_CREATE_UNITS);
+                  50);
     // Every attribute's bytes, whether the window reads it or not.
     ExpectPerItem([](int blocks) { return UnitsOf("<gui/>", [blocks](Built& b) {
                       CXMLDocument document;
                       const std::string xml = "<gui><label x=\"" +
-                          std::string(blocks * CVirtualMachine::COPIED_BYTES_PER_UNIT, 'a') + "\"/></gui>";
+                          std::string(blocks * CVirtualMachine::BYTES_PER_UNIT, 'a') + "\"/></gui>";
                       document.LoadBytes(xml.data(), xml.size());
                       b.gui.Build(document.root);
                   }); },
-                  4, 1);
+                  4);
 }
 
 TEST(HostileGUIs, AHandlerRunInsideACallCostsTheRunItPutsAsideAndItsOwnLoad)
@@ -267,8 +262,8 @@ TEST(HostileGUIs, AHandlerRunInsideACallCostsTheRunItPutsAsideAndItsOwnLoad)
                        [](Built& b) { Named(b, "hostile")->OnMouseButtonDown(0, 0); });
     };
     EXPECT_GE(press(Event("OnGainFocus", "halt")) - press(""),
-              CVirtualMachine::UnitsOfBytesCopied(MACHINE_MEMORY_SIZE + CVirtualMachine::STACK_CAPACITY * sizeof(uint32_t)) +
-                  CVirtualMachine::UnitsOfBytesCopied(MACHINE_MEMORY_SIZE));
+              CVirtualMachine::UnitsOfBytes(MACHINE_MEMORY_SIZE + CVirtualMachine::STACK_CAPACITY * sizeof(uint32_t)) +
+                  CVirtualMachine::UnitsOfBytes(MACHINE_MEMORY_SIZE));
 }
 
 // A chain of labels: "top", n plain ones, then "leaf"; the ends react to the focus (and the plain
@@ -289,17 +284,17 @@ TEST(HostileGUIs, FocusWalksAreChargedForEveryWindowOnTheirWay)
     const uint64_t none = UnitsOf(FocusChain(0, false), gain);
     const uint64_t step = (UnitsOf(FocusChain(50, false), gain) - none) / 50;
     EXPECT_GT(step, 0u);
-    ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, false), gain); }, 50, step);
-    ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, false), lose); }, 50, step);
+    ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, false), gain); }, 50);
+    ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, false), lose); }, 50);
     // A window that reacts is looked up, notified and runs its handler.
     const uint64_t handler = UnitsOf(FocusChain(0, false), [](Built& b) { Named(b, "leaf")->OnGainFocus(0, 0); });
-    ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, true), gain); }, 20, step + CGUI::FOCUS_STEP_UNITS + handler);
-    ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, true), lose); }, 20, step + CGUI::FOCUS_STEP_UNITS + handler);
+    ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, true), gain); }, 20, step + handler);
+    ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, true), lose); }, 20, step + handler);
     // Showing a window's children: each is visited on the way down and up, brings its top-level
     // window forward, and has its focus ancestor looked up from itself and from its parent.
     ExpectPerItem([](int n) { return UnitsOf("<gui><label name=\"w\">" + Labels(n) + "</label></gui>",
                                              [](Built& b) { Named(b, "w")->SetVisible(true); }); },
-                  50, 3 * CGUI::WINDOW_VISIT_UNITS + 2 * step);
+                  50, 2 * step);
 }
 
 TEST(HostileGUIs, TheRunWithTheMostUnitsOfItsOwnIsBlamedNotTheNestedOnesThatEndedBeforeIt)
@@ -356,7 +351,7 @@ TEST_F(HostileGUI, ACallIsChargedForTheBytesOfItsArguments)
             Window("hostile")->OnMouseButtonUp(0, 0);
         used[event] = before - system.vm->UnitsLeft();
     }
-    EXPECT_GE(used[0] - used[1], CVirtualMachine::UnitsOfBytesCopied(61404));
+    EXPECT_GE(used[0] - used[1], CVirtualMachine::UnitsOfBytes(61404));
 }
 
 TEST_F(HostileGUI, TheSwitchedOffLineNamesAtMostSixtyFourCharactersOfTheWindowAndTheEvent)

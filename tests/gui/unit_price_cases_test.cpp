@@ -7,7 +7,7 @@
 
 #include "script/byte_code.h"
 #include "script/export_table.h"
-#include "bench/unit_price_cases.h"
+#include "tests/support/unit_price_cases.h"
 
 using namespace Tamrik;
 using namespace kestrova_test;
