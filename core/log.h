@@ -22,7 +22,8 @@ public:
 
     // Appends text to "log.txt" when [Game] Log is exactly "true"; "\n" is written as CR LF.
     // Inside a span the text counts against its allowance, unless it is uncapped: the lines that
-    // say the span's work hit its bound, which come at most once or twice per span.
+    // say the span's work hit its bound and which handler is switched off for it, which come at
+    // most once or twice per span.
     void Write(const char* text, bool uncapped = false);
 
     // The log lines of one input event or one build (spans nest; the outermost counts): at most

@@ -130,11 +130,12 @@ void CGUI::CWindow::RunHandler(WindowEvent event)
     vm->Run();
     if (!vm->RunHitBound())
         return;
-    // A handler that ran into the bound would do so on every event.
+    // A handler that ran into the bound would do so on every event. One run a span is blamed, so
+    // the line comes once, past an allowance the event's other lines may have filled.
     const char* name = vm->RegisteredName(this);
     std::string line = std::string("Warning: ") + WINDOW_EVENT_NAMES[event] + " handler of window '" +
                        std::string(std::string_view(name ? name : "").substr(0, MAX_LOGGED_NAME)) + "' switched off.\n";
-    system->log->Write(line.c_str());
+    system->log->Write(line.c_str(), true);
     SetHandler(event, nullptr);
 }
 

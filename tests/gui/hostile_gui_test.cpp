@@ -161,27 +161,23 @@ TEST_F(HostileGUI, EveryStepOfAnEventIsChargedForWhatItTouches)
     const std::string tokens = Repeat("inc r1 ", 500);
     // Over "wide" and its children once they are shown and moved.
     MoveTo(1, 1);
+    // At least a unit for each thing touched; what each costs is the bench's to show.
     const struct {
         const char* what;
         std::function<void()> step;
         uint64_t atLeast;
     } cases[] = {
-        {"showing 1,000 windows", [&] { Window("wide")->SetVisible(true); }, 1000 * CGUI::WINDOW_VISIT_UNITS},
-        {"moving them", [&] { Window("wide")->Translate(1, 1); }, 1000 * CGUI::WINDOW_MOVE_UNITS},
-        {"hit-testing down through the 1,000 shown", [&] { gui.HitTest(); }, 1000 * CGUI::WINDOW_HIT_TEST_UNITS},
-        {"bringing a window forward", [&] { gui.BringToFront(Window("wide")); }, CGUI::WINDOW_VISIT_UNITS},
-        {"a focus walk up 100 dialogs", [&] { Window("deepest")->LoseFocusUpward(0, 0); },
-         100 * CGUI::FOCUS_STEP_UNITS},
-        {"switching the GUI on and off", [&] { gui.SetActive(true); gui.SetActive(false); },
-         2 * (INPUT_EVENT_COUNT * CGUI::LISTENER_UNITS + CLog::CALL_UNITS + CLog::WRITE_UNITS)},
-        {"loading a handler", [&] { Window("wide")->OnMouseButtonDown(0, 0); },
-         CVirtualMachine::UnitsOfBytes(MACHINE_MEMORY_SIZE)},
-        {"a log line of 4,000 bytes", [&] { system.log->Write(std::string(4000, 'x').c_str()); },
-         CLog::CALL_UNITS + CLog::WRITE_UNITS + 4000 / CLog::LOGGED_BYTES_PER_UNIT},
-        {"assembling 1,000 tokens", [&] { delete CXMLeasm::Assemble(tokens.c_str(), system.vm); },
-         1000 * CXMLeasm::TOKEN_UNITS},
-        {"building 1,000 windows", [&] { Build("<gui>" + Labels(1000) + "</gui>"); },
-         1000 * CGUI::WINDOW_CREATE_UNITS},
+        {"showing 1,000 windows", [&] { Window("wide")->SetVisible(true); }, 1000},
+        {"moving them", [&] { Window("wide")->Translate(1, 1); }, 1000},
+        {"hit-testing down through the 1,000 shown", [&] { gui.HitTest(); }, 1000},
+        {"bringing a window forward", [&] { gui.BringToFront(Window("wide")); }, 1},
+        {"a focus walk up 100 dialogs", [&] { Window("deepest")->LoseFocusUpward(0, 0); }, 100},
+        {"switching the GUI on and off", [&] { gui.SetActive(true); gui.SetActive(false); }, 2 * INPUT_EVENT_COUNT},
+        // A unit for each 64 bytes of the memory cleared and the 4,000 logged.
+        {"loading a handler", [&] { Window("wide")->OnMouseButtonDown(0, 0); }, MACHINE_MEMORY_SIZE / 64},
+        {"a log line of 4,000 bytes", [&] { system.log->Write(std::string(4000, 'x').c_str()); }, 4000 / 64},
+        {"assembling 1,000 tokens", [&] { delete CXMLeasm::Assemble(tokens.c_str(), system.vm); }, 1000},
+        {"building 1,000 windows", [&] { Build("<gui>" + Labels(1000) + "</gui>"); }, 1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -392,9 +388,10 @@ TEST_F(HostileGUI, TheLogOfOneEventStopsAtItsAllowanceWithOneLine)
     EXPECT_LE(log.size() - before, CLog::MAX_SPAN_BYTES);
     EXPECT_GT(log.size() - before, CLog::MAX_SPAN_BYTES - 70 * 1024);
     EXPECT_EQ(Count(log, leftOut), 1u);
-    // The bound's line comes after it; the switch-off line counts against the allowance.
+    // The bound's line and the switch-off line come after it, past the allowance.
     EXPECT_LT(log.find(leftOut), log.find(BOUND_LINE));
-    EXPECT_EQ(log.find(SWITCHED_OFF), std::string::npos);
+    EXPECT_LT(log.find(BOUND_LINE), log.find(SWITCHED_OFF));
+    EXPECT_EQ(Count(log, SWITCHED_OFF), 1u);
     EXPECT_EQ(Window("hostile")->handlers[ON_MOUSE_BUTTON_DOWN], nullptr);
 
     // The next event has its own allowance.
@@ -451,6 +448,52 @@ TEST_F(HostileGUI, LegalHandlersRunToTheirEndWithTheirLogLinesWhateverTheirNativ
         EXPECT_EQ(Count(log, BOUND_LINE), 0u);
         EXPECT_EQ(Count(log, "\tncall - "), static_cast<size_t>(c.texts));
         EXPECT_EQ(gui.Windows().front()->text.size(), c.texts ? 61404u : 0u);
+    }
+}
+
+TEST(HostileGUIs, AHandlerRunsWholeAfterItsWidgetsOwnWorkAndAfterAnotherWasSwitchedOff)
+{
+    ScratchDir dir;
+    // The whole instruction budget, which leaves the event a margin smaller than a unit for each
+    // sibling of the radio button.
+    constexpr int COUNT = 30000;
+    constexpr uint64_t LIMIT = 4 + 3 * COUNT + 1;
+    HandlerText whole;
+    const std::string counts = CountTo(whole, 100, COUNT / 100).Text();
+    const std::string shown = " position=\"0x0\" size=\"800x600\" visible=\"true\"";
+    const struct {
+        const char* what;
+        std::string xml;
+        std::function<void(CSystem&)> events; // the last one runs the handler
+        size_t switchedOff;                   // by the events before
+    } cases[] = {
+        {"a release on a radio button among 2,000 hidden siblings",
+         "<gui><radiobuttongroup" + shown + "><radiobutton" + shown + ">" + Event("OnMouseButtonUp", counts) +
+             "</radiobutton>" + Labels(2000) + "</radiobuttongroup></gui>",
+         [](CSystem& s) {
+             s.FireMouseMove(0, 0);
+             Press(s);
+         },
+         0},
+        {"a move after the press handler of the same window was switched off",
+         HostileLabel(Event("OnMouseButtonDown", "jmp 0") + Event("OnMouseMove", counts)),
+         [](CSystem& s) {
+             Press(s);
+             s.FireMouseMove(0, 0);
+         },
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove("log.txt");
+        Built built(c.xml, true, LIMIT + 10000, TEST_BUILD_UNITS);
+        built.system.vm->SetInstructionLimitForTesting(LIMIT);
+        built.gui.SetActive(true);
+        c.events(built.system);
+        EXPECT_EQ(Reg(*built.system.vm, 7), COUNT);
+        const std::string log = ReadFile("log.txt");
+        EXPECT_EQ(BoundLines(log), c.switchedOff);
+        EXPECT_EQ(Count(log, SWITCHED_OFF), c.switchedOff);
     }
 }
 
