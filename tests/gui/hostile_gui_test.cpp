@@ -130,6 +130,11 @@ TEST(HostileGUIs, WorkStopsAtOnceWhenItsSpanIsSpent)
         int total;
     } cases[] = {
         {"a wide window shown", ShowsAWideWindow(3500, 10), "big", visible, 3500},
+        {"a window shown whose first child's focus handler spends the span",
+         HostileLabel(Event("OnMouseButtonDown", HandlerText().Call(exports::SET_VISIBLE, "big", {1}).Text()),
+                      "<label name=\"big\"><label>" + Event("OnGainFocus", "jmp 0") + "</label>" + Labels(100) +
+                          "</label>"),
+         "big", visible, 101},
         {"texts copied", CopiesLongTextsIntoManyWindows(200), "holder", longText, 200},
         {"children built", ManyShownChildrenLate(20000, 100), "", any, 20000},
         {"dialogs built", NestedShownDialogs(2000), "", [](CGUI::CWindow* w) { return w->children.size() == 5; },
@@ -282,6 +287,18 @@ TEST(HostileGUIs, FocusWalksAreChargedForEveryWindowOnTheirWay)
     EXPECT_GT(step, 0u);
     ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, false), gain); }, 50);
     ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, false), lose); }, 50);
+    // A failed assembly leaves an empty slot empty: what the lookups remember stays good.
+    std::string withEmpty = FocusChain(50, false);
+    withEmpty.insert(withEmpty.size() - 6, "<label name=\"x\"/>");
+    auto again = [&](bool failed) {
+        return UnitsOf(withEmpty, [&](Built& b) {
+            gain(b);
+            if (failed)
+                Named(b, "x")->SetHandler(ON_GAIN_FOCUS, nullptr);
+            gain(b);
+        });
+    };
+    EXPECT_EQ(again(true), again(false));
     // A window that reacts is looked up, notified and runs its handler.
     const uint64_t handler = UnitsOf(FocusChain(0, false), [](Built& b) { Named(b, "leaf")->OnGainFocus(0, 0); });
     ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, true), gain); }, 20, step + handler);

@@ -2,6 +2,10 @@
 // by name and call them, the words that stand for strings and texts, and the checks of ncall.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+#include <vector>
+
 #include "script/export_table.h"
 #include "tests/script/script_test_support.h"
 #include "tests/support/test_paths.h"
@@ -219,6 +223,29 @@ TEST_F(NativeCalls, ATextWordFromGetTextPassesOneWindowsTextToAnother)
     EXPECT_EQ(R(7), R(8));
     EXPECT_NE(R(0), 0);
     EXPECT_NE(R(0), R(7));
+}
+
+TEST(NativeWordTables, EveryEntryIsHandedOutOnceThenNoneWhileTheWordsGivenStayGood)
+{
+    using Tamrik::NativeWords;
+    constexpr size_t FULL = NativeWords::MAX_ENTRIES;
+    std::vector<uint8_t> memory(Tamrik::MACHINE_MEMORY_SIZE);
+    NativeWords words(memory.data());
+    std::vector<std::string> texts(FULL + 1);
+    std::vector<std::array<unsigned char, 3>> colours(FULL + 1);
+    size_t wrong = 0;
+    for (size_t i = 0; i < FULL; ++i) {
+        wrong += words.TextWord(texts[i]) != Tamrik::TEXT_WORD_BASE + i;
+        wrong += words.ColourWord(colours[i].data()) != Tamrik::COLOUR_WORD_BASE + i;
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(words.TextWord(texts[FULL]), 0u);
+    EXPECT_EQ(words.ColourWord(colours[FULL].data()), 0u);
+    EXPECT_EQ(words.TextWord(texts[0]), Tamrik::TEXT_WORD_BASE);
+    EXPECT_EQ(words.ColourWord(colours[FULL - 1].data()), Tamrik::COLOUR_WORD_BASE + FULL - 1);
+    EXPECT_EQ(words.Text(Tamrik::TEXT_WORD_BASE + FULL - 1), &texts[FULL - 1]);
+    EXPECT_EQ(words.Text(Tamrik::TEXT_WORD_BASE + FULL), nullptr);
+    EXPECT_EQ(words.Colour(Tamrik::COLOUR_WORD_BASE + FULL), nullptr);
 }
 
 TEST_F(NativeCalls, AMethodOfADerivedClassAcceptsOnlyObjectsOfThatClass)
