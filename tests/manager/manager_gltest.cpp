@@ -220,11 +220,15 @@ protected:
         setenv("DISPLAY", viewerDisplay.c_str(), 1);
     }
 
-    void StartTool(const std::string& settings)
+    // Starts the tool, after the words of launcher when there are any, its standard error into
+    // stderrPath when one is given.
+    void StartTool(const std::string& settings, std::vector<std::string> launcher = {},
+                   const std::string& stderrPath = "")
     {
         WriteFile(dir.Path() / "Settings.ini", settings);
-        ASSERT_TRUE(tool.Start((RunDir() / "Kestrova_Manager").string(), dir.Path().string(),
-                               {"ASAN_OPTIONS=detect_leaks=0", "NO_AT_BRIDGE=1"}));
+        launcher.push_back((RunDir() / "Kestrova_Manager").string());
+        ASSERT_TRUE(tool.StartWith(launcher, dir.Path().string(),
+                                   {"ASAN_OPTIONS=detect_leaks=0", "NO_AT_BRIDGE=1"}, stderrPath));
         ASSERT_TRUE(WaitForWindow(TITLE, 30000, &dialog)) << "no dialog";
         Pause(300);
     }
@@ -415,6 +419,34 @@ TEST_F(SettingsTool, ASaveThatFailsShowsItsBoxAndKeepsTheOldFileAndAGoodOneStays
     EXPECT_TRUE(WaitUntil([&] { return fs::exists(file); }, 5000));
     Pause(300);
     EXPECT_TRUE(Windows(ERROR_BOX).empty());
+    ExitTool();
+}
+
+// Root without the rights that let it read any file: a file of its own that it may write but not
+// read is refused as another user's would be.
+TEST_F(SettingsTool, AFileThatCannotBeReadIsSaidWhenTheDialogOpensAndASaveLeavesIt)
+{
+    const fs::path file = dir.Path() / "Settings.ini", errors = dir.Path() / "errors.txt";
+    const std::string settings = Settings(false) + "[Extra]\r\nKey = \"kept\"\r\n";
+    WriteFile(file, settings);
+    fs::permissions(file, fs::perms(0200));
+    const std::vector<std::string> withoutReadingAll = {"setpriv", "--bounding-set=-dac_override,-dac_read_search"};
+    std::vector<std::string> probe = withoutReadingAll;
+    probe.insert(probe.end(), {"sh", "-c", "cat Settings.ini >/dev/null 2>&1 || echo refused >&2"});
+    ASSERT_TRUE(tool.StartWith(probe, dir.Path().string(), {}, errors.string()));
+    ASSERT_EQ(tool.Wait(10000), 0);
+    if (ReadFile(errors) != "refused\n")
+        GTEST_SKIP() << "these rights cannot be dropped here";
+
+    StartTool(settings, withoutReadingAll, errors.string());
+    EXPECT_NE(ReadFile(errors).find("Cannot read \"Settings.ini\" in " + dir.Path().string() +
+                                    ": Permission denied\n"),
+              std::string::npos)
+        << ReadFile(errors);
+    ClickSave();
+    EXPECT_TRUE(WaitForBoxes(1, 5000, ERROR_BOX));
+    EXPECT_EQ(ReadFile(file), settings);
+    EXPECT_TRUE(AnswerNewestBox(ERROR_BOX));
     ExitTool();
 }
 

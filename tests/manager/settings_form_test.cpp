@@ -1,13 +1,45 @@
-// What the settings tool's controls show for a settings map, and what a save stores back.
+// The settings file read when the tool opens, what its controls show for a settings map, and what
+// a save stores back.
 #include <gtest/gtest.h>
 
 #include "manager/settings_form.h"
+#include "tests/support/test_paths.h"
 
+using kestrova_test::ScratchDir;
+using kestrova_test::WriteFile;
 using Tamrik::IniMap;
 
 namespace {
 
 ControlStates States(IniMap settings) { return ReadControlStates(settings); }
+
+// A missing file is an empty map to save; one that is there but cannot be read is not.
+TEST(SettingsForm, AFileThatIsThereButCannotBeReadIsSaidAndMarked)
+{
+    const struct {
+        const char* name;
+        const char* file;  // null: none; "/": a folder
+        bool read;
+        const char* says;
+    } cases[] = {
+        {"missing", nullptr, true, ""},
+        {"readable", "[Game]\r\nLog = \"true\"\r\n", true, ""},
+        {"a folder in its place", "/", false, ": Is a directory\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        if (c.file)
+            WriteFile(c.file == std::string("/") ? "Settings.ini/keep" : "Settings.ini", c.file);
+        IniMap settings{{"Stale", {{"Key", "x"}}}};
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(ReadSettingsFile(settings, "Settings.ini"), c.read);
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(message, *c.says ? "Cannot read \"Settings.ini\" in " + dir.Path().string() + c.says : "");
+        EXPECT_EQ(settings.count("Stale"), 0u);
+        EXPECT_EQ(settings["Game"]["Log"], c.read && c.file ? "true" : "");
+    }
+}
 
 TEST(SettingsForm, RendererTurnsOnItsRadioButtonOnlyWhenSpelledExactly)
 {
