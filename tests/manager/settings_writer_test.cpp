@@ -378,6 +378,7 @@ TEST(SettingsWriter, WhereNoNewFileCanTakeTheOldOnesPlaceTheFileIsOverwrittenInP
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         EXPECT_EQ(ReadFile("shared/Settings.ini"), FormatSettings(settings));
         const struct stat after = Status("shared/Settings.ini");
+        EXPECT_EQ(after.st_ino, before.st_ino);
         ExpectSameOwnerGroupAndMode(after, before);
         EXPECT_EQ(Neighbours("shared"), neighbours);
         fs::permissions("shared", fs::perms(0755));
