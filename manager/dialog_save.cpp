@@ -20,9 +20,10 @@ void Kestrova_ManagerDialog::OnSaveClick(wxCommandEvent&)
 
 void Kestrova_ManagerDialog::WriteSettings()
 {
-    // Standard error has the reason; a desktop user only sees this.
+    // Standard error has the reason; a desktop user only sees this. A file that could not be read
+    // when the dialog opened is not replaced by what the dialog holds without it.
     bool oldLost = false;
-    if (!WriteSettingsFile(g_Settings, "Settings.ini", &oldLost))
+    if (!g_SettingsRead || !WriteSettingsFile(g_Settings, "Settings.ini", &oldLost))
         wxMessageBox(oldLost ? "Ne mogu spremiti postavke! Ne mogu vratiti stare postavke!"
                              : "Ne mogu spremiti postavke!",
                      _("Pogreska"), wxOK | wxCENTRE);

@@ -13,6 +13,7 @@
 
 std::unique_ptr<t> g_TestTimer;
 Tamrik::IniMap g_Settings;
+bool g_SettingsRead = false;
 std::vector<DisplayMode> g_DisplayModes;
 
 const wxWindowID ID_STATICBITMAP1 = wxNewId();
@@ -113,7 +114,7 @@ Kestrova_ManagerDialog::Kestrova_ManagerDialog(wxWindow* parent, wxWindowID id)
     Connect(ID_BUTTON2, wxEVT_COMMAND_BUTTON_CLICKED,
             wxCommandEventHandler(Kestrova_ManagerDialog::OnExitClick));
 
-    Tamrik::ParseIniFile(g_Settings, "Settings.ini");
+    g_SettingsRead = ReadSettingsFile(g_Settings, "Settings.ini");
     ControlStates states = ReadControlStates(g_Settings);
     if (states.openGL)
         RadioButton1->SetValue(true);

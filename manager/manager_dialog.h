@@ -55,6 +55,8 @@ public:
 void RestoreDisplayMode();
 
 extern Tamrik::IniMap g_Settings;
+// Whether "Settings.ini" could be read when the dialog opened; a map that could not is not saved.
+extern bool g_SettingsRead;
 extern std::vector<DisplayMode> g_DisplayModes;
 // Made once the toolkit's application exists (its timers need one) and kept until it ends.
 extern std::unique_ptr<t> g_TestTimer;

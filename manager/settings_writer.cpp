@@ -46,15 +46,23 @@ namespace {
 constexpr int MAX_LINK_HOPS = 40;
 // Names tried for a new file before giving up on a folder full of look-alikes.
 constexpr int NAME_TRIES = 100;
+// How long a save in place waits for another program's lock, in steps of LOCK_STEP_MS.
+constexpr int LOCK_WAIT_MS = 3000;
+constexpr int LOCK_STEP_MS = 20;
+// Saves begun again because the file was replaced while the save waited for it.
+constexpr int MAX_STARTS = 3;
 
-bool Fail(const char* path, const char* what, int error)
+// What one attempt at a save came to.
+enum Attempt { DONE, FAILED, START_AGAIN };
+
+Attempt Fail(const char* path, const char* what, int error)
 {
     std::fprintf(stderr, "Kestrova_Manager: could not save %s (%s: %s)\n", path, what,
                  std::strerror(error));
-    return false;
+    return FAILED;
 }
 
-bool FailUnrestored(const char* path, int error, int restoreError, bool* oldSettingsLost)
+Attempt FailUnrestored(const char* path, int error, int restoreError, bool* oldSettingsLost)
 {
     std::fprintf(stderr,
                  "Kestrova_Manager: could not save %s (cannot write the file: %s), and the old "
@@ -62,7 +70,7 @@ bool FailUnrestored(const char* path, int error, int restoreError, bool* oldSett
                  path, std::strerror(error), std::strerror(restoreError));
     if (oldSettingsLost)
         *oldSettingsLost = true;
-    return false;
+    return FAILED;
 }
 
 // Where a chain of symbolic links starting at path ends; path itself when it is no link. The
@@ -136,35 +144,67 @@ int Reserve(int fd, size_t size)
     return 0;
 }
 
-// The old text written back and cut to its length, flushed; 0 or the first error.
-int Restore(int fd, const std::string& old)
+// The bytes written from the start of the file, the file cut to length, and flushed; 0 or the
+// first error.
+int WriteCutFlush(int fd, const std::string& bytes, size_t length)
 {
-    int error = WriteFromStart(fd, old.data(), old.size());
-    if (!error && ftruncate(fd, static_cast<off_t>(old.size())) != 0)
+    int error = WriteFromStart(fd, bytes.data(), bytes.size());
+    if (!error && ftruncate(fd, static_cast<off_t>(length)) != 0)
         error = errno;
     if (!error && fsync(fd) != 0)
         error = errno;
     return error;
 }
 
+// The exclusive lock, tried without blocking for LOCK_WAIT_MS at most: any reader of the file
+// may hold a shared lock for as long as it likes. 0, or EWOULDBLOCK when the time ran out.
+int Lock(int fd)
+{
+    for (int waited = 0;; waited += LOCK_STEP_MS) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return 0;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return errno;
+        if (waited >= LOCK_WAIT_MS)
+            return EWOULDBLOCK;
+        usleep(LOCK_STEP_MS * 1000);
+    }
+}
+
+// Whether the path still names the file open at fd: an editor's rename, or another save, may
+// have put a new file in its place.
+bool StillNamed(int fd, const std::string& target)
+{
+    struct stat opened, named;
+    return fstat(fd, &opened) == 0 && stat(target.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
 // Overwrites the file, only when its old text is in hand to put back if the save fails. The lock
 // keeps two saves from interleaving; the one write is padded with blanks, which the reader skips,
 // to the old length, so that a save cut off before the file is cut to length reads as the new
 // settings.
-bool WriteInPlace(const char* path, const std::string& target, const std::string& text,
-                  bool* oldSettingsLost)
+Attempt WriteInPlace(const char* path, const std::string& target, const std::string& text,
+                     bool* oldSettingsLost)
 {
     int fd = open(target.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return Fail(path, errno == EACCES ? "cannot read the file to keep its old text"
                                           : "cannot open the file",
                     errno);
-    int error = 0;
-    while (flock(fd, LOCK_EX) != 0 && !error)
-        error = errno == EINTR ? 0 : errno;
+    int error = Lock(fd);
+    if (error) {
+        close(fd);
+        return Fail(path, error == EWOULDBLOCK ? "another program holds the file" : "cannot lock the file",
+                    error);
+    }
+    if (!StillNamed(fd, target)) {
+        close(fd);
+        return START_AGAIN;
+    }
+    struct stat before;
     std::string old;
-    if (!error)
-        error = ReadFromStart(fd, old);
+    error = fstat(fd, &before) != 0 ? errno : ReadFromStart(fd, old);
     if (error) {
         close(fd);
         return Fail(path, "cannot read the old file", error);
@@ -176,20 +216,23 @@ bool WriteInPlace(const char* path, const std::string& target, const std::string
         close(fd);
         return Fail(path, "no room for the new file", error);
     }
-    error = WriteFromStart(fd, padded.data(), padded.size());
-    if (!error && ftruncate(fd, static_cast<off_t>(text.size())) != 0)
-        error = errno;
-    if (!error && fsync(fd) != 0)
-        error = errno;
+    error = WriteCutFlush(fd, padded, text.size());
     if (error) {
-        int restoreError = Restore(fd, old);
+        int restoreError = WriteCutFlush(fd, old, old.size());
         close(fd);
         return restoreError ? FailUnrestored(path, error, restoreError, oldSettingsLost)
                             : Fail(path, "cannot write the file", error);
     }
-    if (close(fd) != 0)
-        return Fail(path, "cannot write the file", errno);
-    return true;
+    // The write cleared the set-ID bits; the owner may set them again, another user may not.
+    struct stat after;
+    if (fstat(fd, &after) == 0 && after.st_mode != before.st_mode &&
+        (fchmod(fd, before.st_mode & 07777) != 0 || fstat(fd, &after) != 0 ||
+         after.st_mode != before.st_mode))
+        std::fprintf(stderr, "Kestrova_Manager: saved %s, but the system cleared its set-ID bits\n",
+                     path);
+    // Written and flushed: what close says no longer changes that.
+    close(fd);
+    return DONE;
 }
 
 std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
@@ -292,9 +335,9 @@ bool CopyExtendedAttributes(const char* from, int to)
 }
 
 // The new file takes the old one's owner and group, its extended attributes, and its
-// permissions, in that order: a change of owner clears the set-ID bits and an ACL sets the group
-// bits. False when any of them cannot be given; a set-group-ID bit that this user may not set is
-// dropped silently by fchmod, so the result is checked.
+// permissions, in that order and after its text: a write or a change of owner clears the set-ID
+// bits and an ACL sets the group bits. False when any of them cannot be given; a set-group-ID bit
+// that this user may not set is dropped silently by fchmod, so the result is checked.
 bool TakeAttributes(int fd, const std::string& target, const struct stat& old)
 {
     struct stat now;
@@ -312,17 +355,24 @@ bool TakeAttributes(int fd, const std::string& target, const struct stat& old)
 int WriteNewText(int fd, const std::string& text)
 {
     int error = Reserve(fd, text.size());
-    if (!error)
-        error = WriteFromStart(fd, text.data(), text.size());
-    if (!error && fsync(fd) != 0)
-        error = errno;
-    return error;
+    return error ? error : WriteCutFlush(fd, text, text.size());
+}
+
+// The folder's entries flushed, so that a name given or replaced outlasts a power cut.
+Attempt FlushFolder(const char* path, const std::string& target)
+{
+    int fd = open(Folder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int error = fd < 0 ? errno : fsync(fd) != 0 ? errno : 0;
+    if (fd >= 0)
+        close(fd);
+    // A file system that cannot flush a folder keeps no order to flush.
+    return error && error != EINVAL ? Fail(path, "cannot flush the folder", error) : DONE;
 }
 
 // A file not there yet gets its name when it is complete, so that it appears whole or not at
 // all; where no unnamed file can be made it is made under its own name with O_EXCL, and a
 // failure takes away only what this save made.
-bool CreateSettingsFile(const char* path, const std::string& target, const std::string& text)
+Attempt CreateSettingsFile(const char* path, const std::string& target, const std::string& text)
 {
     int fd = OpenUnnamed(Folder(target), 0666);
     const bool unnamed = fd >= 0;
@@ -338,14 +388,13 @@ bool CreateSettingsFile(const char* path, const std::string& target, const std::
         else
             error = errno;
     }
-    if (close(fd) != 0 && !error)
-        error = errno;
+    close(fd);
     if (error) {
         if (named)
             unlink(target.c_str());
         return Fail(path, "cannot write the file", error);
     }
-    return true;
+    return FlushFolder(path, target);
 }
 
 // A new file beside the target, unnamed where the file system allows it, else under a name that
@@ -365,8 +414,8 @@ int CreateNew(const std::string& target, std::string* temporary)
 // The new text in a new file that takes the old one's place with a rename. Where the folder takes
 // no new file, the new file cannot take the old one's owner, group, attributes or permissions, or
 // the folder refuses the rename, the old file is written in place instead.
-bool ReplaceSettingsFile(const char* path, const std::string& target, const struct stat& old,
-                         const std::string& text, bool* oldSettingsLost)
+Attempt ReplaceSettingsFile(const char* path, const std::string& target, const struct stat& old,
+                            const std::string& text, bool* oldSettingsLost)
 {
     std::string temporary;
     int fd = CreateNew(target, &temporary);
@@ -377,11 +426,17 @@ bool ReplaceSettingsFile(const char* path, const std::string& target, const stru
         if (!temporary.empty())
             unlink(temporary.c_str());
     };
+    int error = WriteNewText(fd, text);
+    if (error) {
+        discard();
+        return Fail(path, "cannot write the new file", error);
+    }
     if (!TakeAttributes(fd, target, old)) {
         discard();
         return WriteInPlace(path, target, text, oldSettingsLost);
     }
-    int error = WriteNewText(fd, text);
+    if (fsync(fd) != 0)
+        error = errno;
     // Named only now that it is complete: a save cut off before leaves nothing behind.
     if (!error && temporary.empty())
         error = LinkUnderNewName(fd, target, &temporary);
@@ -389,11 +444,7 @@ bool ReplaceSettingsFile(const char* path, const std::string& target, const stru
         discard();
         return Fail(path, "cannot write the new file", error);
     }
-    if (close(fd) != 0) {
-        error = errno;
-        unlink(temporary.c_str());
-        return Fail(path, "cannot write the new file", error);
-    }
+    close(fd);
     if (rename(temporary.c_str(), target.c_str()) != 0) {
         error = errno;
         unlink(temporary.c_str());
@@ -402,15 +453,11 @@ bool ReplaceSettingsFile(const char* path, const std::string& target, const stru
             return WriteInPlace(path, target, text, oldSettingsLost);
         return Fail(path, "cannot rename the new file over the old one", error);
     }
-    return true;
+    return FlushFolder(path, target);
 }
 
-} // namespace
-
-bool WriteSettingsFile(const Tamrik::IniMap& settings, const char* path, bool* oldSettingsLost)
+Attempt Save(const std::string& text, const char* path, bool* oldSettingsLost)
 {
-    if (oldSettingsLost)
-        *oldSettingsLost = false;
     std::string target = LinkTarget(path);
     struct stat old;
     bool exists = stat(target.c_str(), &old) == 0;
@@ -422,11 +469,24 @@ bool WriteSettingsFile(const Tamrik::IniMap& settings, const char* path, bool* o
     if (exists && !S_ISREG(old.st_mode))
         return Fail(path, "not a plain file", S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
 
-    std::string text = FormatSettings(settings);
     if (!exists)
         return CreateSettingsFile(path, target, text);
     // A rename would split a hard link in two.
     if (old.st_nlink > 1)
         return WriteInPlace(path, target, text, oldSettingsLost);
     return ReplaceSettingsFile(path, target, old, text, oldSettingsLost);
+}
+
+} // namespace
+
+bool WriteSettingsFile(const Tamrik::IniMap& settings, const char* path, bool* oldSettingsLost)
+{
+    if (oldSettingsLost)
+        *oldSettingsLost = false;
+    const std::string text = FormatSettings(settings);
+    for (int start = 0; start < MAX_STARTS; ++start)
+        if (Attempt attempt = Save(text, path, oldSettingsLost); attempt != START_AGAIN)
+            return attempt == DONE;
+    Fail(path, "the file was replaced again and again while the save waited for it", EAGAIN);
+    return false;
 }

@@ -7,6 +7,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -220,11 +221,15 @@ protected:
         setenv("DISPLAY", viewerDisplay.c_str(), 1);
     }
 
-    void StartTool(const std::string& settings)
+    // Starts the tool, after the words of launcher when there are any, its standard error into
+    // stderrPath when one is given.
+    void StartTool(const std::string& settings, std::vector<std::string> launcher = {},
+                   const std::string& stderrPath = "")
     {
         WriteFile(dir.Path() / "Settings.ini", settings);
-        ASSERT_TRUE(tool.Start((RunDir() / "Kestrova_Manager").string(), dir.Path().string(),
-                               {"ASAN_OPTIONS=detect_leaks=0", "NO_AT_BRIDGE=1"}));
+        launcher.push_back((RunDir() / "Kestrova_Manager").string());
+        ASSERT_TRUE(tool.StartWith(launcher, dir.Path().string(),
+                                   {"ASAN_OPTIONS=detect_leaks=0", "NO_AT_BRIDGE=1"}, stderrPath));
         ASSERT_TRUE(WaitForWindow(TITLE, 30000, &dialog)) << "no dialog";
         Pause(300);
     }
@@ -415,6 +420,29 @@ TEST_F(SettingsTool, ASaveThatFailsShowsItsBoxAndKeepsTheOldFileAndAGoodOneStays
     EXPECT_TRUE(WaitUntil([&] { return fs::exists(file); }, 5000));
     Pause(300);
     EXPECT_TRUE(Windows(ERROR_BOX).empty());
+    ExitTool();
+}
+
+// A file of mode 0200, which root too may not read without the rights that let it read any file.
+TEST_F(SettingsTool, AFileThatCannotBeReadIsSaidWhenTheDialogOpensAndASaveLeavesIt)
+{
+    const fs::path file = dir.Path() / "Settings.ini", errors = dir.Path() / "errors.txt";
+    const std::string settings = Settings(false) + "[Extra]\r\nKey = \"kept\"\r\n";
+    WriteFile(file, settings);
+    fs::permissions(file, fs::perms(0200));
+    std::vector<std::string> launcher;
+    if (geteuid() == 0)
+        launcher = {"setpriv", "--bounding-set=-dac_override,-dac_read_search"};
+    StartTool(settings, launcher, errors.string());
+    EXPECT_NE(ReadFile(errors).find("Cannot read \"Settings.ini\" in " + dir.Path().string() +
+                                    ": Permission denied\n"),
+              std::string::npos)
+        << ReadFile(errors);
+    ClickSave();
+    EXPECT_TRUE(WaitForBoxes(1, 5000, ERROR_BOX));
+    fs::permissions(file, fs::perms(0600));
+    EXPECT_EQ(ReadFile(file), settings);
+    EXPECT_TRUE(AnswerNewestBox(ERROR_BOX));
     ExitTool();
 }
 

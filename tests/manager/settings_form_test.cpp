@@ -1,13 +1,33 @@
-// What the settings tool's controls show for a settings map, and what a save stores back.
+// The settings file read when the tool opens, what its controls show for a settings map, and what
+// a save stores back.
 #include <gtest/gtest.h>
 
 #include "manager/settings_form.h"
+#include "tests/support/test_paths.h"
 
+using kestrova_test::ScratchDir;
+using kestrova_test::WriteFile;
 using Tamrik::IniMap;
 
 namespace {
 
 ControlStates States(IniMap settings) { return ReadControlStates(settings); }
+
+// A missing file is an empty map that a save creates; one that is there but cannot be read is not.
+TEST(SettingsForm, AFileThatIsThereButCannotBeReadIsSaidAndMarkedAMissingOneIsNot)
+{
+    for (bool there : {false, true}) {
+        ScratchDir dir;
+        if (there)
+            WriteFile("Settings.ini/keep", "");
+        IniMap settings{{"Stale", {}}};
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(ReadSettingsFile(settings, "Settings.ini"), !there);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  there ? "Cannot read \"Settings.ini\" in " + dir.Path().string() + ": Is a directory\n" : "");
+        EXPECT_TRUE(settings.empty());
+    }
+}
 
 TEST(SettingsForm, RendererTurnsOnItsRadioButtonOnlyWhenSpelledExactly)
 {

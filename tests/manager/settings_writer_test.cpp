@@ -5,7 +5,9 @@
 
 #include <dlfcn.h>
 #include <grp.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -24,8 +26,10 @@
 #include "core/ini_file.h"
 #include "manager/settings_form.h"
 #include "manager/settings_writer.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_paths.h"
 
+using kestrova_test::ChildProcess;
 using kestrova_test::ReadFile;
 using kestrova_test::ScratchDir;
 using kestrova_test::WriteFile;
@@ -93,6 +97,19 @@ Function Real(const char* name)
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+// A save in a child process ends within this, or the test fails instead of hanging.
+constexpr int CHILD_BOUND_MS = 30000;
+
+int WaitBounded(ChildProcess& child) { return child.Wait(CHILD_BOUND_MS); }
+
+// Whether a byte came through the pipe within the bound.
+bool Signalled(int fd)
+{
+    pollfd ready{fd, POLLIN, 0};
+    char byte;
+    return poll(&ready, 1, CHILD_BOUND_MS) == 1 && read(fd, &byte, 1) == 1;
+}
+
 } // namespace
 
 // The writer's calls pass through these, and go on to the C library unless a fault is armed.
@@ -105,7 +122,23 @@ int ftruncate(int fd, off_t length) noexcept
 {
     return Faulted("ftruncate") ? -1 : Real<decltype(&ftruncate)>("ftruncate")(fd, length);
 }
-int fsync(int fd) { return Faulted("fsync") ? -1 : Real<decltype(&fsync)>("fsync")(fd); }
+// A folder's flush is a call of its own, "fsync folder".
+int fsync(int fd)
+{
+    struct stat status;
+    const bool folder = fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+    return Faulted(folder ? "fsync folder" : "fsync") ? -1 : Real<decltype(&fsync)>("fsync")(fd);
+}
+int close(int fd)
+{
+    // Closed all the same, as the kernel does when close reports an error.
+    const int result = Real<decltype(&close)>("close")(fd);
+    return Faulted("close") ? -1 : result;
+}
+int flock(int fd, int operation) noexcept
+{
+    return Faulted("flock") ? -1 : Real<decltype(&flock)>("flock")(fd, operation);
+}
 int rename(const char* from, const char* to) noexcept
 {
     return Faulted("rename") ? -1 : Real<decltype(&rename)>("rename")(from, to);
@@ -178,15 +211,12 @@ bool Save(const IniMap& settings, const char* path, const User* as)
 {
     if (!as || geteuid() != 0)
         return WriteSettingsFile(settings, path);
-    pid_t child = fork();
-    if (child == 0) {
+    ChildProcess child;
+    return child.Run([&] {
         bool saved = setgroups(0, nullptr) == 0 && setresgid(as->gid, as->gid, as->gid) == 0 &&
                      setresuid(as->uid, as->uid, as->uid) == 0 && WriteSettingsFile(settings, path);
-        _exit(saved ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
+        return saved ? 0 : 1;
+    }) && WaitBounded(child) == 0;
 }
 
 void Chown(const char* path, uid_t uid, gid_t gid) { ASSERT_EQ(lchown(path, uid, gid), 0) << path; }
@@ -441,20 +471,27 @@ TEST(SettingsWriter, ASaveKeepsTheFilesOwnerGroupAndPermissions)
 {
     const struct {
         const char* name;
+        const User* as;
         bool othersFile;
+        mode_t mode, cleared;
         void (*make)();
     } cases[] = {
-        {"the user's own file", false, [] { fs::permissions("Settings.ini", fs::perms(0640)); }},
-        {"root saving a user's file with set-ID bits", true,
-         [] {
-             Chown("Settings.ini", OWNER.uid, GROUP);
-             fs::permissions("Settings.ini", fs::perms(06775));
-         }},
+        {"the user's own file", nullptr, false, 0640, 0, [] {}},
+        {"root saving a user's file with set-ID bits", nullptr, true, 06775, 0, [] {}},
         // Root saving a user's file gives it back to the user, who can save it again.
-        {"root saving a user's file", true,
-         [] {
-             Chown("Settings.ini", OWNER.uid, GROUP);
-             fs::permissions("Settings.ini", fs::perms(0644));
+        {"root saving a user's file", nullptr, true, 0644, 0, [] {}},
+        // Without root's rights a write clears the set-ID bits: they are set after the text.
+        {"its owner saving a set-user-ID file", &OWNER, true, 04755, 0, [] {}},
+        {"its owner saving a file with both set-ID bits", &OWNER, true, 06775, 0, [] {}},
+        {"its owner saving a hard-linked set-user-ID file in place", &OWNER, true, 04755, 0,
+         [] { fs::create_hard_link("shared/Settings.ini", "shared/Linked.ini"); }},
+        // The new file, of the folder's group, silently loses the bit, so the old one is written;
+        // where the kernel clears the bit there too, the save says so.
+        {"its owner saving a set-group-ID file of a group the owner is not in", &OWNER, true, 02664,
+         S_ISGID, [] {
+             Chown("shared", OWNER.uid, OTHER_GROUP);
+             fs::permissions("shared", fs::perms(02775));
+             Chown("shared/Settings.ini", OWNER.uid, OTHER_GROUP);
          }},
     };
     for (const auto& c : cases) {
@@ -462,12 +499,64 @@ TEST(SettingsWriter, ASaveKeepsTheFilesOwnerGroupAndPermissions)
             continue;
         SCOPED_TRACE(c.name);
         ScratchDir dir;
-        WriteFile("Settings.ini", "[Game]\r\n");
+        WriteFile("shared/Settings.ini", "[Game]\r\n");
+        if (c.othersFile) {
+            Chown("shared", OWNER.uid, GROUP);
+            Chown("shared/Settings.ini", OWNER.uid, GROUP);
+        }
         c.make();
-        const struct stat before = Status("Settings.ini");
-        ASSERT_TRUE(WriteSettingsFile(IniMap{{"Game", {{"Log", "true"}}}}, "Settings.ini"));
-        ExpectSameOwnerGroupAndMode(Status("Settings.ini"), before);
-        EXPECT_EQ(ReadFile("Settings.ini"), "[Game]\r\nLog = \"true\"\r\n");
+        ASSERT_EQ(chmod("shared/Settings.ini", c.mode), 0);
+        struct stat before = Status("shared/Settings.ini");
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(Save(IniMap{{"Game", {{"Log", "true"}}}}, "shared/Settings.ini", c.as));
+        const std::string message = testing::internal::GetCapturedStderr();
+        const struct stat after = Status("shared/Settings.ini");
+        const bool cleared = (after.st_mode & c.cleared) != c.cleared;
+        EXPECT_EQ(message, cleared ? "Kestrova_Manager: saved shared/Settings.ini, but the system cleared its set-ID bits\n" : "");
+        before.st_mode &= cleared ? ~c.cleared : ~0u;
+        ExpectSameOwnerGroupAndMode(after, before);
+        EXPECT_EQ(ReadFile("shared/Settings.ini"), "[Game]\r\nLog = \"true\"\r\n");
+    }
+}
+
+// Another program's shared lock on a file saved in place, held all along, or given up once the
+// file is replaced: the save fails within a few seconds, or saves the file that is there then.
+TEST(SettingsWriter, ASaveWaitsForAnotherProgramsLockAFewSecondsAndSavesTheFileThatIsThereThen)
+{
+    const std::string old = "[Game]\r\nLog = \"false\"\r\n";
+    const IniMap settings{{"Game", {{"Log", "true"}}}};
+    for (bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "replaced, then released" : "held all along");
+        ScratchDir dir;
+        WriteFile("Settings.ini", old);
+        fs::create_hard_link("Settings.ini", "Linked.ini");
+        int holder = open("Settings.ini", O_RDONLY | O_CLOEXEC), signal[2];
+        ASSERT_EQ(flock(holder, LOCK_SH), 0);
+        ASSERT_EQ(pipe(signal), 0);
+        ChildProcess saver;
+        testing::internal::CaptureStderr();
+        saver.Run([&] {
+            // The lock stays the holder's alone; the save says when it first asks for it.
+            close(holder);
+            g_StallSignal = signal[1];
+            Arm({"flock", 1, STALLED});
+            return WriteSettingsFile(settings, "Settings.ini") ? 0 : 1;
+        });
+        EXPECT_TRUE(Signalled(signal[0]));
+        if (replaced) {
+            WriteFile("Replacement.ini", "[Game]\r\n");
+            fs::rename("Replacement.ini", "Settings.ini");
+            close(holder);
+        }
+        EXPECT_EQ(WaitBounded(saver), replaced ? 0 : 1);
+        if (!replaced)
+            close(holder);
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(message.find("another program holds the file") != std::string::npos, !replaced);
+        EXPECT_EQ(ReadFile("Settings.ini"), replaced ? FormatSettings(settings) : old);
+        EXPECT_EQ(ReadFile("Linked.ini"), old);
+        close(signal[0]);
+        close(signal[1]);
     }
 }
 
@@ -507,24 +596,23 @@ enum Outcome { SAVED, FAILED, OLD_LOST, KILLED_OFF };
 
 Outcome SaveWithFaults(const IniMap& settings, Fault first, Fault second)
 {
-    pid_t child = fork();
-    if (child == 0) {
+    ChildProcess child;
+    child.Run([&] {
         Arm(first, second);
         bool lost = false;
         bool saved = WriteSettingsFile(settings, "Settings.ini", &lost);
-        _exit(saved ? SAVED : lost ? OLD_LOST : FAILED);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? KILLED_OFF
-                                                                : Outcome(WEXITSTATUS(status));
+        return saved ? SAVED : lost ? OLD_LOST : FAILED;
+    });
+    const int status = WaitBounded(child);
+    return status < 0 ? KILLED_OFF : Outcome(status);
 }
 
 TEST(SettingsWriter, AFaultPartWayLeavesTheOldOrTheNewSettingsWholeNothingBesideAndSaysSo)
 {
     const IniMap old{{"Display", {{"Depth", "32"}, {"Height", "768"}, {"Width", "1024"}}},
                      {"Game", {{"Map", std::string(300, 'm')}}}};
-    const IniMap now{{"Display", {{"Width", "800"}}}};
+    const IniMap shorter{{"Display", {{"Width", "800"}}}};
+    const IniMap longer{{"Display", {{"Width", "800"}}}, {"Game", {{"Map", std::string(900, 'n')}}}};
     enum Left { OLD, NEW, NONE };
     const struct {
         const char* name;
@@ -533,14 +621,24 @@ TEST(SettingsWriter, AFaultPartWayLeavesTheOldOrTheNewSettingsWholeNothingBeside
         Outcome outcome;
         Left left;
         const char* says;
+        bool grows = false;
     } cases[] = {
         {"in place, the flush fails", true, true, {"fsync", 1, EIO}, {}, FAILED, OLD, "Input/output"},
+        {"in place, a longer text, the flush fails", true, true, {"fsync", 1, EIO}, {}, FAILED, OLD,
+         "Input/output", true},
+        // Written and flushed: the file holds the new text whatever close says.
+        {"in place, the close fails", true, true, {"close", 1, EIO}, {}, SAVED, NEW, ""},
         {"in place, the flush and then the restore fail", true, true, {"fsync", 1, EIO},
          {"pwrite", 2, ENOSPC}, OLD_LOST, NEW, "old settings could not be put back (No space"},
         {"in place, killed at the cut to length", true, true, {"ftruncate", 1, KILLED}, {}, KILLED_OFF, NEW, ""},
         {"replaced, killed at the new file's flush", false, true, {"fsync", 1, KILLED}, {}, KILLED_OFF, OLD, ""},
         {"no file yet, killed at its flush", false, false, {"fsync", 1, KILLED}, {}, KILLED_OFF, NONE, ""},
         {"replaced, the rename fails", false, true, {"rename", 1, EIO}, {}, FAILED, OLD, "rename"},
+        // The name may not outlast a power cut: the save is not done.
+        {"replaced, the folder's flush fails", false, true, {"fsync folder", 1, EIO}, {}, FAILED, NEW,
+         "flush the folder"},
+        {"no file yet, the folder's flush fails", false, false, {"fsync folder", 1, EIO}, {}, FAILED,
+         NEW, "flush the folder"},
         {"an attribute cannot be copied: written in place", false, true, {"fsetxattr", 1, EPERM}, {},
          SAVED, NEW, ""},
     };
@@ -560,6 +658,7 @@ TEST(SettingsWriter, AFaultPartWayLeavesTheOldOrTheNewSettingsWholeNothingBeside
         if (c.linked)
             fs::create_hard_link("Settings.ini", (fs::create_directory("links"), "links/Linked.ini"));
         const auto neighbours = Neighbours(".");
+        const IniMap& now = c.grows ? longer : shorter;
         testing::internal::CaptureStderr();
         EXPECT_EQ(SaveWithFaults(now, c.first, c.second), c.outcome);
         const std::string message = testing::internal::GetCapturedStderr();
@@ -568,8 +667,10 @@ TEST(SettingsWriter, AFaultPartWayLeavesTheOldOrTheNewSettingsWholeNothingBeside
         }
         EXPECT_EQ(message.empty(), c.outcome == SAVED || c.outcome == KILLED_OFF) << message;
         EXPECT_EQ(fs::exists("Settings.ini"), c.left != NONE);
-        if (c.left != NONE) {
-            EXPECT_EQ(Read("Settings.ini"), c.left == OLD ? old : now);
+        if (c.left == OLD) {
+            EXPECT_EQ(ReadFile("Settings.ini"), FormatSettings(old));
+        } else if (c.left == NEW) {
+            EXPECT_EQ(Read("Settings.ini"), now);
         }
         if (attribute && c.left != NONE) {
             EXPECT_EQ(Attribute("Settings.ini", "user.kestrova"), "kept");
@@ -589,23 +690,17 @@ TEST(SettingsWriter, TwoSavesInPlaceAtOnceTakeTurnsAndLeaveTheSecondsTextWhole)
         fs::create_hard_link("Settings.ini", "Linked.ini");
         int signal[2];
         ASSERT_EQ(pipe(signal), 0);
-        pid_t first = fork();
-        if (first == 0) {
+        ChildProcess first, second;
+        first.Run([&] {
             // Stalls at the cut to length, with its text written.
             g_StallSignal = signal[1];
             Arm({"ftruncate", 1, STALLED});
-            _exit(WriteSettingsFile(*order[0], "Settings.ini") ? 0 : 1);
-        }
-        char byte;
-        ASSERT_EQ(read(signal[0], &byte, 1), 1);
-        pid_t second = fork();
-        if (second == 0)
-            _exit(WriteSettingsFile(*order[1], "Settings.ini") ? 0 : 1);
-        for (pid_t child : {first, second}) {
-            int status = 0;
-            EXPECT_EQ(waitpid(child, &status, 0), child);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        }
+            return WriteSettingsFile(*order[0], "Settings.ini") ? 0 : 1;
+        });
+        ASSERT_TRUE(Signalled(signal[0]));
+        second.Run([&] { return WriteSettingsFile(*order[1], "Settings.ini") ? 0 : 1; });
+        EXPECT_EQ(WaitBounded(first), 0);
+        EXPECT_EQ(WaitBounded(second), 0);
         close(signal[0]);
         close(signal[1]);
         EXPECT_EQ(ReadFile("Settings.ini"), FormatSettings(*order[1]));

@@ -20,8 +20,7 @@ ChildProcess::~ChildProcess()
     }
 }
 
-bool ChildProcess::Start(const std::string& program, const std::string& workDir,
-                         const std::vector<std::string>& env, const std::string& stderrPath)
+bool ChildProcess::Run(const std::function<int()>& body)
 {
     pid = fork();
     if (pid < 0)
@@ -29,20 +28,38 @@ bool ChildProcess::Start(const std::string& program, const std::string& workDir,
     if (pid == 0) {
         // Ends with the test program, whatever way that ends.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
+        _exit(body());
+    }
+    return true;
+}
+
+bool ChildProcess::Start(const std::string& program, const std::string& workDir,
+                         const std::vector<std::string>& env, const std::string& stderrPath)
+{
+    return StartWith({program}, workDir, env, stderrPath);
+}
+
+bool ChildProcess::StartWith(const std::vector<std::string>& arguments, const std::string& workDir,
+                             const std::vector<std::string>& env, const std::string& stderrPath)
+{
+    return Run([&] {
         if (chdir(workDir.c_str()) != 0)
-            _exit(126);
+            return 126;
         for (const auto& e : env)
             putenv(const_cast<char*>(e.c_str()));
         if (!stderrPath.empty()) {
             const int fd = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (fd < 0 || dup2(fd, STDERR_FILENO) < 0)
-                _exit(126);
+                return 126;
             close(fd);
         }
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return true;
+        std::vector<char*> argv;
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        return 127;
+    });
 }
 
 bool ChildProcess::Running()
