@@ -132,8 +132,9 @@ CGUI::CWindow* CGUI::HitTest()
     // and the last window found (deepest, then latest) wins.
     const int32_t cx = cursor.points[QUAD_TOP_LEFT].x;
     const int32_t cy = cursor.points[QUAD_TOP_LEFT].y;
-    // Charged once for the windows it looks at (stale entries of the front order and hidden
-    // children included); it always runs to its end.
+    // Charged once for the windows it looks at, each once: the entries of the front order, stale
+    // ones included, and the children of each window that holds the point, hidden ones included.
+    // It always runs to its end.
     uint64_t tested = 0;
     auto front = std::find_if(frontOrder.rbegin(), frontOrder.rend(), [&](const FrontEntry& e) {
         ++tested;
@@ -150,7 +151,6 @@ CGUI::CWindow* CGUI::HitTest()
     hitNextLevel.clear();
     while (!hitLevel.empty()) {
         for (CWindow* w : hitLevel) {
-            ++tested;
             if (!Contains(w, cx, cy))
                 continue;
             hit = w;
