@@ -138,8 +138,9 @@ CGUI::CWindow* CGUI::HitTest()
     uint64_t tested = 0;
     auto front = std::find_if(frontOrder.rbegin(), frontOrder.rend(), [&](const FrontEntry& e) {
         ++tested;
-        const CWindow* w = e.window;
-        return e.number == w->frontNumber && w->visible && Contains(w, cx, cy);
+        // A stale entry lies behind its window's live one: if the window holds the point, the
+        // live entry is found first.
+        return e.window->visible && Contains(e.window, cx, cy);
     });
     // Once spent, the event's handlers do not run; the window found is only routed to.
     if (front == frontOrder.rend()) {

@@ -67,7 +67,7 @@ public:
     static constexpr WorkUnits WINDOW_MOVE_UNITS = 8;      // a window moved
     static constexpr WorkUnits FOCUS_STEP_UNITS = 16;      // a window notified or passed on a focus walk
     static constexpr WorkUnits FOCUS_LOOKUP_UNITS = 4;     // a step up of the search for a focus ancestor
-    static constexpr WorkUnits CHILD_CHECK_UNITS = 6;      // a child looked at for its check mark
+    static constexpr WorkUnits CHILD_CHECK_UNITS = 6;      // a child passed on the search for the checked one
     // A window made, with its registry entry: as much as its memory, so that the build's budget
     // also bounds what the windows take.
     static constexpr WorkUnits WINDOW_CREATE_UNITS = 512;
@@ -101,8 +101,8 @@ private:
     std::list<CWindow*> windows;
     // The same windows in the same order for the hit test, which reads them from an array so that
     // its loads need not wait on each other as they would along the list. BringToFront leaves the
-    // window's old entry behind: an entry counts only while its number is its window's
-    // frontNumber. The stale ones go once they are a fifth of the entries.
+    // window's old entry behind, stale once its number is not the window's frontNumber; the
+    // stale ones go once they are a fifth of the entries.
     struct FrontEntry {
         CWindow* window;
         uint64_t number;
