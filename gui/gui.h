@@ -63,11 +63,11 @@ public:
     // What the GUI's own steps cost the span of work (CSystem::ChargeWork), in units (a plain
     // instruction is one).
     static constexpr WorkUnits WINDOW_VISIT_UNITS = 16;    // a window shown, hidden or brought forward
-    static constexpr WorkUnits WINDOW_HIT_TEST_UNITS = 2;  // a window hit-tested
-    static constexpr WorkUnits WINDOW_MOVE_UNITS = 8;      // a window moved
+    static constexpr WorkUnits WINDOW_HIT_TEST_UNITS = 4;  // a window hit-tested
+    static constexpr WorkUnits WINDOW_MOVE_UNITS = 40;     // a window moved
     static constexpr WorkUnits FOCUS_STEP_UNITS = 16;      // a window notified or passed on a focus walk
-    static constexpr WorkUnits FOCUS_LOOKUP_UNITS = 4;     // a step up of the search for a focus ancestor
-    static constexpr WorkUnits CHILD_CHECK_UNITS = 6;      // a child passed on the search for the checked one
+    static constexpr WorkUnits FOCUS_LOOKUP_UNITS = 32;    // a step up of the search for a focus ancestor
+    static constexpr WorkUnits CHILD_CHECK_UNITS = 1;      // a child passed on the search for the checked one
     // A window made, with its registry entry: as much as its memory, so that the build's budget
     // also bounds what the windows take.
     static constexpr WorkUnits WINDOW_CREATE_UNITS = 512;
