@@ -62,7 +62,7 @@ public:
 
     // What the GUI's own steps cost the span of work (CSystem::ChargeWork), in units (a plain
     // instruction is one).
-    static constexpr WorkUnits WINDOW_VISIT_UNITS = 16;    // a window shown, hidden or brought forward
+    static constexpr WorkUnits WINDOW_VISIT_UNITS = 20;    // a window shown, hidden or brought forward
     static constexpr WorkUnits WINDOW_HIT_TEST_UNITS = 4;  // a window hit-tested
     static constexpr WorkUnits WINDOW_MOVE_UNITS = 40;     // a window moved
     static constexpr WorkUnits FOCUS_STEP_UNITS = 16;      // a window notified or passed on a focus walk
