@@ -39,7 +39,11 @@ public:
         system.mainWindow->height = 600;
         Tamrik::CXMLDocument document;
         document.LoadBytes(c.xml.data(), c.xml.size());
+        const double start = CpuNs();
         gui.Build(document.root);
+        build.cpuNs = CpuNs() - start;
+        build.units = BUILD_UNITS - system.vm->UnitsLeft();
+        build.finished = build.units < BUILD_UNITS;
     }
 
     // runs events of text, each expected to end with r10 at passes.
@@ -65,6 +69,22 @@ public:
         return m;
     }
 
+    // count mouse moves, each an event of its own, with the GUI active.
+    Measure Moves(int count)
+    {
+        Measure m;
+        m.finished = true;
+        gui.SetActive(true);
+        for (int move = 0; move < count; ++move) {
+            const double start = CpuNs();
+            system.FireMouseMove(0, 0);
+            m.cpuNs += CpuNs() - start;
+            m.units += WORK_UNITS - system.vm->UnitsLeft();
+        }
+        gui.SetActive(false);
+        return m;
+    }
+
     static double CpuNs()
     {
         timespec t{};
@@ -72,6 +92,8 @@ public:
         return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
     }
 
+    // The build the run began with.
+    Measure build;
     TestSystem system;
     BareDevice device{&system};
     Tamrik::CGUI gui{&system};

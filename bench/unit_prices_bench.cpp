@@ -31,23 +31,36 @@ struct PassCost {
     bool finished = false;
 };
 
+// What all takes beyond one, per pass after the first.
+PassCost Beyond(const UnitPriceRun::Measure& one, const UnitPriceRun::Measure& all, double passes)
+{
+    return {(all.cpuNs - one.cpuNs) / passes, (static_cast<double>(all.units) - static_cast<double>(one.units)) / passes,
+            one.finished && all.finished};
+}
+
 PassCost MeasurePasses(const UnitPriceCase& c)
 {
+    if (!c.onceXml.empty()) {
+        UnitPriceCase once = c;
+        once.xml = c.onceXml;
+        const UnitPriceRun one(once);
+        const UnitPriceRun all(c);
+        return Beyond(one.build, all.build, c.passes - 1);
+    }
     UnitPriceRun run(c);
     PassCost cost;
     if (!c.setup.empty() && !run.Run(c.setup, c.setupPasses).finished)
         return cost;
+    if (c.mouseMoves) {
+        const UnitPriceRun::Measure one = run.Moves(1);
+        return Beyond(one, run.Moves(c.passes), c.passes - 1);
+    }
     if (c.once.empty()) {
         const UnitPriceRun::Measure whole = run.Run(c.handler, 0, c.runs);
         return {whole.cpuNs / c.runs, static_cast<double>(whole.units) / c.runs, whole.finished};
     }
     const UnitPriceRun::Measure one = run.Run(c.once, 1, c.runs);
-    const UnitPriceRun::Measure all = run.Run(c.handler, c.passes, c.runs);
-    const double passes = static_cast<double>(c.runs) * (c.passes - 1);
-    cost.ns = (all.cpuNs - one.cpuNs) / passes;
-    cost.units = (static_cast<double>(all.units) - static_cast<double>(one.units)) / passes;
-    cost.finished = one.finished && all.finished;
-    return cost;
+    return Beyond(one, run.Run(c.handler, c.passes, c.runs), static_cast<double>(c.runs) * (c.passes - 1));
 }
 
 // The loop around nothing, measured before the first case.

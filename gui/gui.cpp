@@ -68,12 +68,24 @@ void CGUI::BringToFront(CWindow* window)
         return;
     }
     windows.splice(windows.end(), windows, window->listPlace);
+    AppendFrontEntry(window);
 }
 
 void CGUI::AddWindow(CWindow* window)
 {
     window->listPlace = windows.insert(windows.end(), window);
     window->listed = true;
+    AppendFrontEntry(window);
+}
+
+void CGUI::AppendFrontEntry(CWindow* window)
+{
+    window->frontNumber = ++frontNumbers;
+    frontOrder.push_back({window, frontNumbers});
+    // Each bring-forward leaves one stale entry; the sweep, once they are a fifth of the entries,
+    // costs each of them five looks.
+    if (4 * frontOrder.size() > 5 * windows.size())
+        std::erase_if(frontOrder, [](const FrontEntry& e) { return e.number != e.window->frontNumber; });
 }
 
 namespace {
@@ -120,26 +132,30 @@ CGUI::CWindow* CGUI::HitTest()
     // and the last window found (deepest, then latest) wins.
     const int32_t cx = cursor.points[QUAD_TOP_LEFT].x;
     const int32_t cy = cursor.points[QUAD_TOP_LEFT].y;
-    // Charged once for the windows it tests; it always runs to its end.
+    // Charged once for the windows it looks at, each once: the entries of the front order, stale
+    // ones included, and the children of each window that holds the point, hidden ones included.
+    // It always runs to its end.
     uint64_t tested = 0;
-    auto front = std::find_if(windows.rbegin(), windows.rend(), [&](const CWindow* w) {
+    auto front = std::find_if(frontOrder.rbegin(), frontOrder.rend(), [&](const FrontEntry& e) {
         ++tested;
-        return w->visible && Contains(w, cx, cy);
+        // A stale entry lies behind its window's live one: if the window holds the point, the
+        // live entry is found first.
+        return e.window->visible && Contains(e.window, cx, cy);
     });
     // Once spent, the event's handlers do not run; the window found is only routed to.
-    if (front == windows.rend()) {
+    if (front == frontOrder.rend()) {
         static_cast<void>(system->ChargeWork(tested * WINDOW_HIT_TEST_UNITS));
         return nullptr;
     }
     CWindow* hit = nullptr;
-    hitLevel.assign(1, *front);
+    hitLevel.assign(1, front->window);
     hitNextLevel.clear();
     while (!hitLevel.empty()) {
         for (CWindow* w : hitLevel) {
-            ++tested;
             if (!Contains(w, cx, cy))
                 continue;
             hit = w;
+            tested += w->children.size();
             for (CWindow* child : w->children)
                 if (child->visible)
                     hitNextLevel.push_back(child);

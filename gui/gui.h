@@ -62,12 +62,12 @@ public:
 
     // What the GUI's own steps cost the span of work (CSystem::ChargeWork), in units (a plain
     // instruction is one).
-    static constexpr WorkUnits WINDOW_VISIT_UNITS = 16;    // a window shown, hidden or brought forward
-    static constexpr WorkUnits WINDOW_HIT_TEST_UNITS = 2;  // a window hit-tested
-    static constexpr WorkUnits WINDOW_MOVE_UNITS = 8;      // a window moved
+    static constexpr WorkUnits WINDOW_VISIT_UNITS = 20;    // a window shown, hidden or brought forward
+    static constexpr WorkUnits WINDOW_HIT_TEST_UNITS = 4;  // a window hit-tested
+    static constexpr WorkUnits WINDOW_MOVE_UNITS = 40;     // a window moved
     static constexpr WorkUnits FOCUS_STEP_UNITS = 16;      // a window notified or passed on a focus walk
-    static constexpr WorkUnits FOCUS_LOOKUP_UNITS = 4;     // a step of the search for a focus ancestor
-    static constexpr WorkUnits CHILD_CHECK_UNITS = 6;      // a child looked at for its check mark
+    static constexpr WorkUnits FOCUS_LOOKUP_UNITS = 32;    // a step up of the search for a focus ancestor
+    static constexpr WorkUnits CHILD_CHECK_UNITS = 1;      // a child passed on the search for the checked one
     // A window made, with its registry entry: as much as its memory, so that the build's budget
     // also bounds what the windows take.
     static constexpr WorkUnits WINDOW_CREATE_UNITS = 512;
@@ -94,9 +94,21 @@ private:
     // An "event" element: its text assembled into a handler slot of parent.
     void AssembleEvent(CXMLNode* element, CWindow* parent);
     void ApplyAttributes(CXMLNode* element, CWindow* window);
+    // Gives window a new entry at the front of frontOrder.
+    void AppendFrontEntry(CWindow* window);
 
     // Each top-level window knows its place here, which BringToFront splices.
     std::list<CWindow*> windows;
+    // The same windows in the same order for the hit test, which reads them from an array so that
+    // its loads need not wait on each other as they would along the list. BringToFront leaves the
+    // window's old entry behind, stale once its number is not the window's frontNumber; the
+    // stale ones go once they are a fifth of the entries.
+    struct FrontEntry {
+        CWindow* window;
+        uint64_t number;
+    };
+    std::vector<FrontEntry> frontOrder;
+    uint64_t frontNumbers = 0;
 
     // The memory that the windows' texts hold.
     size_t textBytes = 0;
@@ -108,8 +120,8 @@ private:
     // The hit test's two levels, kept between calls so that a mouse move allocates nothing.
     std::vector<CWindow*> hitLevel;
     std::vector<CWindow*> hitNextLevel;
-    // The pending windows of CWindow::Translate, kept for the same reason.
-    std::vector<CWindow*> translateStack;
+    // The windows of CWindow::Translate, kept for the same reason.
+    std::vector<CWindow*> translateQueue;
 };
 
 } // namespace Tamrik

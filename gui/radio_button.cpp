@@ -1,6 +1,8 @@
 // Radio buttons: checking one unchecks the radio-button sibling checked before; the group reports which.
 #include "gui/radio_button.h"
 
+#include <algorithm>
+
 #include "core/system.h"
 
 namespace Tamrik {
@@ -9,15 +11,14 @@ CGUI::CRadioButtonGroup::CRadioButtonGroup(CGUI* owner) : CWindow(owner) {}
 
 int CGUI::CRadioButtonGroup::GetCheckedIndex()
 {
-    // Charged for the children it looks at; once the span's work is spent it answers none.
-    for (size_t i = 0; i < children.size(); ++i) {
-        if (!owner->system->ChargeWork(CHILD_CHECK_UNITS))
-            return -1;
-        auto* radio = dynamic_cast<CRadioButton*>(children[i]);
-        if (radio && radio->checked)
-            return static_cast<int>(i);
-    }
-    return -1;
+    // The one checked radio button among the children is the one remembered: its place is found
+    // among the child pointers without looking into any child, which would miss the cache at
+    // every one. Charged for the children passed; once the span's work is spent it answers none.
+    const auto found = std::find(children.begin(), children.end(), checkedRadio);
+    const size_t looked = static_cast<size_t>(found - children.begin()) + (found == children.end() ? 0 : 1);
+    if (!owner->system->ChargeWork(looked * CHILD_CHECK_UNITS) || found == children.end())
+        return -1;
+    return static_cast<int>(found - children.begin());
 }
 
 CGUI::CRadioButton::CRadioButton(CGUI* owner) : CWindow(owner)

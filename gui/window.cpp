@@ -195,27 +195,24 @@ void CGUI::CWindow::SetPosition(int x, int y)
 
 void CGUI::CWindow::Translate(int dx, int dy)
 {
-    // Over the subtree with a stack of our own, as a deep tree must not exhaust the call stack;
-    // the owner keeps that stack so that dragging allocates nothing per move. Nothing here runs
-    // a handler, so no other walk can use the stack meanwhile.
+    // Level by level over the subtree, as the builder made it: the windows come in the order
+    // they lie in memory, where a walk down each branch in turn would miss the cache at every
+    // window of a wide tree. The owner keeps the queue so that dragging allocates nothing per
+    // move; nothing here runs a handler, so no other walk can use it meanwhile.
     uint32_t ux = static_cast<uint32_t>(dx);
     uint32_t uy = static_cast<uint32_t>(dy);
-    std::vector<CWindow*>& pending = owner->translateStack;
-    pending.clear();
-    pending.push_back(this);
+    std::vector<CWindow*>& queue = owner->translateQueue;
+    queue.assign(1, this);
     // Charged once for the windows moved, never cut short: a subtree moved in part would come apart.
-    uint64_t moved = 0;
-    while (!pending.empty()) {
-        CWindow* w = pending.back();
-        pending.pop_back();
-        ++moved;
+    for (size_t next = 0; next < queue.size(); ++next) {
+        CWindow* w = queue[next];
         for (ScreenPoint& p : w->corners.points) {
             p.x = static_cast<int32_t>(static_cast<uint32_t>(p.x) + ux);
             p.y = static_cast<int32_t>(static_cast<uint32_t>(p.y) + uy);
         }
-        pending.insert(pending.end(), w->children.rbegin(), w->children.rend());
+        queue.insert(queue.end(), w->children.begin(), w->children.end());
     }
-    static_cast<void>(owner->system->ChargeWork(moved * WINDOW_MOVE_UNITS));
+    static_cast<void>(owner->system->ChargeWork(queue.size() * WINDOW_MOVE_UNITS));
 }
 
 CGUI::CWindow* CGUI::CWindow::TopLevel()
@@ -244,13 +241,15 @@ CGUI::CWindow* CGUI::CWindow::FocusAncestor()
     CWindow* answer = nullptr;
     CWindow* w = this;
     for (;;) {
-        // Once spent, no handler runs: the walk ends with no answer, and nothing is remembered.
-        if (!owner->system->ChargeWork(FOCUS_LOOKUP_UNITS))
-            return nullptr;
         if (w->focusEpoch == epoch) {
             answer = w->focusAncestor;
             break;
         }
+        // A window whose answer is not known sends the walk to its parent, which on a long chain
+        // misses the cache. Once spent, no handler runs: the walk ends with no answer, and
+        // nothing is remembered.
+        if (!owner->system->ChargeWork(FOCUS_LOOKUP_UNITS))
+            return nullptr;
         if (!w->parent)
             break;
         if (w->parent->ReactsToFocus()) {

@@ -109,6 +109,8 @@ private:
     // Where a top-level window stands in the owner's list, once listed.
     bool listed = false;
     std::list<CWindow*>::iterator listPlace;
+    // The number of its live entry in the owner's front order.
+    uint64_t frontNumber = 0;
 
     // The notifications of one window's SetVisible, after its subtree has had its own.
     void NotifyVisibility(bool v);

@@ -78,7 +78,7 @@ enum RegisterFields : uint8_t {
     X(39, OP_NLINK, "nlink", OPERANDS_A_B, READS_A_B, 17, MachineInstructions::Nlink)           \
     X(40, OP_NREL, "nrel", OPERANDS_A, READS_A, 1, MachineInstructions::Nrel)                   \
     X(41, OP_NSA, "nsa", OPERANDS_A_B_C, READS_A_B_C, 17, MachineInstructions::Nsa)             \
-    X(42, OP_NDSA, "ndsa", OPERANDS_A_B, READS_A_B, 32, MachineInstructions::Ndsa)              \
+    X(42, OP_NDSA, "ndsa", OPERANDS_A_B, READS_A_B, 448, MachineInstructions::Ndsa)             \
     X(43, OP_NLTHIS, "nlthis", OPERANDS_A, READS_A, 1, MachineInstructions::Nlthis)             \
     X(44, OP_NCALL, "ncall", OPERANDS_A, READS_A, 1, MachineInstructions::Ncall)                \
     X(45, OP_HALT, "halt", OPERANDS_NONE, READS_NONE, 1, Halt)                                  \

@@ -55,8 +55,9 @@ uint32_t CVirtualMachine::ObjectWord(const std::string& name)
     if (entry != objectWords.end())
         return objects[entry->second - OBJECT_WORD_BASE].object ? entry->second : 0u;
     // An unknown name is entered with no object, so a later registration under it is ignored.
-    if (!registry.count(name) && nullEntries < MAX_NULL_ENTRIES &&
-        nullEntryBytes + name.size() <= MAX_NULL_ENTRY_BYTES && Charge(NAME_ENTRY_UNITS)) {
+    // Once the entries are full, that is all: no second look-up.
+    if (nullEntries < MAX_NULL_ENTRIES && nullEntryBytes + name.size() <= MAX_NULL_ENTRY_BYTES &&
+        !registry.count(name) && Charge(NAME_ENTRY_UNITS)) {
         ++nullEntries;
         nullEntryBytes += name.size();
         RegisterTyped(name.c_str(), nullptr, nullptr);

@@ -61,6 +61,30 @@ TEST_F(GUIInput, TheFrontWindowUnderThePointOwnsItAndInsideItTheDeepestThenLates
     hits({{15, 15, "-"}, {65, 65, "-"}});
 }
 
+TEST_F(GUIInput, ThroughManyBringForwardsTheHitTestFollowsTheListsOrder)
+{
+    std::vector<Probe*> overlapping;
+    for (int i = 0; i < 8; ++i)
+        overlapping.push_back(Add("w" + std::to_string(i), nullptr, 0, 0, 50, 50));
+    MoveTo(10, 10);
+    // Far more bring-forwards than windows: the stale entries they leave are swept again and again.
+    uint32_t x = 1;
+    for (int k = 0; k < 200; ++k) {
+        x = x * 1103515245u + 12345u;
+        Probe* w = overlapping[(x >> 16) % overlapping.size()];
+        gui.BringToFront(w);
+        ASSERT_EQ(gui.Windows().back(), w);
+        ASSERT_EQ(gui.HitTest(), w);
+    }
+    // Hidden one by one from the front, each window gives way to the one behind it in the list.
+    const std::vector<CGUI::CWindow*> frontToBack(gui.Windows().rbegin(), gui.Windows().rend());
+    for (CGUI::CWindow* w : frontToBack) {
+        EXPECT_EQ(gui.HitTest(), w);
+        w->visible = false;
+    }
+    EXPECT_EQ(gui.HitTest(), nullptr);
+}
+
 TEST_F(GUIInput, APressMovesTheFocusAlongBothChainsAndBringsTheWindowToTheFront)
 {
     Probe* dialog = Add("dialog", nullptr, 0, 0, 200, 200);

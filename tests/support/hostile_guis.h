@@ -85,6 +85,14 @@ inline std::string NestedFocusLabels(int depth)
     return "<gui>" + Nested("<label visible=\"true\">" + Event("OnGainFocus", "halt"), "</label>", depth) + "</gui>";
 }
 
+// A label named name with branches chains of depth labels under it. The build makes windows level
+// by level, so the windows of one chain lie a level apart: a walk down a chain misses the cache
+// at every window.
+inline std::string Broom(const std::string& name, int branches, int depth)
+{
+    return "<label name=\"" + name + "\">" + Repeat(Nested("<label>", "</label>", depth), branches) + "</label>";
+}
+
 // count labels, hidden, each opened and closed (no text, no handler).
 inline std::string Labels(int count, const std::string& attributes = "")
 {
@@ -210,6 +218,41 @@ inline std::string GetsEveryTextThenTheLastForever(int labels)
     return h.Invoke().Jump(last).Text();
 }
 
+// count labels named by their index in four bytes from 'A' to '`', the last one 'A' to 'P'.
+inline std::string LabelsWithShortNames(int count)
+{
+    std::string xml;
+    xml.reserve(20 * static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const char name[] = {static_cast<char>('A' + (i & 31)), static_cast<char>('A' + (i >> 5 & 31)),
+                             static_cast<char>('A' + (i >> 10 & 31)), static_cast<char>('A' + (i >> 15 & 15)), 0};
+        xml += "<label name=\"" + std::string(name) + "\"/>";
+    }
+    return xml;
+}
+
+// Sets up RandomUnknownName's generator from seed (r12 to r25 used).
+inline HandlerText& SeedRandomNames(HandlerText& h, uint32_t seed)
+{
+    SetLarge(SetLarge(SetLarge(h, "r14", seed), "r15", 1664525), "r16", 1013904223);
+    return h.Code({"set r17 31", "set r18 65", "set r19 16", "set r22 12", "set r23 17", "set r24 22", "set r25 27",
+                   "set r1 4096"});
+}
+
+// Writes the generator's next name at r1: four bytes like LabelsWithShortNames's, but the last
+// one 'Q' or later, so that no window has it (r2, r3 used).
+inline HandlerText& RandomUnknownName(HandlerText& h)
+{
+    h.Code({"mul r14 r15 r14", "add r14 r16 r14", "add r1 r9 r2"});
+    for (int k = 0; k < 4; ++k) {
+        h.Code({"rsh r14 r" + std::to_string(22 + k) + " r3", "and r3 r17 r3"});
+        if (k == 3)
+            h.Code("or r3 r19 r3");
+        h.Code({"add r3 r18 r3", "st8r r3 r2", "inc r2"});
+    }
+    return h;
+}
+
 // The sine, cosine and tangent of about 3e38 without end.
 inline std::string TrigonometryOfAHugeAngle()
 {
@@ -230,6 +273,32 @@ inline std::string SinesForAlmostTheWholeBudget()
     return h.Code({"inc r7", "cmp r7 r8"}).Jump(loop, "jmp_lt").Text();
 }
 
+// Looks up pseudo-random names that no window has, without end (r1 to r3, r12 to r25 used).
+inline std::string LooksUpRandomUnknownNames()
+{
+    HandlerText h;
+    const uint32_t loop = SeedRandomNames(h, 5).Here();
+    return RandomUnknownName(h).Code("ndsa r1 r5").Jump(loop).Text();
+}
+
+// A label with the given focus handler, whose only shown window lies 11 levels down: it is
+// built, and the handler runs, after a broom's windows.
+inline std::string FocusHandlerBelowABroom(const std::string& handler)
+{
+    return "<label>" + Event("OnGainFocus", handler) + Repeat("<label>", 10) + "<label visible=\"true\"/>" +
+           Repeat("</label>", 11);
+}
+
+// A chain of depth labels whose end gets pairs of focus handlers, one that assembles and one that
+// does not, each followed by a shown label: each handler changes whether the end reacts, which
+// stales the remembered focus ancestors, so the next label's search climbs the whole chain.
+inline std::string FocusHandlersComingAndGoingUnderADeepChain(int depth, int pairs)
+{
+    const std::string pair = Event("OnGainFocus", "halt") + "<label visible=\"true\"/>" +
+                             Event("OnGainFocus", "no such instruction") + "<label visible=\"true\"/>";
+    return "<gui>" + Repeat("<label>", depth) + Repeat(pair, pairs) + Repeat("</label>", depth) + "</gui>";
+}
+
 enum class Trigger { Move, Press, Build };
 
 struct HostileGui {
@@ -247,6 +316,7 @@ inline std::vector<HostileGui> HostileGuis(bool full = false)
     const std::string press = "OnMouseButtonDown";
     const std::string focus = "OnGainFocus";
     const int scale = full ? 10 : 1;
+    const std::string broom = Broom("broom", full ? 25000 : 100, 10);
     return {
         {"endless mouse move", Trigger::Move, HostileLabel(Event("OnMouseMove", "jmp 0"))},
         {"ndsa of a 61 KB name", Trigger::Press, HostileLabel(Event(press, LooksUpALongName()))},
@@ -291,6 +361,24 @@ inline std::vector<HostileGui> HostileGuis(bool full = false)
         {"moving a window of many children without end", Trigger::Press,
          HostileLabel(Event(press, CallsForever(exports::TRANSLATE, "big", {1, 1})),
                       "<label name=\"big\">" + Labels(full ? 500000 : 2000) + "</label>")},
+        {"a move handler that moves a broom without end", Trigger::Move,
+         HostileLabel(Event("OnMouseMove", CallsForever(exports::TRANSLATE, "broom", {1, 1})), broom)},
+        {"a move handler that sets a broom's position without end", Trigger::Move,
+         HostileLabel(Event("OnMouseMove", CallsForever(exports::SET_POSITION, "broom", {1, 1})), broom)},
+        {"a focus handler of the build that moves a broom without end", Trigger::Build,
+         "<gui>" + broom + FocusHandlerBelowABroom(CallsForever(exports::TRANSLATE, "broom", {1, 1})) + "</gui>", true},
+        {"a release handler that looks up random unknown names among many", Trigger::Press,
+         HostileLabel(Event("OnMouseButtonUp", LooksUpRandomUnknownNames()), LabelsWithShortNames(full ? 190000 : 1000))},
+        {"a focus handler of the build that looks up random unknown names among many", Trigger::Build,
+         "<gui>" + LabelsWithShortNames(full ? 190000 : 1000) + "<label>" +
+             Event(focus, LooksUpRandomUnknownNames()) + "<label visible=\"true\"/></label></gui>",
+         true},
+        {"GetCheckedIndex over a group of dialogs without end", Trigger::Press,
+         HostileLabel(Event(press, CallsForever(exports::GET_CHECKED_INDEX, "group", {})),
+                      "<radiobuttongroup name=\"group\">" + Repeat("<dialog/>", full ? 120000 : 200) +
+                          "</radiobuttongroup>")},
+        {"shown labels under a deep chain whose end's focus handler comes and goes", Trigger::Build,
+         FocusHandlersComingAndGoingUnderADeepChain(full ? 120000 : 2000, full ? 15000 : 50)},
     };
 }
 

@@ -32,6 +32,10 @@ struct UnitPriceCase {
     int passes = 1;
     int runs = 1;
     bool logging = false;
+    // Instead of the handler's loop: each pass one mouse move over the GUI (its hit test)...
+    bool mouseMoves = false;
+    // ... or part of the build, xml measured against onceXml, the same GUI with one pass.
+    std::string onceXml;
 };
 
 namespace unit_price_detail {
@@ -290,6 +294,18 @@ inline std::vector<UnitPriceCase> UnitPriceCases(double scale = 1.0)
               h.Code("ndsa r1 r5");
           },
           4000);
+    // Pseudo-random names that no window has, among 190,000 named windows, once the entries for
+    // unknown names are full: every look-up misses the cache.
+    UnitPriceCase& random = b.Add(
+        "ndsa (random unknown names)", "<gui>" + LabelsWithShortNames(b.Count(190000)) + "</gui>",
+        [](HandlerText& h) { SeedRandomNames(h, 7); },
+        [](HandlerText& h) { RandomUnknownName(h).Code("ndsa r1 r5"); }, 200000);
+    HandlerText fill;
+    SeedRandomNames(fill, 1).Code({"set r11 5000", "set r10 0"});
+    const uint32_t fillLoop = fill.Here();
+    RandomUnknownName(fill).Code({"ndsa r1 r5", "inc r10", "cmp r10 r11"}).Jump(fillLoop, "jmp_lt");
+    random.setup = fill.Text();
+    random.setupPasses = 5000;
     // With the log on every pass writes its lines; a run stays under the span's 1 MiB of log.
     const auto logged = [](UnitPriceCase& c) {
         c.logging = true;
@@ -396,10 +412,59 @@ inline std::vector<UnitPriceCase> UnitPriceCases(double scale = 1.0)
         b.Method(w.name, wide, "big", w.args, 10, w.args2, true);
         b.Method(w.name, deep, "deep", w.args, 10, w.args2, true).name += " (deepest tree)";
     }
+    // The same walks on a broom of 25,000 chains of 10 labels, which misses the cache at every window.
+    const std::string broom = "<gui>" + Broom("broom", b.Count(25000), 10) + "</gui>";
+    for (const auto& w : walks)
+        b.Method(w.name, broom, "broom", w.args, 10, w.args2, true).name += " (broom)";
+    // The hit test over 190,000 hidden top-level windows, brought forward in a pseudo-random
+    // order (each shown and hidden again) before the moves: every window lies far from the last.
+    const int scattered = b.Count(190000);
+    UnitPriceCase hit;
+    hit.name = "hit test (190,000 top-level windows in a scattered order)";
+    hit.xml = "<gui>" + LabelsWithShortNames(scattered) + "</gui>";
+    hit.mouseMoves = true;
+    hit.passes = std::max(2, b.Count(40));
+    HandlerText scatter;
+    SeedRandomNames(scatter.Find(exports::SET_VISIBLE, "AAAA"), 3);
+    SetLarge(scatter, "r27", 0xFFFFF);
+    SetLarge(scatter, "r28", static_cast<uint32_t>(scattered));
+    SetLarge(scatter, "r11", static_cast<uint32_t>(scattered)).Code("set r10 0");
+    const uint32_t scatterLoop = scatter.Here();
+    scatter.Code({"mul r14 r15 r14", "add r14 r16 r14", "rsh r14 r22 r3", "and r3 r27 r3", "mod r3 r28 r3",
+                  "add r6 r3 r7", "set r1 1", "push r1", "nlthis r7", "ncall r4", "set r1 0", "push r1", "nlthis r7",
+                  "ncall r4", "inc r10", "cmp r10 r11"})
+        .Jump(scatterLoop, "jmp_lt");
+    hit.setup = scatter.Text();
+    hit.setupPasses = scattered;
+    b.cases.push_back(hit);
+
+    // The build's search for focus ancestors up a chain of 200,000 labels, which misses the cache
+    // at every step, twice a pass: each focus handler at its end stales the remembered answers.
+    UnitPriceCase focus;
+    focus.name = "focus lookup (a build's, up a chain of 200,000 labels)";
+    focus.passes = 20;
+    focus.xml = FocusHandlersComingAndGoingUnderADeepChain(b.Count(200000), focus.passes);
+    focus.onceXml = FocusHandlersComingAndGoingUnderADeepChain(b.Count(200000), 1);
+    b.cases.push_back(focus);
+
+    // Showing a broom of 8,000 chains of 10 labels, each with an empty focus handler: each label
+    // shown notifies every label above it, each a cache miss away.
+    const std::string reacting = "<label>" + Event("OnGainFocus", "");
+    b.Method(exports::SET_VISIBLE,
+             "<gui><label name=\"broom\">" + Repeat(Nested(reacting, "</label>", 10), b.Count(8000)) + "</label></gui>",
+             "broom", {1}, 10, {0}, true)
+        .name += " (broom of focus handlers)";
+
     // GetCheckedIndex of a group of 500,000 labels: none is a radio button.
     b.Method(exports::GET_CHECKED_INDEX,
              "<gui><radiobuttongroup name=\"g\">" + Labels(b.Count(500000)) + "</radiobuttongroup></gui>", "g", {},
              20);
+    // And of a group of 120,000 dialogs, as many as a build makes: each child lies apart from
+    // the next, its parts between them.
+    b.Method(exports::GET_CHECKED_INDEX,
+             "<gui><radiobuttongroup name=\"g\">" + Repeat("<dialog/>", b.Count(120000)) + "</radiobuttongroup></gui>",
+             "g", {}, 20)
+        .name += " (dialogs)";
     return b.cases;
 }
 
