@@ -471,10 +471,13 @@ TEST_F(HostileGUI, LegalHandlersRunToTheirEndWithTheirLogLinesWhateverTheirNativ
 TEST(HostileGUIs, AHandlerRunsWholeAfterItsWidgetsOwnWorkAndAfterAnotherWasSwitchedOff)
 {
     ScratchDir dir;
-    // The whole instruction budget, which leaves the event a margin smaller than a unit for each
-    // sibling of the radio button.
+    // The whole instruction budget, in an event with room for no more than its loading and the
+    // hit test of the group's 2,002 windows and a little: less than a unit for each sibling of the
+    // radio button.
     constexpr int COUNT = 30000;
     constexpr uint64_t LIMIT = 4 + 3 * COUNT + 1;
+    constexpr uint64_t EVENT = LIMIT + CVirtualMachine::UnitsOfBytes(MACHINE_MEMORY_SIZE) +
+                               2002 * CGUI::WINDOW_HIT_TEST_UNITS + 1000;
     HandlerText whole;
     const std::string counts = CountTo(whole, 100, COUNT / 100).Text();
     const std::string shown = " position=\"0x0\" size=\"800x600\" visible=\"true\"";
@@ -503,7 +506,7 @@ TEST(HostileGUIs, AHandlerRunsWholeAfterItsWidgetsOwnWorkAndAfterAnotherWasSwitc
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove("log.txt");
-        Built built(c.xml, true, LIMIT + 10000, TEST_BUILD_UNITS);
+        Built built(c.xml, true, EVENT, TEST_BUILD_UNITS);
         built.system.vm->SetInstructionLimitForTesting(LIMIT);
         built.gui.SetActive(true);
         c.events(built.system);
