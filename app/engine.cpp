@@ -2,13 +2,10 @@
 // the tear-down.
 #include "app/engine.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
+#include "core/ini_file.h"
 #include "core/log.h"
 #include "core/main_window.h"
 #include "core/system.h"
@@ -23,12 +20,8 @@ CEngine::CEngine()
 {
     system = new CWin32System;
     // Without its settings the window has no area and the log is off: nothing would say why.
-    if (system->settingsError) {
-        std::error_code ec;
-        const std::string folder = std::filesystem::current_path(ec).string();
-        std::fprintf(stderr, "Cannot read \"Settings.ini\" in %s: %s\n", ec ? "the working directory" : folder.c_str(),
-                     std::strerror(system->settingsError));
-    }
+    if (system->settingsError)
+        ReportUnreadable("Settings.ini", system->settingsError);
     IniMap& settings = *system->settings;
     if (settings["Display"]["Renderer"] == "Direct3D") {
         device = new CDirect3DRenderDevice(system);

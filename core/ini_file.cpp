@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace Tamrik {
@@ -107,24 +110,29 @@ void ParseIniBytes(IniMap& map, const char* data, size_t size)
     BuildSections(map, splitter.Finish());
 }
 
-void ParseIniFile(IniMap& map, const char* path)
+int ParseIniFile(IniMap& map, const char* path)
 {
-    map.clear();
     std::string bytes;
-    if (path)
-        ReadWholeFile(path, bytes);
+    const int error = path ? ReadWholeFile(path, bytes) : 0;
     ParseIniBytes(map, bytes.data(), bytes.size());
+    return error;
 }
 
 IniMap* LoadSettings(int* error)
 {
     IniMap* map = new IniMap;
-    std::string bytes;
-    const int readError = ReadWholeFile("Settings.ini", bytes);
+    const int readError = ParseIniFile(*map, "Settings.ini");
     if (error)
         *error = readError;
-    ParseIniBytes(*map, bytes.data(), bytes.size());
     return map;
+}
+
+void ReportUnreadable(const char* path, int error)
+{
+    std::error_code ec;
+    const std::string folder = std::filesystem::current_path(ec).string();
+    std::fprintf(stderr, "Cannot read \"%s\" in %s: %s\n", path, ec ? "the working directory" : folder.c_str(),
+                 std::strerror(error));
 }
 
 } // namespace Tamrik

@@ -2,22 +2,14 @@
 #include "manager/settings_form.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <string>
 
 bool ReadSettingsFile(Tamrik::IniMap& settings, const char* path)
 {
-    std::string bytes;
-    const int error = Tamrik::ReadWholeFile(path, bytes);
-    Tamrik::ParseIniBytes(settings, bytes.data(), bytes.size());
+    const int error = Tamrik::ParseIniFile(settings, path);
     if (error == 0 || error == ENOENT)
         return true;
-    std::error_code ec;
-    const std::string folder = std::filesystem::current_path(ec).string();
-    std::fprintf(stderr, "Cannot read \"%s\" in %s: %s\n", path,
-                 ec ? "the working directory" : folder.c_str(), std::strerror(error));
+    Tamrik::ReportUnreadable(path, error);
     return false;
 }
 

@@ -25,14 +25,13 @@ bool InMemory(uint32_t address, uint32_t bytes) { return address <= MACHINE_MEMO
 template <uint32_t Bytes>
 uint32_t Load(const uint8_t* m, uint32_t a)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        uint32_t v = 0;
-        std::memcpy(&v, m + a, Bytes);
-        return v;
-    }
     uint32_t v = 0;
-    for (uint32_t k = 0; k < Bytes; ++k)
-        v |= static_cast<uint32_t>(m[a + k]) << (8 * k);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, m + a, Bytes);
+    } else {
+        for (uint32_t k = 0; k < Bytes; ++k)
+            v |= static_cast<uint32_t>(m[a + k]) << (8 * k);
+    }
     return v;
 }
 
@@ -41,10 +40,10 @@ void Store(uint8_t* m, uint32_t a, uint32_t v)
 {
     if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(m + a, &v, Bytes);
-        return;
+    } else {
+        for (uint32_t k = 0; k < Bytes; ++k)
+            m[a + k] = static_cast<uint8_t>(v >> (8 * k));
     }
-    for (uint32_t k = 0; k < Bytes; ++k)
-        m[a + k] = static_cast<uint8_t>(v >> (8 * k));
 }
 
 float AsFloat(uint32_t bits)

@@ -261,7 +261,7 @@ WORK += [
     ("W42", "script/instructions.cpp", "& ~(VM::QUIT_CHECK_INTERVAL - 1)) != 0", "& ~(VM::QUIT_CHECK_INTERVAL * 64 - 1)) != 0",
      ["script_tests"]),
     ("W43", "script/instructions.cpp", "        vm.unitsLeft -= static_cast<int64_t>(entry.units);", "        vm.unitsLeft -= 1;", ["script_tests"]),
-    ("W44", "gui/radio_button.cpp", "owner->system->ChargeWork(looked * CHILD_CHECK_UNITS)",
+    ("W44", "gui/radio_button.cpp", "owner->system->ChargeWork((found ? index + 1 : index) * CHILD_CHECK_UNITS)",
      "owner->system->ChargeWork(CHILD_CHECK_UNITS)", ["gui_tests"]),
     ("W45", "gui/radio_button.cpp", "                previous->checked = false;\n",
      "", ["gui_tests"]),
