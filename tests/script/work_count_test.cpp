@@ -2,8 +2,6 @@
 // touches, a call whose own charge spends the span does nothing, the assembler stops with the span,
 // and the instruction loop itself sees a request to quit.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <functional>
@@ -13,6 +11,7 @@
 #include "platform/quit_request.h"
 #include "script/export_table.h"
 #include "tests/script/script_test_support.h"
+#include "tests/support/child_process.h"
 #include "tests/support/counting.h"
 #include "tests/support/handler_text.h"
 #include "tests/support/hostile_guis.h"
@@ -219,9 +218,8 @@ TEST_F(WorkCount, ACallWhoseWorkSpendsTheSpanStopsTheRunAtItAndGivesNoResult)
 TEST(MachineWorkQuit, ARequestToQuitIsSeenByTheInstructionLoopItselfAndByEveryCharge)
 {
     // In a child: the request stays for the rest of the process.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    ChildProcess child;
+    ASSERT_TRUE(child.Run([] {
         ScratchDir dir;
         TestSystem system(true);
         Tamrik::SetExtraExportsForTesting(TARGET_ROWS);
@@ -246,12 +244,9 @@ TEST(MachineWorkQuit, ARequestToQuitIsSeenByTheInstructionLoopItselfAndByEveryCh
         system.BeginWork(Tamrik::WorkKind::Event);
         const bool refused = !system.ChargeWork(1);
         system.EndWork();
-        _exit(stopped && refused && ReadFile("log.txt").find("Warning") == std::string::npos ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return stopped && refused && ReadFile("log.txt").find("Warning") == std::string::npos ? 0 : 1;
+    }));
+    EXPECT_EQ(child.Wait(30000), 0);
 }
 
 } // namespace
